@@ -1,0 +1,58 @@
+#pragma once
+// DataControl: binds a query on a database file to a grid. Setting DatabaseName and RecordSource reads
+// nothing; Refresh opens the file when needed, runs the query as a dynaset and reloads the bound grid,
+// which then reads the rows it shows from that recordset.
+//
+// Errors of the engine (file missing, not a database, bad query) pass on unchanged as qs::db::DbError;
+// after a failed Refresh the grid keeps what it showed before.
+#include <memory>
+#include <string>
+
+namespace qs::db {
+class Database;
+class Recordset;
+}  // namespace qs::db
+
+namespace qs::controls {
+
+class FlexGrid;
+
+class DataControl {
+public:
+    DataControl();
+    ~DataControl();
+    DataControl(const DataControl&) = delete;
+    DataControl& operator=(const DataControl&) = delete;
+
+    const std::string& DatabaseName() const { return databaseName_; }
+    void DatabaseName(const std::string& path);
+    const std::string& RecordSource() const { return recordSource_; }
+    void RecordSource(const std::string& sqlOrTable);
+
+    void Refresh();
+
+    // The recordset of the last Refresh (nullptr before the first); shared with the bound grid.
+    std::shared_ptr<db::Recordset> Recordset() const { return recordset_; }
+    // The open database (nullptr before the first Refresh). Database()->Close() closes the file; the
+    // next Refresh opens it again.
+    std::shared_ptr<db::Database> Database() const { return database_; }
+
+    // One grid per data control; binding another grid unbinds the first. The grid takes the current
+    // recordset at once when there is one.
+    void bind(FlexGrid& grid);
+    void unbind();
+    FlexGrid* boundGrid() const { return grid_; }
+
+private:
+    friend class FlexGrid;
+    void reloadGrid();
+
+    std::string databaseName_;
+    std::string recordSource_;
+    std::string openedPath_;                   // the path database_ was opened with
+    std::shared_ptr<db::Database> database_;
+    std::shared_ptr<db::Recordset> recordset_;
+    FlexGrid* grid_ = nullptr;
+};
+
+}  // namespace qs::controls
