@@ -1,0 +1,44 @@
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+// The job collector without its window: Quillstack1::oFoldwatcher_Notify waits, then hands its members
+// to rescanRecentFolder.
+namespace qs::app {
+
+// Names of the ordinary files of the folder (no folders, hidden or system files), in listing order.
+// recentPath ends in a backslash. Error 6 (Overflow) beyond 32,767 names: the counters are 16-bit.
+std::vector<std::string> listRecentFolder(const std::string& recentPath);
+
+// A shortcut's document: its target, in long form when it holds a "~"; any other file path unchanged;
+// "" when the shortcut has no file-system target or its long form cannot be found. Never throws.
+std::string resolveShortcutPath(HWND owner, const std::string& shortcutName);
+
+// "JobFullName = " and the path between double quotes, each quote inside doubled.
+std::string jobFullNameCriterion(const std::string& path);
+
+struct RecentRescan {
+    std::string recentPath;                   // the Recent folder, ending in a backslash
+    std::string dbPath;                       // myDBname
+    std::vector<std::string>* recentFiles;    // the previous listing; replaced when the rescan succeeds
+    int16_t* recentFileCount;
+    std::function<std::string(const std::string&)> resolve;  // resolveShortcut
+    std::function<void()> yield;              // DoEvents after each name: a nested rescan may run there
+    std::function<void()> refresh;            // Data1.Refresh, then redrawGrid
+};
+
+// One Notify after its wait: list the folder, record the document of every name that the previous
+// listing lacks (an existing job gets the shortcut's date, a new one a non-permanent row), store the
+// listing, refresh. Any error ends it with one "Error <number> <description>" record in error.log
+// (program folder) and returns false: the listing stays, so the next event tries the names again.
+bool rescanRecentFolder(const RecentRescan& scan);
+
+// Replaces the previous listing (a nested rescan still running notices and compares with this one).
+void storeRecentListing(std::vector<std::string>& recentFiles, int16_t& recentFileCount,
+                        std::vector<std::string> listing);
+
+}  // namespace qs::app
