@@ -1,0 +1,51 @@
+// The main window's wiring of the job collector and of the path receiver's closing steps.
+#include "app/collector.h"
+
+#include "app/globals.h"
+#include "app/quillstack1.h"
+#include "app/receiver.h"
+#include "platform/controls/datacontrol.h"
+#include "platform/controls/flexgrid.h"
+#include "platform/runtime/app.h"
+#include "platform/runtime/errors.h"
+
+namespace qs::app {
+namespace {
+
+template <class T>
+T& need(const std::unique_ptr<T>& control) {
+    if (!control) throw rt::Error(91, "Object variable or With block variable not set");
+    return *control;
+}
+
+}  // namespace
+
+void Quillstack1::oFoldwatcher_Notify(const std::string& /*sFileName*/, int16_t /*nType*/) {
+    // The shell writes a shortcut in steps; give it time to finish before listing.
+    Sleep(250);
+    RecentRescan scan{recentPath,
+                      myDBname,
+                      &recentFiles,
+                      &recentFileCount,
+                      [this](const std::string& shortcut) { return resolveShortcut(shortcut); },
+                      [] { rt::DoEvents(); },
+                      [this] {
+                          need(Data1).Refresh();
+                          redrawGrid();
+                      }};
+    rescanRecentFolder(scan);
+}
+
+std::string Quillstack1::resolveShortcut(const std::string& shortcutName) {
+    return resolveShortcutPath(hWnd(), shortcutName);
+}
+
+void refreshJobsAfterReceive() {
+    Quillstack1* window = mainWindow();
+    if (!window) return;
+    receiverStep([&] { topRow = need(window->MSgrid1).TopRow(); });
+    receiverStep([&] { need(window->Data1).Refresh(); });
+    receiverStep([&] { window->redrawGrid(); });
+}
+
+}  // namespace qs::app

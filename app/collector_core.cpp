@@ -1,0 +1,155 @@
+#include "app/collector.h"
+
+#include <new>
+#include <string_view>
+#include <unordered_set>
+
+#include "app/data/shellutil.h"
+#include "platform/db/db.h"
+#include "platform/runtime/app.h"
+#include "platform/runtime/errors.h"
+#include "platform/runtime/files.h"
+#include "platform/runtime/text.h"
+#include "platform/shell/linkinfo.h"
+
+namespace qs::app {
+namespace {
+
+// Bumped by every stored listing. A rescan yields after each name, and a nested rescan may store its
+// listing there; the outer one then compares its remaining names with that newer listing.
+unsigned listingGeneration = 0;
+
+// The previous listing as a set for the exact, case-sensitive "known name" test. Views into recentFiles:
+// rebuilt whenever a stored listing replaced that vector.
+class KnownNames {
+public:
+    explicit KnownNames(const RecentRescan& scan) : scan_(scan) { rebuild(); }
+
+    bool contains(const std::string& name) {
+        if (generation_ != listingGeneration) rebuild();
+        return names_.count(name) != 0;
+    }
+
+private:
+    void rebuild() {
+        const std::vector<std::string>& files = *scan_.recentFiles;
+        size_t count = *scan_.recentFileCount > 0 ? static_cast<size_t>(*scan_.recentFileCount) : 0;
+        if (count > files.size()) count = files.size();
+        names_.clear();
+        names_.reserve(count);
+        for (size_t i = 0; i < count; ++i) names_.insert(files[i]);
+        generation_ = listingGeneration;
+    }
+
+    const RecentRescan& scan_;
+    std::unordered_set<std::string_view> names_;
+    unsigned generation_ = 0;
+};
+
+bool tooLongForText(const std::string& text) {
+    return rt::widen(text).size() > static_cast<size_t>(db::kMaxTextLength);
+}
+
+// Records the document of one new name of the Recent folder.
+void recordShortcut(db::Recordset& jobs, const RecentRescan& scan, const std::string& name) {
+    const std::string shortcut = scan.recentPath + name;
+    const std::string target = scan.resolve(shortcut);
+    if (target.empty()) return;
+    // Neither a target without a folder part nor one longer than a Text field can be stored; trying
+    // would fail this rescan and every later one while the shortcut stays in the folder.
+    const size_t cut = target.rfind('\\');
+    if (cut == std::string::npos || tooLongForText(target)) return;
+
+    jobs.FindFirst(jobFullNameCriterion(target));
+    if (!jobs.NoMatch()) {
+        jobs.Edit();
+        jobs.set("JobDate", db::Date{rt::FileDateTime(shortcut)});
+        jobs.Update();
+        return;
+    }
+    jobs.AddNew();
+    jobs.set("JobName", rt::UCase(std::string_view(target).substr(cut + 1)));
+    jobs.set("JobLocation", rt::UCase(std::string_view(target).substr(0, cut + 1)));
+    jobs.set("JobDate", db::Date{rt::FileDateTime(shortcut)});
+    jobs.set("JobFullName", rt::UCase(target));
+    jobs.set("JobPermanent", false);
+    jobs.Update();
+    jobs.Bookmark(jobs.LastModified());
+}
+
+void writeErrorLog(int number, const std::string& description) {
+    try {
+        rt::writeQuotedRecord(rt::AppPath() + "\\error.log",
+                              "Error " + std::to_string(number) + " " + description);
+    } catch (...) {
+        // Nowhere left to report to; the program goes on.
+    }
+}
+
+}  // namespace
+
+std::vector<std::string> listRecentFolder(const std::string& recentPath) {
+    std::vector<std::string> names = rt::listDir(recentPath + "*.*", rt::attrNormal);
+    if (names.size() > 32767) throw rt::Error(rt::errOverflow);
+    return names;
+}
+
+std::string resolveShortcutPath(HWND owner, const std::string& shortcutName) {
+    try {
+        const size_t n = shortcutName.size();
+        if (n < 3 || rt::UCase(std::string_view(shortcutName).substr(n - 3)) != "LNK")
+            return shortcutName;
+        std::string target = trimNull(shell::GetLinkInfo(owner, shortcutName));
+        if (target.find('~') != std::string::npos) target = expandLongPath(target);
+        return target;
+    } catch (...) {
+        return {};
+    }
+}
+
+std::string jobFullNameCriterion(const std::string& path) {
+    std::string criterion = "JobFullName = \"";
+    criterion.reserve(criterion.size() + path.size() + 2);
+    for (char c : path) {
+        if (c == '"') criterion += '"';
+        criterion += c;
+    }
+    criterion += '"';
+    return criterion;
+}
+
+void storeRecentListing(std::vector<std::string>& recentFiles, int16_t& recentFileCount,
+                        std::vector<std::string> listing) {
+    recentFileCount = static_cast<int16_t>(listing.size());
+    recentFiles = std::move(listing);
+    ++listingGeneration;
+}
+
+bool rescanRecentFolder(const RecentRescan& scan) {
+    try {
+        std::vector<std::string> listing = listRecentFolder(scan.recentPath);
+        std::shared_ptr<db::Database> database = db::Engine::OpenDatabase(scan.dbPath);
+        std::shared_ptr<db::Recordset> jobs = database->OpenRecordset("Jobs", db::dbOpenDynaset);
+
+        KnownNames known(scan);
+        for (const std::string& name : listing) {
+            if (!known.contains(name)) recordShortcut(*jobs, scan, name);
+            if (scan.yield) scan.yield();
+        }
+        jobs->Close();
+        database->Close();
+
+        storeRecentListing(*scan.recentFiles, *scan.recentFileCount, std::move(listing));
+        if (scan.refresh) scan.refresh();
+        return true;
+    } catch (const rt::Error& e) {
+        writeErrorLog(e.number, e.description);
+    } catch (const std::bad_alloc&) {
+        writeErrorLog(7, rt::errorText(7));
+    } catch (const std::exception& e) {
+        writeErrorLog(51, e.what());
+    }
+    return false;
+}
+
+}  // namespace qs::app

@@ -1,0 +1,231 @@
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "app/collector.h"
+#include "platform/runtime/app.h"
+#include "platform/runtime/files.h"
+#include "platform/runtime/text.h"
+#include "tests/collect/collect_support.h"
+
+using namespace qs;
+using namespace qs::test;
+
+namespace {
+
+class CollectorTest : public ::testing::Test {
+protected:
+    CollectorTest() : services(root.path()) {
+        CreateDirectoryW(rt::widen(root.file("Recent")).c_str(), nullptr);
+        CreateDirectoryW(rt::widen(root.file("Docs")).c_str(), nullptr);
+        recent = root.file("Recent") + "\\";
+        docs = root.file("Docs") + "\\";
+        dbPath = root.file("jobs.mdb");
+        createJobsDatabase(dbPath);
+    }
+
+    // The listing the main window takes at load: what is there now counts as known.
+    void takeBaseline() {
+        recentFiles = app::listRecentFolder(recent);
+        recentFileCount = static_cast<int16_t>(recentFiles.size());
+    }
+
+    app::RecentRescan scan() {
+        return {recent,
+                dbPath,
+                &recentFiles,
+                &recentFileCount,
+                [](const std::string& s) { return app::resolveShortcutPath(nullptr, s); },
+                [] { rt::DoEvents(); },
+                [this] { ++refreshes; }};
+    }
+
+    std::string doc(const std::string& name) {
+        writeFile(docs + name);
+        return docs + name;
+    }
+
+    ComApartment com;
+    TempDir root{"collect"};
+    FakeServices services;
+    std::string recent, docs, dbPath;
+    std::vector<std::string> recentFiles;
+    int16_t recentFileCount = 0;
+    int refreshes = 0;
+};
+
+TEST_F(CollectorTest, NewShortcutBecomesAnUpperCasedJobWithTheShortcutsDate) {
+    makeShortcut(recent + "old.lnk", doc("old.txt"));
+    takeBaseline();
+    makeShortcut(recent + "Letter to Bob.txt.lnk", doc("Letter to Bob.txt"));
+    setWriteTime(recent + "Letter to Bob.txt.lnk", 2024, 3, 5, 14, 30);
+
+    ASSERT_TRUE(app::rescanRecentFolder(scan()));
+
+    auto rows = readJobs(dbPath);
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].name, "LETTER TO BOB.TXT");
+    EXPECT_EQ(rows[0].location, rt::UCase(docs));
+    EXPECT_EQ(rows[0].fullName, rt::UCase(docs + "Letter to Bob.txt"));
+    EXPECT_EQ(rows[0].date, db::Value(db::Date{rt::FileDateTime(recent + "Letter to Bob.txt.lnk")}));
+    EXPECT_EQ(rows[0].permanent, db::Value(false));
+    EXPECT_EQ(recentFileCount, 2);
+    EXPECT_EQ(refreshes, 1);
+
+    // Nothing new: no row changes, the list is still refreshed.
+    ASSERT_TRUE(app::rescanRecentFolder(scan()));
+    EXPECT_EQ(readJobs(dbPath).size(), 1u);
+    EXPECT_EQ(refreshes, 2);
+}
+
+TEST_F(CollectorTest, KnownDocumentInOtherCaseOnlyGetsTheShortcutsDate) {
+    const std::string target = doc("Report.doc");
+    addJob(dbPath, rt::UCase(target), 40000.5, true);
+    takeBaseline();
+    makeShortcut(recent + "report.lnk", rt::LCase(target));
+    setWriteTime(recent + "report.lnk", 2023, 11, 2, 9, 15);
+
+    ASSERT_TRUE(app::rescanRecentFolder(scan()));
+
+    auto rows = readJobs(dbPath);
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].fullName, rt::UCase(target));
+    EXPECT_EQ(rows[0].date, db::Value(db::Date{rt::FileDateTime(recent + "report.lnk")}));
+    EXPECT_EQ(rows[0].permanent, db::Value(true));
+}
+
+TEST_F(CollectorTest, WhatTheFolderListsDecidesWhatIsNew) {
+    takeBaseline();
+    writeFile(recent + "notes.TXT");
+    writeFile(recent + "hidden.lnk");
+    setAttributes(recent + "hidden.lnk", FILE_ATTRIBUTE_HIDDEN);
+    writeFile(recent + "system.txt");
+    setAttributes(recent + "system.txt", FILE_ATTRIBUTE_SYSTEM);
+    CreateDirectoryW(rt::widen(recent + "Sub.lnk").c_str(), nullptr);
+
+    EXPECT_EQ(app::listRecentFolder(recent), std::vector<std::string>{"notes.TXT"});
+    ASSERT_TRUE(app::rescanRecentFolder(scan()));
+
+    // A file that is no shortcut stands for itself.
+    auto rows = readJobs(dbPath);
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].fullName, rt::UCase(recent + "notes.TXT"));
+    EXPECT_EQ(rows[0].location, rt::UCase(recent));
+    EXPECT_EQ(rows[0].name, "NOTES.TXT");
+    EXPECT_EQ(recentFileCount, 1);
+}
+
+TEST_F(CollectorTest, NameDifferingOnlyInCaseCountsAsNew) {
+    const std::string target = doc("memo.txt");
+    makeShortcut(recent + "Memo.lnk", target);
+    recentFiles = {"memo.lnk"};
+    recentFileCount = 1;
+
+    ASSERT_TRUE(app::rescanRecentFolder(scan()));
+    EXPECT_EQ(jobsNamed(dbPath, rt::UCase(target)).size(), 1u);
+    EXPECT_EQ(recentFiles, std::vector<std::string>{"Memo.lnk"});
+}
+
+TEST_F(CollectorTest, MissingDatabaseLeavesOneErrorRecordAndTheNextEventRetries) {
+    const std::string log = root.file("error.log");
+    writeFile(log, "\"an older record\"\r\n\"and another\"\r\n");
+    takeBaseline();
+    const std::string target = doc("draft.txt");
+    makeShortcut(recent + "draft.lnk", target);
+    dbPath = root.file("absent.mdb");
+
+    EXPECT_FALSE(app::rescanRecentFolder(scan()));
+    const std::string record = readFileBytes(log);
+    EXPECT_EQ(record.rfind("\"Error 3024 ", 0), 0u) << record;
+    ASSERT_GE(record.size(), 3u);
+    EXPECT_EQ(record.substr(record.size() - 3), "\"\r\n");
+    EXPECT_EQ(record.find("\r\n"), record.size() - 2) << "one record only";
+    EXPECT_EQ(recentFileCount, 0);
+    EXPECT_TRUE(recentFiles.empty());
+    EXPECT_EQ(refreshes, 0);
+
+    createJobsDatabase(dbPath);
+    ASSERT_TRUE(app::rescanRecentFolder(scan()));
+    EXPECT_EQ(jobsNamed(dbPath, rt::UCase(target)).size(), 1u);
+    EXPECT_EQ(recentFileCount, 1);
+}
+
+TEST_F(CollectorTest, TargetsThatCannotBeStoredAreSkippedWithoutError) {
+    takeBaseline();
+    for (const char* name : {"a.lnk", "b.lnk", "c.lnk", "d.lnk"}) writeFile(recent + name);
+    const std::map<std::string, std::string> targets = {
+        {"a.lnk", "NOSLASH.TXT"},
+        {"b.lnk", ""},
+        {"c.lnk", "C:\\" + std::string(253, 'x')},  // 256 characters
+        {"d.lnk", docs + "d.txt"},
+    };
+    auto s = scan();
+    s.resolve = [&](const std::string& path) { return targets.at(path.substr(recent.size())); };
+
+    ASSERT_TRUE(app::rescanRecentFolder(s));
+    auto rows = readJobs(dbPath);
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].fullName, rt::UCase(docs + "d.txt"));
+    EXPECT_EQ(recentFileCount, 4) << "skipped names still join the listing";
+    EXPECT_EQ(GetFileAttributesW(rt::widen(root.file("error.log")).c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST_F(CollectorTest, NestedRescanInTheYieldStoresFirstAndTheOuterRunStoresLast) {
+    takeBaseline();
+    for (const char* name : {"n1.lnk", "n2.lnk", "n3.lnk"}) writeFile(recent + name);
+    std::map<std::string, int> resolved;
+    auto s = scan();
+    s.resolve = [&](const std::string& path) {
+        std::string name = path.substr(recent.size());
+        ++resolved[name];
+        return docs + name + ".txt";
+    };
+    bool nested = false;
+    auto inner = s;
+    inner.yield = nullptr;
+    s.yield = [&] {
+        if (nested) return;
+        nested = true;
+        // A change during the rescan: the nested run sees one more file.
+        writeFile(recent + "late.txt");
+        EXPECT_TRUE(app::rescanRecentFolder(inner));
+    };
+
+    ASSERT_TRUE(app::rescanRecentFolder(s));
+
+    // The outer run compared its remaining names with the nested run's stored listing.
+    EXPECT_EQ(resolved["n1.lnk"], 2);
+    EXPECT_EQ(resolved["n2.lnk"], 1);
+    EXPECT_EQ(resolved["n3.lnk"], 1);
+    EXPECT_EQ(resolved["late.txt"], 1);
+    EXPECT_EQ(readJobs(dbPath).size(), 4u);
+    for (const char* name : {"n1.lnk", "n2.lnk", "n3.lnk", "late.txt"})
+        EXPECT_EQ(jobsNamed(dbPath, rt::UCase(docs + name + ".txt")).size(), 1u) << name;
+    // The outer run stored last: its listing, without the late file, is the one kept.
+    EXPECT_EQ(recentFiles, (std::vector<std::string>{"n1.lnk", "n2.lnk", "n3.lnk"}));
+    EXPECT_EQ(refreshes, 2);
+}
+
+TEST_F(CollectorTest, ShortcutsResolveToTheirDocumentsInLongForm) {
+    const std::string target = doc("A long document name.txt");
+    makeShortcut(recent + "long.LNK", target);
+    EXPECT_EQ(app::resolveShortcutPath(nullptr, recent + "long.LNK"), target);
+
+    wchar_t shortForm[MAX_PATH];
+    DWORD n = GetShortPathNameW(rt::widen(target).c_str(), shortForm, MAX_PATH);
+    std::string shortPath = rt::narrow(std::wstring(shortForm, n));
+    if (shortPath.find('~') != std::string::npos) {
+        makeShortcut(recent + "short.lnk", shortPath);
+        EXPECT_EQ(app::resolveShortcutPath(nullptr, recent + "short.lnk"), target);
+    }
+
+    EXPECT_EQ(app::resolveShortcutPath(nullptr, recent + "notes.txt"), recent + "notes.txt");
+    EXPECT_EQ(app::resolveShortcutPath(nullptr, recent + "missing.lnk"), "");
+}
+
+TEST(JobCriterion, DoublesQuotesInsideThePath) {
+    EXPECT_EQ(app::jobFullNameCriterion("C:\\A\\B.TXT"), "JobFullName = \"C:\\A\\B.TXT\"");
+    EXPECT_EQ(app::jobFullNameCriterion("C:\\a\"b\"\\c"), "JobFullName = \"C:\\a\"\"b\"\"\\c\"");
+}
+
+}  // namespace

@@ -1,0 +1,329 @@
+#include <gtest/gtest.h>
+
+#include "app/globals.h"
+#include "app/receiver.h"
+#include "platform/runtime/files.h"
+#include "platform/runtime/propertybag.h"
+#include "platform/runtime/text.h"
+#include "tests/collect/collect_support.h"
+
+using namespace qs;
+using namespace qs::test;
+
+namespace {
+int refreshes = 0;
+}
+
+// The main window's closing steps, as far as these tests can see them.
+void qs::app::refreshJobsAfterReceive() { ++refreshes; }
+
+namespace {
+
+const char kError[] = "pReceiveMsg Function Error";
+
+std::vector<uint8_t> bagBytes(int32_t numEls, const std::vector<std::pair<std::string, std::string>>& items) {
+    rt::PropertyBag bag;
+    bag.WriteProperty("NumEls", numEls);
+    for (const auto& [name, value] : items) bag.WriteProperty(name, value);
+    return bag.Contents();
+}
+
+class ReceiverTest : public ::testing::Test {
+protected:
+    ReceiverTest() : services(root.path()) {
+        docs = root.path() + "\\";
+        app::myDBname = root.file("jobs.mdb");
+        createJobsDatabase(app::myDBname);
+        refreshes = 0;
+    }
+    ~ReceiverTest() override { app::resetGlobals(); }
+
+    std::string file(const std::string& name) {
+        writeFile(docs + name);
+        return docs + name;
+    }
+
+    void receive(ULONG_PTR kind, const std::vector<uint8_t>& bytes) {
+        app::pReceiveMsg(kind, bytes, [&](LRESULT r) {
+            replies.push_back(r);
+            rowsAtReply.push_back(readJobs(app::myDBname).size());
+        });
+    }
+    void receivePaths(const std::vector<std::string>& paths) { receive(app::CDS_PATH_LIST, rt::encodePathList(paths)); }
+
+    TempDir root{"receive"};
+    FakeServices services;
+    std::string docs;
+    std::vector<LRESULT> replies;
+    std::vector<size_t> rowsAtReply;
+};
+
+TEST_F(ReceiverTest, NewFileBecomesAPermanentJobAfterTheReply) {
+    const std::string path = file("Letter.txt");
+    setWriteTime(path, 2024, 6, 1, 8, 0);
+
+    receivePaths({path});
+
+    EXPECT_EQ(replies, std::vector<LRESULT>{1});
+    EXPECT_EQ(rowsAtReply, std::vector<size_t>{0}) << "the reply comes before the database work";
+    auto rows = readJobs(app::myDBname);
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].location, rt::UCase(docs));
+    EXPECT_EQ(rows[0].name, "LETTER.TXT");
+    EXPECT_EQ(rows[0].fullName, rt::UCase(path));
+    EXPECT_EQ(rows[0].date, db::Value(db::Date{rt::FileDateTime(path)}));
+    EXPECT_EQ(rows[0].permanent, db::Value(true));
+    EXPECT_TRUE(services.messages.empty());
+    EXPECT_EQ(refreshes, 1);
+    EXPECT_EQ(app::receivedPath, path);
+}
+
+TEST_F(ReceiverTest, KnownPathInOtherCaseOnlyGetsItsDateRefreshed) {
+    const std::string path = file("Known.txt");
+    addJob(app::myDBname, rt::UCase(path), 40000.0, false);
+
+    receivePaths({rt::LCase(path), path});  // the same file twice: still one row
+
+    auto rows = readJobs(app::myDBname);
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].date, db::Value(db::Date{rt::FileDateTime(path)}));
+    EXPECT_EQ(rows[0].permanent, db::Value(false)) << "a collected job stays non-permanent";
+    EXPECT_TRUE(services.messages.empty());
+}
+
+TEST_F(ReceiverTest, SameNewFileTwiceGivesOneRow) {
+    const std::string path = file("twice.txt");
+    receivePaths({path, path});
+    EXPECT_EQ(jobsNamed(app::myDBname, rt::UCase(path)).size(), 1u);
+}
+
+TEST_F(ReceiverTest, FoldersEmptyElementsAndBarePathsAreSkippedQuietly) {
+    const std::string kept = file("kept.txt");
+    // "1" is missing and so stays empty; "2" has no folder part; "3" is a folder.
+    receive(app::CDS_PATH_LIST,
+            bagBytes(3, {{"0", kept}, {"2", "bare.txt"}, {"3", root.path()}}));
+
+    EXPECT_EQ(replies, std::vector<LRESULT>{1});
+    auto rows = readJobs(app::myDBname);
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].fullName, rt::UCase(kept));
+    EXPECT_TRUE(services.messages.empty());
+    EXPECT_EQ(refreshes, 1);
+}
+
+TEST_F(ReceiverTest, NumElsZeroReadsExactlyOnePath) {
+    const std::string first = file("first.txt"), second = file("second.txt");
+    receive(app::CDS_PATH_LIST, bagBytes(0, {{"0", first}, {"1", second}}));
+    auto rows = readJobs(app::myDBname);
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].fullName, rt::UCase(first));
+}
+
+TEST_F(ReceiverTest, MissingFileIsAddedWithoutADateAfterTwoMessages) {
+    const std::string path = docs + "gone.txt";
+    receivePaths({path});
+
+    EXPECT_EQ(services.messages, (std::vector<std::string>{kError, kError}));  // attributes, date
+    auto rows = readJobs(app::myDBname);
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].fullName, rt::UCase(path));
+    EXPECT_TRUE(db::isNull(rows[0].date));
+    EXPECT_EQ(rows[0].permanent, db::Value(true));
+}
+
+TEST_F(ReceiverTest, QuotesInAPathNeitherBreakTheLookupNorMatchOtherRows) {
+    const std::string other = file("other.txt");
+    addJob(app::myDBname, rt::UCase(other), 40000.0, false);
+    const std::string odd = docs + "x\" Or JobFullName <> \"";
+
+    receivePaths({odd});
+    receivePaths({odd});
+
+    auto rows = readJobs(app::myDBname);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(jobsNamed(app::myDBname, rt::UCase(other))[0].date, db::Value(db::Date{40000.0}));
+    EXPECT_EQ(jobsNamed(app::myDBname, rt::UCase(odd)).size(), 1u);
+}
+
+TEST_F(ReceiverTest, DatabaseThatCannotBeOpenedRecordsNothingAndStillRefreshes) {
+    const std::string path = file("lost.txt");
+    app::myDBname = root.file("absent.mdb");
+    receivePaths({path});
+
+    EXPECT_EQ(replies, std::vector<LRESULT>{1});
+    // Opening the file, opening Jobs, the lookup; without a lookup the path is left alone.
+    EXPECT_EQ(services.messages.size(), 3u);
+    EXPECT_EQ(refreshes, 1);
+    EXPECT_EQ(GetFileAttributesW(rt::widen(app::myDBname).c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST_F(ReceiverTest, StringsAreAcknowledgedOtherKindsAreNot) {
+    receive(app::CDS_STRING, {'h', 'i', 0, 'x'});
+    receive(app::CDS_STRING, std::vector<uint8_t>(1000, 'a'));
+    EXPECT_EQ(replies, (std::vector<LRESULT>{1, 1}));
+
+    replies.clear();
+    receive(7, rt::encodePathList({file("seven.txt")}));
+    receive(app::CDS_STRING, {});
+    receive(app::CDS_PATH_LIST, {});
+    EXPECT_TRUE(replies.empty());
+    EXPECT_TRUE(readJobs(app::myDBname).empty());
+    EXPECT_EQ(refreshes, 0);
+}
+
+TEST_F(ReceiverTest, PayloadsThatDoNotDecodeAreIgnoredWithoutAReply) {
+    const std::vector<uint8_t> valid = rt::encodePathList({file("a.txt"), file("b.txt")});
+    for (size_t n = 1; n < valid.size(); ++n)
+        receive(app::CDS_PATH_LIST, std::vector<uint8_t>(valid.begin(), valid.begin() + n));
+    receive(app::CDS_PATH_LIST, {0xde, 0xad, 0xbe, 0xef});
+    std::vector<uint8_t> trailing = valid;
+    trailing.push_back(0);
+    receive(app::CDS_PATH_LIST, trailing);
+    receive(app::CDS_PATH_LIST, bagBytes(-1, {{"0", docs + "a.txt"}}));
+    receive(app::CDS_PATH_LIST, bagBytes(1000000, {{"0", docs + "a.txt"}}));
+    receive(app::CDS_PATH_LIST, bagBytes(0x7fffffff, {}));
+
+    EXPECT_TRUE(replies.empty());
+    EXPECT_TRUE(readJobs(app::myDBname).empty());
+    EXPECT_TRUE(services.messages.empty());
+    EXPECT_EQ(refreshes, 0);
+}
+
+// ---- The real window, with another process sending.
+
+struct Sent {
+    DWORD exitCode = 99;
+    std::string output;
+};
+
+std::wstring quoteArgument(const std::wstring& arg) {
+    std::wstring out = L"\"";
+    size_t backslashes = 0;
+    for (wchar_t c : arg) {
+        if (c == L'\\') {
+            ++backslashes;
+            continue;
+        }
+        if (c == L'"') backslashes = backslashes * 2 + 1;
+        out.append(backslashes, L'\\');
+        backslashes = 0;
+        out += c;
+    }
+    out.append(backslashes * 2, L'\\');
+    return out + L"\"";
+}
+
+// Runs tests/tools' qs_send beside this program while this thread keeps the receiver answering.
+Sent runSender(const std::vector<std::string>& args) {
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring exe = self;
+    exe = exe.substr(0, exe.rfind(L'\\') + 1) + L"qs_send.exe";
+    std::wstring command = quoteArgument(exe);
+    for (const std::string& a : args) command += L" " + quoteArgument(rt::widen(a));
+
+    SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
+    HANDLE readEnd = nullptr, writeEnd = nullptr;
+    CreatePipe(&readEnd, &writeEnd, &sa, 0);
+    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdOutput = writeEnd;
+    si.hStdError = writeEnd;
+    si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    PROCESS_INFORMATION pi{};
+    Sent sent;
+    if (!CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
+        CloseHandle(readEnd);
+        CloseHandle(writeEnd);
+        ADD_FAILURE() << "cannot start qs_send";
+        return sent;
+    }
+    CloseHandle(writeEnd);
+    bool ended = pumpUntil([&] { return WaitForSingleObject(pi.hProcess, 0) == WAIT_OBJECT_0; }, 30);
+    EXPECT_TRUE(ended) << "qs_send did not finish";
+    if (!ended) TerminateProcess(pi.hProcess, 98);
+    GetExitCodeProcess(pi.hProcess, &sent.exitCode);
+    char buffer[512];
+    DWORD got = 0;
+    while (ReadFile(readEnd, buffer, sizeof buffer, &got, nullptr) && got) sent.output.append(buffer, got);
+    CloseHandle(readEnd);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    while (!sent.output.empty() && (sent.output.back() == '\n' || sent.output.back() == '\r'))
+        sent.output.pop_back();
+    return sent;
+}
+
+class ReceiverWindowTest : public ReceiverTest {
+protected:
+    ReceiverWindowTest() {
+        app::frmInvisible.Load();
+        app::hWndReceiver = app::frmInvisible.hWnd();
+        original = GetWindowLongPtrW(app::hWndReceiver, GWLP_WNDPROC);
+        app::hookWindow();
+    }
+    ~ReceiverWindowTest() override {
+        app::unhookWindow();
+        EXPECT_EQ(GetWindowLongPtrW(app::hWndReceiver, GWLP_WNDPROC), original);
+        app::frmInvisible.Unload();
+    }
+    LONG_PTR original = 0;
+};
+
+TEST_F(ReceiverWindowTest, IsAHiddenTopLevelWindowWithTheExactTitle) {
+    HWND hwnd = app::frmInvisible.hWnd();
+    ASSERT_NE(hwnd, nullptr);
+    wchar_t title[100] = {};
+    GetWindowTextW(hwnd, title, 100);
+    EXPECT_EQ(rt::narrow(title), "Invisible Window to Receive a String");
+    EXPECT_FALSE(IsWindowVisible(hwnd));
+    EXPECT_EQ(GetParent(hwnd), nullptr);
+    EXPECT_EQ(GetParent(app::frmInvisible.txtReceive()), hwnd);
+    EXPECT_EQ(FindWindowW(nullptr, L"Invisible Window to Receive a String"), hwnd);
+}
+
+TEST_F(ReceiverWindowTest, PathsFromAnotherProgramAreRecorded) {
+    const std::string fresh = file("Fresh.txt");
+    const std::string known = file("Known.txt");
+    addJob(app::myDBname, rt::UCase(known), 40000.0, false);
+    const std::string missing = docs + "missing.txt";
+    const std::string quoted = docs + "say \"hi\".txt";
+
+    Sent sent = runSender({"paths", fresh, rt::LCase(known), root.path(), missing, quoted, fresh});
+    EXPECT_EQ(sent.exitCode, 0u) << sent.output;
+    EXPECT_EQ(sent.output, "1");
+
+    EXPECT_EQ(readJobs(app::myDBname).size(), 4u);
+    auto freshRows = jobsNamed(app::myDBname, rt::UCase(fresh));
+    ASSERT_EQ(freshRows.size(), 1u);
+    EXPECT_EQ(freshRows[0].permanent, db::Value(true));
+    auto knownRows = jobsNamed(app::myDBname, rt::UCase(known));
+    ASSERT_EQ(knownRows.size(), 1u);
+    EXPECT_EQ(knownRows[0].date, db::Value(db::Date{rt::FileDateTime(known)}));
+    EXPECT_EQ(knownRows[0].permanent, db::Value(false));
+    ASSERT_EQ(jobsNamed(app::myDBname, rt::UCase(missing)).size(), 1u);
+    EXPECT_TRUE(db::isNull(jobsNamed(app::myDBname, rt::UCase(missing))[0].date));
+    EXPECT_EQ(jobsNamed(app::myDBname, rt::UCase(quoted)).size(), 1u);
+    // Two for each path that does not exist (the missing one and the one with quotes), none else.
+    EXPECT_EQ(services.messages.size(), 4u);
+    EXPECT_EQ(refreshes, 1);
+}
+
+TEST_F(ReceiverWindowTest, RepliesOnlyToWhatItUnderstands) {
+    EXPECT_EQ(runSender({"string", "hello"}).output, "1");
+    EXPECT_EQ(runSender({"raw", "7", "0102"}).output, "0");
+    EXPECT_EQ(runSender({"raw", "2", "deadbeef"}).output, "0");
+    EXPECT_EQ(runSender({"raw", "2"}).output, "0");
+    EXPECT_EQ(runSender({"raw", "3"}).output, "0");
+    EXPECT_TRUE(readJobs(app::myDBname).empty());
+    EXPECT_EQ(refreshes, 0);
+
+    // Still answering after all that.
+    const std::string path = file("after.txt");
+    EXPECT_EQ(runSender({"paths", path}).output, "1");
+    EXPECT_EQ(jobsNamed(app::myDBname, rt::UCase(path)).size(), 1u);
+}
+
+}  // namespace

@@ -1,0 +1,86 @@
+#include <gtest/gtest.h>
+
+#include "app/collector.h"
+#include "app/watchclient.h"
+#include "platform/runtime/app.h"
+#include "platform/runtime/text.h"
+#include "tests/collect/collect_support.h"
+
+using namespace qs;
+using namespace qs::test;
+
+namespace {
+
+// regsvr32 /s on the Foldwatcher.dll built beside this program, in this test's Wine prefix.
+bool registerFoldwatcher() {
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring dll = self;
+    dll = dll.substr(0, dll.rfind(L'\\') + 1) + L"Foldwatcher.dll";
+    std::wstring command = L"regsvr32.exe /s \"" + dll + L"\"";
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return false;
+    WaitForSingleObject(pi.hProcess, 30000);
+    DWORD code = 1;
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return code == 0;
+}
+
+TEST(WatchEndToEnd, ShortcutDroppedIntoTheWatchedFolderBecomesAJobByItself) {
+    ASSERT_TRUE(registerFoldwatcher());
+    ComApartment com;
+    TempDir root("watch");
+    FakeServices services(root.path());
+    CreateDirectoryW(rt::widen(root.file("Recent")).c_str(), nullptr);
+    const std::string recent = root.file("Recent") + "\\";
+    const std::string dbPath = root.file("jobs.mdb");
+    createJobsDatabase(dbPath);
+    const std::string target = root.file("Plan for May.txt");
+    writeFile(target);
+
+    // What the main window does at load, and what its Notify handler does.
+    std::vector<std::string> recentFiles = app::listRecentFolder(recent);
+    int16_t recentFileCount = static_cast<int16_t>(recentFiles.size());
+    app::RecentRescan scan{recent,
+                           dbPath,
+                           &recentFiles,
+                           &recentFileCount,
+                           [](const std::string& s) { return app::resolveShortcutPath(nullptr, s); },
+                           [] { rt::DoEvents(); },
+                           nullptr};
+    int notifies = 0;
+    std::string notifiedPath;
+    int16_t notifiedType = 0;
+    auto watch = app::WatchClient::create([&](const std::string& path, int16_t type) {
+        ++notifies;
+        notifiedPath = path;
+        notifiedType = type;
+        Sleep(250);
+        app::rescanRecentFolder(scan);
+    });
+    ASSERT_NE(watch, nullptr);
+    EXPECT_EQ(watch->AddPath(recent), S_OK);
+    EXPECT_EQ(watch->putStart(true), S_OK);
+
+    makeShortcut(recent + "Plan for May.txt.lnk", target);
+    EXPECT_TRUE(pumpUntil([&] { return jobsNamed(dbPath, rt::UCase(target)).size() == 1; }, 10));
+    EXPECT_GE(notifies, 1);
+    EXPECT_EQ(notifiedPath, recent);
+    EXPECT_TRUE(notifiedType >= 1 && notifiedType <= 3) << notifiedType;
+    EXPECT_EQ(recentFiles, std::vector<std::string>{"Plan for May.txt.lnk"});
+
+    // Once released, changes reach nobody.
+    EXPECT_EQ(watch->putStart(false), S_OK);
+    watch.reset();
+    const int before = notifies;
+    writeFile(recent + "later.txt");
+    pumpUntil([] { return false; }, 0.5);
+    EXPECT_EQ(notifies, before);
+}
+
+}  // namespace
