@@ -1,0 +1,40 @@
+#include "app/declares.h"
+
+#include <shellapi.h>
+
+#include <cstring>
+
+namespace qs::app {
+
+NotifyIconData88 nid{};
+
+namespace {
+bool wanted = false;
+}
+
+void fillTrayRecord(HWND owner, HICON icon) {
+  nid = {};
+  nid.cbSize = sizeof(nid);
+  nid.hWnd = owner;
+  nid.uID = 1;
+  nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+  nid.uCallbackMessage = kTrayCallbackMessage;
+  nid.hIcon = icon;
+  static const char tip[] = "Quillstack Database";
+  std::memset(nid.szTip, ' ', sizeof(nid.szTip));
+  std::memcpy(nid.szTip, tip, sizeof(tip));  // with its NUL
+}
+
+bool addTrayIcon() {
+  wanted = true;
+  return Shell_NotifyIconA(NIM_ADD, reinterpret_cast<NOTIFYICONDATAA*>(&nid)) != FALSE;
+}
+
+bool deleteTrayIcon() {
+  wanted = false;
+  return Shell_NotifyIconA(NIM_DELETE, reinterpret_cast<NOTIFYICONDATAA*>(&nid)) != FALSE;
+}
+
+bool trayIconWanted() { return wanted; }
+
+}  // namespace qs::app
