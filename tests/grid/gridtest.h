@@ -1,0 +1,66 @@
+#pragma once
+// Shared helpers of the grid tests: a plain top-level window to host grids, message pumping, and
+// pixel and mouse helpers that work in the grid's own client coordinates.
+#include <windows.h>
+
+#include <chrono>
+#include <functional>
+
+namespace gridtest {
+
+inline LRESULT CALLBACK hostProc(HWND h, UINT m, WPARAM w, LPARAM l) { return DefWindowProcW(h, m, w, l); }
+
+// A visible top-level window at the screen's corner, so that painted pixels can be read back.
+class Host {
+public:
+    Host(int width = 640, int height = 480) {
+        static bool registered = [] {
+            WNDCLASSW wc{};
+            wc.lpfnWndProc = hostProc;
+            wc.hInstance = GetModuleHandleW(nullptr);
+            wc.lpszClassName = L"QsGridTestHost";
+            wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+            return RegisterClassW(&wc) != 0;
+        }();
+        (void)registered;
+        hwnd = CreateWindowExW(WS_EX_TOPMOST, L"QsGridTestHost", L"grid test", WS_POPUP | WS_VISIBLE, 0, 0, width,
+                               height, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+        SetForegroundWindow(hwnd);
+    }
+    ~Host() { DestroyWindow(hwnd); }
+    Host(const Host&) = delete;
+    Host& operator=(const Host&) = delete;
+    HWND hwnd = nullptr;
+};
+
+inline void pump() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+// Pumps until done() holds or the deadline passes; returns done().
+inline bool pumpUntil(const std::function<bool()>& done, int ms = 3000) {
+    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end) return false;
+        pump();
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+    return true;
+}
+
+// Colour of a pixel of a window's client area, as drawn on the screen.
+inline COLORREF pixel(HWND hwnd, int x, int y) {
+    UpdateWindow(hwnd);
+    HDC dc = GetDC(hwnd);
+    COLORREF c = GetPixel(dc, x, y);
+    ReleaseDC(hwnd, dc);
+    return c;
+}
+
+inline LPARAM at(int x, int y) { return MAKELPARAM(x, y); }
+
+}  // namespace gridtest
