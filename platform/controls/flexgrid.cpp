@@ -103,7 +103,7 @@ void FlexGrid::create(HWND parent, int left, int top, int width, int height, int
         wc.style = CS_DBLCLKS;
         wc.lpfnWndProc = &FlexGrid::windowProc;
         wc.hInstance = GetModuleHandleW(nullptr);
-        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
         wc.lpszClassName = kClassName;
         return RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
     }();
@@ -369,7 +369,7 @@ void FlexGrid::SetFocus() {
 void FlexGrid::reload(std::shared_ptr<GridSource> source) {
     int fields = source ? std::max(1, source->fieldCount()) : 1;
     long records = source ? std::max(0L, source->recordCount()) : 0;
-    std::vector<std::string> names(size_t(fields));
+    std::vector<std::string> names(static_cast<size_t>(fields));
     if (source)
         for (int c = 0; c < source->fieldCount(); ++c) names[size_t(c)] = source->fieldName(c);
 
@@ -407,7 +407,7 @@ int FlexGrid::visibleDataRows() const {
     RECT rc{};
     if (hwnd_) GetClientRect(hwnd_, &rc);
     int h = rowHeightPx();
-    return std::max(1, (rc.bottom - h) / h);
+    return std::max(1, int(rc.bottom - h) / h);
 }
 
 int FlexGrid::maxScrollTop() const { return std::max(1, rows_ - visibleDataRows()); }
@@ -637,9 +637,9 @@ void FlexGrid::paint(HDC target, const RECT& area) {
         int y = h;
         for (int row = topRow_; row < rows_ && y < client.bottom; ++row, y += h) drawRow(row, y);
         if (y < client.bottom) fill(RECT{0, y, client.right, client.bottom}, kEmptyColour);
+        BitBlt(target, area.left, area.top, area.right - area.left, area.bottom - area.top, dc, area.left, area.top,
+               SRCCOPY);
     }
-    BitBlt(target, area.left, area.top, area.right - area.left, area.bottom - area.top, dc, area.left, area.top,
-           SRCCOPY);
     DeleteDC(dc);
 }
 

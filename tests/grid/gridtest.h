@@ -11,6 +11,8 @@ namespace gridtest {
 inline LRESULT CALLBACK hostProc(HWND h, UINT m, WPARAM w, LPARAM l) { return DefWindowProcW(h, m, w, l); }
 
 // A visible top-level window at the screen's corner, so that painted pixels can be read back.
+// Hiding a top-level window costs Wine two seconds without a window manager, so tests share one
+// (sharedHost) and leave it to the end of the process.
 class Host {
 public:
     Host(int width = 640, int height = 480) {
@@ -23,7 +25,7 @@ public:
             return RegisterClassW(&wc) != 0;
         }();
         (void)registered;
-        hwnd = CreateWindowExW(WS_EX_TOPMOST, L"QsGridTestHost", L"grid test", WS_POPUP | WS_VISIBLE, 0, 0, width,
+        hwnd = CreateWindowExW(WS_EX_TOPMOST, L"QsGridTestHost", L"grid test", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, width,
                                height, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
         SetForegroundWindow(hwnd);
     }
@@ -32,6 +34,11 @@ public:
     Host& operator=(const Host&) = delete;
     HWND hwnd = nullptr;
 };
+
+inline HWND sharedHost() {
+    static Host* host = new Host;
+    return host->hwnd;
+}
 
 inline void pump() {
     MSG msg;
