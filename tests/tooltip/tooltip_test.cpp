@@ -43,17 +43,6 @@ protected:
     static inline HWND form, grid1, grid2, grid3, frame;
 };
 
-TEST(Helpers, LoWordAndMaxLong) {
-    EXPECT_EQ(-1, qs::app::loWord(-1));
-    EXPECT_EQ(-1, qs::app::loWord(0x0001FFFF));
-    EXPECT_EQ(240, qs::app::loWord(240));
-    EXPECT_EQ(-32768, qs::app::loWord(0x8000));
-    EXPECT_EQ(0, qs::app::loWord(0x10000));
-    EXPECT_EQ(5, qs::app::maxLong(5, 3));
-    EXPECT_EQ(5, qs::app::maxLong(3, 5));
-    EXPECT_EQ(-3, qs::app::maxLong(-3, -7));
-}
-
 TEST_F(TooltipTest, EveryMemberIsInertBeforeCreate) {
     cTooltip tips;
     EXPECT_EQ(nullptr, tips.hWnd());
