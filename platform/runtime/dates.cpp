@@ -16,21 +16,22 @@ namespace {
 // 1 January 100 and 31 December 9999, the range the runtime's dates cover.
 constexpr double minDate = -657434.0;
 constexpr double maxDate = 2958465.0;
-constexpr long epochDays = 693959;   // days from 1 January 1 (proleptic) to 30 December 1899
+constexpr long epochDays = -25569;   // 30 December 1899 counted from 1 January 1970
 
-long daysFromCivil(int y, int m, int d)   // days since 1 January 1
+// Days since 1 January 1970 in the proleptic Gregorian calendar (H. Hinnant's algorithms).
+long daysFromCivil(int y, int m, int d)
 {
     y -= m <= 2;
     long era = y / 400;
     long yoe = y - era * 400;
     long doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
     long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + doe - 306;
+    return era * 146097 + doe - 719468;
 }
 
 void civilFromDays(long z, int& y, int& m, int& d)
 {
-    z += 306;
+    z += 719468;
     long era = z / 146097;
     long doe = z - era * 146097;
     long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;

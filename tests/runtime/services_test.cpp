@@ -1,0 +1,220 @@
+#include "platform/runtime/app.h"
+#include "platform/runtime/dates.h"
+#include "platform/runtime/errors.h"
+#include "platform/runtime/sendkeys.h"
+#include "platform/runtime/services.h"
+#include "platform/runtime/text.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <atomic>
+#include <thread>
+
+using namespace qs::rt;
+
+namespace {
+
+int errorOf(auto&& f)
+{
+    try {
+        f();
+    } catch (const Error& e) {
+        return e.number;
+    }
+    return 0;
+}
+
+struct Recording : Services {
+    std::string lastText, lastCommand, lastKeys, lastFilter;
+    int msgBox(const std::string& text, int, const std::string&) override
+    {
+        lastText = text;
+        return IDCANCEL;
+    }
+    std::string openFileDialog(const FileDialogRequest& r) override
+    {
+        lastFilter = r.filter;
+        return "C:\\CHOSEN.MDB";
+    }
+    int shell(const std::string& command, int) override
+    {
+        lastCommand = command;
+        return 42;
+    }
+    void sendKeys(const std::string& keys, bool) override { lastKeys = keys; }
+    double now() override { return 45358.5; }
+    std::string appPath() override { return "C:\\Program Files\\Quillstack"; }
+};
+
+// Pumps messages until the condition holds or a few seconds have passed.
+template <typename F>
+bool pumpUntil(F done, int ms = 3000)
+{
+    DWORD end = GetTickCount() + DWORD(ms);
+    while (!done()) {
+        if (int(end - GetTickCount()) <= 0)
+            return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+        DoEvents();
+    }
+    return true;
+}
+
+std::vector<std::pair<WORD, bool>> keysOf(const std::string& text)
+{
+    std::vector<std::pair<WORD, bool>> out;
+    for (const INPUT& in : parseSendKeys(text))
+        out.emplace_back(in.ki.wVk, (in.ki.dwFlags & KEYEVENTF_KEYUP) != 0);
+    return out;
+}
+
+} // namespace
+
+TEST(Services, TestsCanReplaceThem)
+{
+    Recording fake;
+    setServices(&fake);
+    EXPECT_EQ(&services(), &fake);
+    EXPECT_EQ(services().msgBox("pReceiveMsg Function Error", MB_OK, ""), IDCANCEL);
+    EXPECT_EQ(fake.lastText, "pReceiveMsg Function Error");
+    EXPECT_EQ(Shell("Explorer /select, C:\\A.TXT", 1), 42);
+    EXPECT_EQ(fake.lastCommand, "Explorer /select, C:\\A.TXT");
+    EXPECT_EQ(AppPath(), "C:\\Program Files\\Quillstack");
+    EXPECT_EQ(Now(), 45358.5);
+    EXPECT_EQ(services().openFileDialog({nullptr, "Open", "", "Databases (*.mdb)|*.mdb"}), "C:\\CHOSEN.MDB");
+    EXPECT_EQ(fake.lastFilter, "Databases (*.mdb)|*.mdb");
+    setServices(nullptr);
+    EXPECT_NE(&services(), &fake);
+}
+
+TEST(Services, RealAppPathIsTheProgramFolder)
+{
+    wchar_t exe[MAX_PATH];
+    GetModuleFileNameW(nullptr, exe, MAX_PATH);
+    std::string folder = narrow(exe);
+    folder.erase(folder.find_last_of('\\'));
+    EXPECT_EQ(AppPath(), folder);
+    EXPECT_NE(AppPath().back(), '\\');
+}
+
+TEST(Services, RealShellStartsProgramsOrFailsWithFileNotFound)
+{
+    int pid = Shell("cmd.exe /c exit 0", SW_HIDE);
+    EXPECT_GT(pid, 0);
+    EXPECT_EQ(errorOf([] { Shell("no_such_program_qs.exe", SW_HIDE); }), 53);
+    EXPECT_EQ(errorOf([] { Shell("", SW_HIDE); }), 53);
+}
+
+TEST(SendKeys, Notation)
+{
+    using K = std::vector<std::pair<WORD, bool>>;
+    EXPECT_EQ(keysOf("{down}"), (K{{VK_DOWN, false}, {VK_DOWN, true}}));
+    EXPECT_EQ(keysOf("{DOWN}"), keysOf("{Down}"));
+    EXPECT_EQ(keysOf("+{TAB}"), (K{{VK_SHIFT, false}, {VK_TAB, false}, {VK_TAB, true}, {VK_SHIFT, true}}));
+    EXPECT_EQ(keysOf("{LEFT 3}").size(), 6u);
+    EXPECT_EQ(keysOf("~"), (K{{VK_RETURN, false}, {VK_RETURN, true}}));
+    EXPECT_EQ(keysOf("{F12}"), (K{{VK_F12, false}, {VK_F12, true}}));
+    K ctrlGroup = keysOf("^({END}{HOME})");
+    ASSERT_EQ(ctrlGroup.size(), 6u);
+    EXPECT_EQ(ctrlGroup.front(), (std::pair<WORD, bool>{VK_CONTROL, false}));
+    EXPECT_EQ(ctrlGroup.back(), (std::pair<WORD, bool>{VK_CONTROL, true}));
+    EXPECT_FALSE(keysOf("{+}").empty());
+    EXPECT_FALSE(keysOf("{}}").empty());
+    EXPECT_TRUE(keysOf("").empty());
+    for (const char* bad : {"{", "{DOWN", "{NOPE}", "(", "a)", "+", "{}", "{DOWN x}", "}"})
+        EXPECT_EQ(errorOf([&] { parseSendKeys(bad); }), 5) << bad;
+}
+
+TEST(SendKeys, ReachTheFocusedControl)
+{
+    HWND frame = CreateWindowExW(0, L"STATIC", L"keys", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 300, 100,
+                                 nullptr, nullptr, nullptr, nullptr);
+    HWND edit = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE, 5, 5, 200, 24, frame, nullptr,
+                                nullptr, nullptr);
+    SetForegroundWindow(frame);
+    SetFocus(edit);
+    pumpUntil([&] { return GetFocus() == edit; }, 1000);
+    services().sendKeys("ab+c{LEFT}{BS}", true);
+    wchar_t text[32] = {};
+    bool arrived = pumpUntil([&] {
+        GetWindowTextW(edit, text, 32);
+        return std::wstring(text) == L"aC";
+    });
+    DestroyWindow(frame);
+    EXPECT_TRUE(arrived) << narrow(text);
+}
+
+namespace {
+std::atomic<int> filtered{0};
+int dispatched = 0;
+
+LRESULT CALLBACK countingProc(HWND h, UINT m, WPARAM w, LPARAM l)
+{
+    if (m == WM_APP + 1 || m == WM_APP + 2)
+        ++dispatched;
+    return DefWindowProcW(h, m, w, l);
+}
+
+bool keepAppOne(MSG& msg)
+{
+    if (msg.message != WM_APP + 1)
+        return false;
+    ++filtered;
+    return true;
+}
+} // namespace
+
+TEST(MessageLoop, DoEventsRunsPendingMessagesThroughTheFilter)
+{
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = countingProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"qs_runtime_counting";
+    RegisterClassW(&wc);
+    HWND w = CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+    ASSERT_TRUE(w);
+
+    setMessageFilter(keepAppOne);
+    EXPECT_EQ(messageFilter(), keepAppOne);
+    PostMessageW(w, WM_APP + 1, 0, 0);
+    PostMessageW(w, WM_APP + 2, 0, 0);
+    DoEvents();
+    EXPECT_EQ(filtered, 1);     // handled by the filter, never dispatched
+    EXPECT_EQ(dispatched, 1);   // the other one reached the window
+    setMessageFilter(nullptr);
+    PostMessageW(w, WM_APP + 1, 0, 0);
+    DoEvents();
+    EXPECT_EQ(dispatched, 2);
+
+    // A quit request met by DoEvents is left for the main loop.
+    PostQuitMessage(7);
+    DoEvents();
+    MSG msg;
+    ASSERT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(msg.wParam, 7u);
+    DestroyWindow(w);
+}
+
+TEST(Dialogs, CancelledFileDialogGivesEmptyText)
+{
+    std::atomic<bool> stop{false};
+    std::thread closer([&] {
+        for (int i = 0; i < 300 && !stop; ++i) {
+            if (HWND dlg = FindWindowW(L"#32770", L"Pick a database")) {
+                PostMessageW(dlg, WM_COMMAND, IDCANCEL, 0);
+                return;
+            }
+            Sleep(20);
+        }
+    });
+    FileDialogRequest r;
+    r.title = "Pick a database";
+    r.filter = "Databases (*.mdb)|*.mdb|All files (*.*)|*.*";
+    r.defaultExt = "mdb";
+    std::string chosen = services().openFileDialog(r);
+    stop = true;
+    closer.join();
+    EXPECT_EQ(chosen, "");
+}
