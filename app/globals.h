@@ -1,7 +1,8 @@
 #pragma once
-// State that the program's windows share: the settings read at start and load, the list query pieces,
-// the kept selections and the dialogs' results. All of it lives on the one user-interface thread.
-// Everything starts as 0, False or empty; Main and the main window's load fill in the real values.
+// State that the program's windows share: the settings read at start and load, the texts the list
+// queries are built from, the kept selections and the dialogs' results. All of it lives on the one
+// user-interface thread. Everything starts as 0, False or empty; Main and the main window's load fill in
+// the real values.
 
 #include <windows.h>
 
