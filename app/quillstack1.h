@@ -2,19 +2,23 @@
 // The main window: tray-resident, borderless, three lists (Jobs, Favorites, Phone) bound to their data
 // controls, a search box and sixteen picture buttons. One instance per run, reached through mainWindow().
 //
-// Controls are created when the window loads (they need its handle) and live until it is destroyed, so
-// they are held by pointer: `mainWindow()->Data1->Refresh()`, `MSgrid1->TopRow()`.
+// The grids and data controls are made when the window loads (the grids need its handle) and live until
+// it is destroyed, so they are held by pointer: `mainWindow()->Data1->Refresh()`, `MSgrid1->TopRow()`.
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include "platform/controls/scrollbar.h"
+#include "platform/forms/form.h"
 
 namespace qs::controls {
 class DataControl;
 class FlexGrid;
-class ScrollBar;
 }  // namespace qs::controls
 
 namespace qs::app {
@@ -22,29 +26,28 @@ namespace qs::app {
 class WatchClient;  // app/watchclient.h
 class cTooltip;     // app/tooltip/tooltip.h
 
-class Quillstack1 {
+class Quillstack1 : public forms::Form {
  public:
   Quillstack1();
-  ~Quillstack1();
-  Quillstack1(const Quillstack1&) = delete;
-  Quillstack1& operator=(const Quillstack1&) = delete;
-
-  HWND hWnd() const { return hwnd_; }
+  ~Quillstack1() override;
 
   // Event procedures.
-  void Form_Initialize();
-  void Form_Load();
-  void Form_Activate();
-  void Form_Paint();
-  void Form_MouseMove(int button, int shift, float x, float y);
-  void Form_MouseDown(int button, int shift, float x, float y);
-  void Form_Unload(int& cancel);
+  void Form_Initialize() override;
+  void Form_Load() override;
+  void Form_Activate() override;
+  void Form_Paint() override;
+  void Form_MouseMove(int button, int shift, float x, float y) override;
+  void Form_MouseDown(int button, int shift, float x, float y) override;
+  void Form_Unload(int& cancel) override;
   void mnuShow_Click();
   void mnuExit_Click();
   void Text1_GotFocus();
   void Text1_KeyUp(int keyCode, int shift);
   void dt1_Scroll();
   void dt1_Change();
+  void Image12_MouseUp(int index, int button, int shift, float x, float y);
+  void Image13_MouseUp(int index, int button, int shift, float x, float y);
+  void Image14_MouseUp(int index, int button, int shift, float x, float y);
 
   // Lists: queries, sort and drawing.
   void sortJobs(int32_t col);
@@ -79,13 +82,45 @@ class Quillstack1 {
   // Controls.
   std::unique_ptr<controls::DataControl> Data1, Data2, Data3;  // Jobs, Favorites, Phone
   std::unique_ptr<controls::FlexGrid> MSgrid1, MSgrid2, MSgrid3;
-  std::unique_ptr<controls::ScrollBar> dt1;
+  forms::TextBox Text1;
+  controls::ScrollBar dt1;
+  forms::PictureButton Image1, Image2, Image3, Image4, Image5, Image6, Image7, Image8;
+  forms::PictureButton Image9, Image10, Image11, Image12, Image13, Image14, Image15, Image16;
+  forms::PopupMenu mnuPopUp;
+  int mnuShow = 0, mnuExit = 0;  // item ids in mnuPopUp
+
+  // Per-list lookups by displaywhich (0 Jobs, 1 Favorites, 2 Phone); nullptr for any other value.
+  controls::FlexGrid* gridOf(int list) const;
+  controls::DataControl* dataOf(int list) const;
+  void redrawList(int list);
+
+  // The settings the unload writes, as (key, text) in the order they are written.
+  std::vector<std::pair<std::string, std::string>> exitSettings() const;
+
+  // How the program ends once the window has unloaded; by default the message loop is told to quit.
+  // Tests replace it.
+  static std::function<void()> endProgram;
+
+ protected:
+  bool onMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
  private:
-  HWND hwnd_ = nullptr;
+  void sortList(int list, int32_t col);
+  void switchList(int16_t list);
+  void showListView(int list);
+  void hideToTray();
+  void openLists();
+  bool databaseStep(const std::function<void()>& step, const char* message, const char* title);
+
+  HICON icon_ = nullptr;
+  UINT taskbarCreated_ = 0;
+  bool redrawing_ = false;  // range changes of dt1 during a redraw move no grid
 };
 
 // The one main window of the run; nullptr before it is created and after it is gone.
 Quillstack1* mainWindow();
+
+// The program's start: reads the database path and shows the main window.
+void Main();
 
 }  // namespace qs::app
