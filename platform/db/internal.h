@@ -1,0 +1,111 @@
+// What the engine's parts share: the connection, table shapes, statements and error helpers.
+#pragma once
+
+#include <sqlite3.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+#include "platform/db/db.h"
+
+namespace qs::db::detail {
+
+// Marks a file as one of ours ("QSDB").
+constexpr int kApplicationId = 0x51534442;
+constexpr int kFormatVersion = 1;
+
+[[noreturn]] void raise(int number, std::string description);
+std::string errorText(int number, std::string_view subject = {});
+[[noreturn]] void raiseNumber(int number, std::string_view subject = {});
+
+std::wstring widen(std::string_view utf8);
+std::string narrow(std::wstring_view wide);
+
+// A literal bound to a statement.
+using Param = std::variant<std::monostate, int64_t, double, std::string>;
+
+struct Column {
+    std::string name;  // as created
+    int type = dbText;
+};
+
+struct TableInfo {
+    std::string name;  // as created
+    std::vector<Column> columns;
+    int find(std::string_view name) const;  // -1 when absent; letter case ignored
+};
+
+std::string quoteName(std::string_view name);  // "name" with inner quotes doubled
+const char* declaredType(int type);            // nullptr for an unknown type code
+int typeFromDeclared(std::string_view decl);
+
+// One open file. Recordsets share it with their Database; Close() releases the handle and
+// later use fails with 3420.
+struct Connection {
+    sqlite3* db = nullptr;
+    std::string path;
+
+    ~Connection();
+    void close();
+    sqlite3* handle();  // 3420 when closed
+    [[noreturn]] void fail(int rc);
+    std::optional<TableInfo> findTable(std::string_view name);
+    TableInfo table(std::string_view name);  // 3078 when absent
+};
+
+// A prepared statement that never outlives the call that made it.
+class Stmt {
+public:
+    Stmt(Connection& c, const std::string& sql);
+    ~Stmt();
+    Stmt(const Stmt&) = delete;
+    Stmt& operator=(const Stmt&) = delete;
+
+    void bind(int index, const Param& p);
+    void bindAll(const std::vector<Param>& params, int first = 1);
+    bool step();  // true while a row is there
+    void reset();
+    sqlite3_stmt* get() const { return st_; }
+    int64_t int64(int col) const { return sqlite3_column_int64(st_, col); }
+    std::string_view text(int col) const;
+
+private:
+    Connection& c_;
+    sqlite3_stmt* st_ = nullptr;
+};
+
+void exec(Connection& c, const char* sql);
+void registerFunctions(sqlite3* db);
+
+// Value conversions between the object model and storage.
+Value readValue(sqlite3_stmt* st, int col, int type);
+Param storeValue(const Value& v);                // already coerced to the field's type
+Value coerce(const Value& v, int type);          // 3421 when it cannot be converted
+std::optional<double> parseDateLiteral(std::string_view text);  // "mm/dd/yyyy[ hh:mm[:ss] [AM|PM]]"
+double makeOaDate(int y, int m, int d, int hh, int mi, int ss);
+
+// The engine's query dialect, translated for SQLite.
+struct Translated {
+    std::string sql;
+    std::vector<Param> params;
+};
+
+struct SelectQuery {
+    std::string table;      // as created
+    std::vector<int> columns;  // of the table, in the select list's order
+    Translated where;       // empty sql when there is none
+    std::string orderBy;    // "a" ASC, "b" DESC ... or empty
+};
+
+// A table name or a SELECT; errors as the engine reports them.
+SelectQuery parseSource(Connection& c, const std::string& text);
+// A criterion over one table's fields (FindFirst); unknown fields give 3070.
+Translated translateCriterion(const TableInfo& t, const std::string& text);
+// DELETE [*] FROM table [WHERE criterion]
+Translated translateAction(Connection& c, const std::string& text);
+
+}  // namespace qs::db::detail
