@@ -4,6 +4,7 @@
 
 #include "platform/db/internal.h"
 #include "platform/db/textrules.h"
+#include "platform/runtime/text.h"
 
 namespace qs::db {
 
@@ -66,22 +67,6 @@ std::string errorText(int number, std::string_view subject) {
 }
 
 void raiseNumber(int number, std::string_view subject) { raise(number, errorText(number, subject)); }
-
-std::wstring widen(std::string_view s) {
-    if (s.empty()) return {};
-    int n = MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
-    std::wstring w(n, L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), w.data(), n);
-    return w;
-}
-
-std::string narrow(std::wstring_view w) {
-    if (w.empty()) return {};
-    int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
-    std::string s(n, '\0');
-    WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), s.data(), n, nullptr, nullptr);
-    return s;
-}
 
 int TableInfo::find(std::string_view n) const {
     for (std::size_t i = 0; i < columns.size(); ++i)

@@ -15,20 +15,7 @@
 #include <variant>
 #include <vector>
 
-#if __has_include("platform/runtime/errors.h")
 #include "platform/runtime/errors.h"
-#else
-#include <exception>
-namespace qs::rt {
-// Stand-in until the runtime's error type is in the tree.
-struct Error : std::exception {
-    int number = 0;
-    std::string description;
-    Error(int n, std::string d) : number(n), description(std::move(d)) {}
-    const char* what() const noexcept override { return description.c_str(); }
-};
-}  // namespace qs::rt
-#endif
 
 namespace qs::db {
 

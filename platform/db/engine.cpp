@@ -186,29 +186,31 @@ void Engine::CompactDatabase(const std::string& source, const std::string& desti
 }
 
 void Catalog::Create(const std::string& connection) {
-    // "Key=Value;Key=Value", keys in any case, values optionally quoted.
-    std::string path;
-    bool found = false;
+    // "Key=Value;Key=Value", keys in any case, values optionally quoted. A part without "=" belongs
+    // to the value before it, so a path holding ";" stays whole.
+    auto trim = [](const std::string& s) {
+        std::size_t a = s.find_first_not_of(" \t"), b = s.find_last_not_of(" \t");
+        return a == std::string::npos ? std::string() : s.substr(a, b - a + 1);
+    };
+    std::vector<std::pair<std::string, std::string>> pairs;
     std::size_t i = 0;
     while (i <= connection.size()) {
-        std::size_t semi = connection.find(';', i);
-        if (semi == std::string::npos) semi = connection.size();
+        std::size_t semi = std::min(connection.find(';', i), connection.size());
         std::string part = connection.substr(i, semi - i);
         std::size_t eq = part.find('=');
-        if (eq != std::string::npos) {
-            auto trim = [](std::string s) {
-                std::size_t a = s.find_first_not_of(" \t"), b = s.find_last_not_of(" \t");
-                return a == std::string::npos ? std::string() : s.substr(a, b - a + 1);
-            };
-            std::string key = trim(part.substr(0, eq)), value = trim(part.substr(eq + 1));
-            if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
-                value = value.substr(1, value.size() - 2);
-            if (equalText(key, "Data Source")) {
-                path = value;
-                found = true;
-            }
-        }
+        if (eq != std::string::npos) pairs.emplace_back(trim(part.substr(0, eq)), part.substr(eq + 1));
+        else if (!pairs.empty()) pairs.back().second += ";" + part;
         i = semi + 1;
+    }
+    std::string path;
+    bool found = false;
+    for (auto& [key, raw] : pairs) {
+        if (!equalText(key, "Data Source")) continue;
+        std::string value = trim(raw);
+        if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
+            value = value.substr(1, value.size() - 2);
+        path = value;
+        found = true;
     }
     if (!found || path.empty()) raiseNumber(errInvalidArgument);
     Engine::CreateDatabase(path)->Close();

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/db/db.h"
+#include "platform/runtime/text.h"
 
 namespace qs::db::detail {
 
@@ -22,8 +23,8 @@ constexpr int kFormatVersion = 1;
 std::string errorText(int number, std::string_view subject = {});
 [[noreturn]] void raiseNumber(int number, std::string_view subject = {});
 
-std::wstring widen(std::string_view utf8);
-std::string narrow(std::wstring_view wide);
+using rt::narrow;
+using rt::widen;
 
 // A literal bound to a statement.
 using Param = std::variant<std::monostate, int64_t, double, std::string>;

@@ -7,6 +7,7 @@
 
 #include "platform/db/internal.h"
 #include "platform/db/textrules.h"
+#include "platform/runtime/dates.h"
 
 namespace qs::db {
 
@@ -16,13 +17,7 @@ std::string textOf(const Value& v) {
     if (auto s = std::get_if<std::string>(&v)) return *s;
     if (auto b = std::get_if<bool>(&v)) return *b ? "True" : "False";
     if (auto i = std::get_if<int32_t>(&v)) return std::to_string(*i);
-    if (auto d = std::get_if<Date>(&v)) {
-        BSTR b = nullptr;
-        if (FAILED(VarBstrFromDate(d->oa, LOCALE_USER_DEFAULT, 0, &b)) || !b) return {};
-        std::string s = detail::narrow(std::wstring_view(b, SysStringLen(b)));
-        SysFreeString(b);
-        return s;
-    }
+    if (auto d = std::get_if<Date>(&v)) return rt::dateTimeText(d->oa);
     return {};
 }
 

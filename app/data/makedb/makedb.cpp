@@ -1,0 +1,31 @@
+// makedb <path>: makes a new database file with the program's four tables.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <cstdio>
+
+#include "app/data/schema.h"
+#include "platform/runtime/errors.h"
+#include "platform/runtime/text.h"
+
+int main() {
+    int argc = 0;
+    LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    if (!argv || argc != 2) {
+        std::fprintf(stderr, "usage: makedb <path of the new database>\n");
+        return 2;
+    }
+    std::string path = qs::rt::narrow(argv[1]);
+    LocalFree(argv);
+    if (!qs::app::createEmptyDatabase(path)) {
+        std::fprintf(stderr, "makedb: cannot create %s (does it exist already?)\n", path.c_str());
+        return 1;
+    }
+    try {
+        qs::app::CreateTableDefX(path);
+    } catch (const qs::rt::Error& e) {
+        std::fprintf(stderr, "makedb: %s (error %d)\n", e.description.c_str(), e.number);
+        return 1;
+    }
+    return 0;
+}
