@@ -29,6 +29,7 @@ INPUT keyInput(WORD vk, bool up)
     in.type = INPUT_KEYBOARD;
     in.ki.wVk = vk;
     in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    in.ki.dwExtraInfo = sendKeysSignature;
     return in;
 }
 
@@ -159,6 +160,7 @@ private:
                 in.type = INPUT_KEYBOARD;
                 in.ki.wScan = c;
                 in.ki.dwFlags = KEYEVENTF_UNICODE;
+                in.ki.dwExtraInfo = sendKeysSignature;
                 out_.push_back(in);
                 in.ki.dwFlags |= KEYEVENTF_KEYUP;
                 out_.push_back(in);
