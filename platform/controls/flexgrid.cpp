@@ -482,7 +482,7 @@ void FlexGrid::mouseEvent(UINT msg, WPARAM wp, LPARAM lp) {
     float ty = float(y) * 1440.0f / float(impl_->dpi);
     int shift = (wp & MK_SHIFT ? 1 : 0) | (wp & MK_CONTROL ? 2 : 0) | (GetKeyState(VK_MENU) < 0 ? 4 : 0);
     int h = rowHeightPx();
-    bool onDataRow = y >= h && mouseRow_ > 0 && (y - h) / h + topRow_ <= rows_ - 1;
+    bool onDataRow = y >= h && mouseRow_ > 0;  // below the last row counts as the last row
 
     switch (msg) {
     case WM_LBUTTONDOWN:
@@ -525,8 +525,6 @@ void FlexGrid::mouseEvent(UINT msg, WPARAM wp, LPARAM lp) {
             if (y < h) {
                 target = std::max(1, topRow_ - 1);
                 ensureVisible(target);
-            } else if (!onDataRow) {
-                target = rows_ - 1;
             } else if (mouseRow_ >= topRow_ + visibleDataRows()) {
                 ensureVisible(mouseRow_);
             }

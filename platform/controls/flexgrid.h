@@ -74,7 +74,8 @@ public:
     void ColSel(int col);
 
     // Cell under the pointer at the last mouse message. Past the last row or column it is the last
-    // one; the header row is 0.
+    // one (a left press there selects the last row); the header row is 0. Hidden columns are never
+    // under the pointer.
     int MouseRow() const { return mouseRow_; }
     int MouseCol() const { return mouseCol_; }
 

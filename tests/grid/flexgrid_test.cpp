@@ -408,11 +408,20 @@ TEST_F(GridTest, HeaderPressLeavesTheSelection) {
     EXPECT_EQ(grid.Row(), 5);
     EXPECT_EQ(selChanges, 0);
 
-    // A press below the last row selects nothing either.
+    // A press below the last row is a press on the last row, as MouseRow says.
     grid.Rows(3);
+    send(WM_LBUTTONDOWN, MK_LBUTTON, {5, 250});
+    send(WM_LBUTTONUP, 0, {5, 250});
+    EXPECT_EQ(downRow, 2);
+    EXPECT_EQ(grid.Row(), 2);
+
+    // With no data rows the header is the last row.
+    grid.Rows(1);
     selChanges = 0;
     send(WM_LBUTTONDOWN, MK_LBUTTON, {5, 250});
     send(WM_LBUTTONUP, 0, {5, 250});
+    EXPECT_EQ(downRow, 0);
+    EXPECT_EQ(grid.Row(), 0);
     EXPECT_EQ(selChanges, 0);
 }
 
