@@ -40,14 +40,13 @@ void recordReceivedPaths(const std::vector<std::string>& paths) {
         receivedPath = path;
         // An empty element (a property that could not be read) or a path without a folder part names
         // no file that could be recorded: skipped without a message.
-        if (path.empty()) continue;
+        const size_t cut = path.rfind('\\');
+        if (cut == std::string::npos) continue;
 
         bool isFolder = false;
         receiverStep([&] { isFolder = (rt::GetAttr(path) & rt::attrDirectory) != 0; });
         if (isFolder) continue;
 
-        const size_t cut = path.rfind('\\');
-        if (cut == std::string::npos) continue;
         const std::string location = path.substr(0, cut + 1);
         const std::string name = path.substr(cut + 1);
 
