@@ -103,7 +103,10 @@ int typeFromDeclared(std::string_view decl) {
 Connection::~Connection() { close(); }
 
 void Connection::close() {
-    if (db) sqlite3_close_v2(db);
+    if (!db) return;
+    // Statements that recordsets keep prepared go with the connection, so the file is released now.
+    while (sqlite3_stmt* st = sqlite3_next_stmt(db, nullptr)) sqlite3_finalize(st);
+    sqlite3_close_v2(db);
     db = nullptr;
 }
 

@@ -31,6 +31,14 @@ struct RecordsetState {
         std::vector<char> present;  // false for rows deleted by another connection
     };
     mutable std::unordered_map<long, Page> pages;
+    // The statement that reads one row by key, kept prepared (never stepping) between calls.
+    mutable sqlite3_stmt* rowStmt = nullptr;
+
+    ~RecordsetState() { dropStatement(); }
+    void dropStatement() const {
+        if (rowStmt && conn && conn->db) sqlite3_finalize(rowStmt);  // a closed connection took it
+        rowStmt = nullptr;
+    }
 
     long size() const { return static_cast<long>(keys.size()); }
     bool hasCurrent() const { return !onDeleted && pos >= 0 && pos < size(); }
@@ -63,25 +71,38 @@ struct RecordsetState {
         if (it != pages.end()) return it->second;
         if (pages.size() >= kMaxPages) pages.clear();
         long first = index * kPageRows, n = std::min(kPageRows, size() - first);
-        std::string sql = "SELECT rowid" + selectColumns() + " FROM " + quoteName(table.name) + " WHERE rowid IN (";
-        for (long i = 0; i < n; ++i) sql += i ? ",?" : "?";
-        sql += ")";
-        Stmt st(connection(), sql);
-        std::unordered_map<RowKey, long> slot;
-        for (long i = 0; i < n; ++i) {
-            st.bind(static_cast<int>(i + 1), int64_t(keys[first + i]));
-            slot.emplace(keys[first + i], i);
+        Connection& c = connection();
+        if (!rowStmt) {
+            std::string sql = "SELECT " + selectColumns().substr(2) + " FROM " + quoteName(table.name) + " WHERE rowid = ?1";
+            int rc = sqlite3_prepare_v3(c.handle(), sql.c_str(), -1, SQLITE_PREPARE_PERSISTENT, &rowStmt, nullptr);
+            if (rc != SQLITE_OK) {
+                rowStmt = nullptr;
+                c.fail(rc);
+            }
         }
+        // One read transaction for the page; every way out resets the statement and ends it.
+        struct Reading {
+            Connection& c;
+            sqlite3_stmt* st;
+            Reading(Connection& conn, sqlite3_stmt* s) : c(conn), st(s) { exec(c, "BEGIN"); }
+            ~Reading() {
+                sqlite3_reset(st);
+                sqlite3_exec(c.db, "COMMIT", nullptr, nullptr, nullptr);
+            }
+        } reading(c, rowStmt);
         Page p;
         const std::size_t width = cols.size();
         p.values.resize(n * width);
         p.present.assign(n, 0);
-        while (st.step()) {
-            auto at = slot.find(st.int64(0));
-            if (at == slot.end()) continue;
-            p.present[at->second] = 1;
+        for (long i = 0; i < n; ++i) {
+            sqlite3_reset(rowStmt);
+            sqlite3_bind_int64(rowStmt, 1, keys[first + i]);
+            int rc = sqlite3_step(rowStmt);
+            if (rc == SQLITE_DONE) continue;
+            if (rc != SQLITE_ROW) c.fail(rc);
+            p.present[i] = 1;
             for (std::size_t f = 0; f < width; ++f)
-                p.values[at->second * width + f] = readValue(st.get(), static_cast<int>(f + 1), table.columns[cols[f]].type);
+                p.values[i * width + f] = readValue(rowStmt, static_cast<int>(f), table.columns[cols[f]].type);
         }
         return pages.emplace(index, std::move(p)).first->second;
     }
@@ -396,19 +417,27 @@ std::vector<Value> Recordset::column(int col) const {
         for (long i = 0; i < s_->size(); ++i) out[i] = at(i, col);
         return out;
     }
-    // Many rows: one pass over the table, then each key looked up in rowid order.
-    std::vector<std::pair<RowKey, Value>> all;
-    {
-        int type = s_->table.columns[s_->cols[col]].type;
-        Stmt st(c, "SELECT rowid, " + quoteName(s_->table.columns[s_->cols[col]].name) + " FROM " +
-                       quoteName(s_->table.name));
-        while (st.step()) all.emplace_back(st.int64(0), readValue(st.get(), 1, type));
+    // Many rows: one pass over the table, then each key looked up by rowid. Rowids are dense unless
+    // many rows were deleted, so a table indexed by rowid usually serves.
+    const int type = s_->table.columns[s_->cols[col]].type;
+    const RowKey highest = *std::max_element(s_->keys.begin(), s_->keys.end());
+    Stmt st(c, "SELECT rowid, " + quoteName(s_->table.columns[s_->cols[col]].name) + " FROM " +
+                   quoteName(s_->table.name) + " WHERE rowid BETWEEN 0 AND ?1");
+    st.bind(1, int64_t(highest));
+    if (highest >= 0 && highest <= 4 * static_cast<RowKey>(s_->keys.size()) + 1024) {
+        std::vector<Value> byKey(static_cast<std::size_t>(highest) + 1);
+        while (st.step()) byKey[static_cast<std::size_t>(st.int64(0))] = readValue(st.get(), 1, type);
+        for (long i = 0; i < s_->size(); ++i)
+            if (s_->keys[i] >= 0) out[i] = std::move(byKey[static_cast<std::size_t>(s_->keys[i])]);
+        return out;
     }
+    std::vector<std::pair<RowKey, Value>> all;
+    while (st.step()) all.emplace_back(st.int64(0), readValue(st.get(), 1, type));
     auto byKey = [](const auto& a, const auto& b) { return a.first < b.first; };
     if (!std::is_sorted(all.begin(), all.end(), byKey)) std::sort(all.begin(), all.end(), byKey);
     for (long i = 0; i < s_->size(); ++i) {
         auto it = std::lower_bound(all.begin(), all.end(), std::pair<RowKey, Value>(s_->keys[i], Value{}), byKey);
-        if (it != all.end() && it->first == s_->keys[i]) out[i] = std::move(it->second);
+        if (it != all.end() && it->first == s_->keys[i]) out[i] = it->second;
     }
     return out;
 }
@@ -416,6 +445,7 @@ std::vector<Value> Recordset::column(int col) const {
 void Recordset::Close() {
     s_->cancelEdit();
     s_->pages.clear();
+    s_->dropStatement();
     s_->conn.reset();
 }
 

@@ -1,0 +1,196 @@
+// FindFirst and a full Like "*x*" query over 100,000 Jobs rows through the engine, each next to the
+// same work done by bare SQLite on the same file in the same run.
+#include <windows.h>
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/db/db.h"
+#include "platform/runtime/text.h"
+
+using namespace qs;
+
+namespace {
+
+constexpr int kRows = 100000;
+
+double nowMs() {
+    static LARGE_INTEGER freq = [] { LARGE_INTEGER f; QueryPerformanceFrequency(&f); return f; }();
+    LARGE_INTEGER t;
+    QueryPerformanceCounter(&t);
+    return 1000.0 * t.QuadPart / freq.QuadPart;
+}
+
+// Median of several runs, in milliseconds.
+double timeIt(const std::function<void()>& work, int runs = 7) {
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        double start = nowMs();
+        work();
+        times.push_back(nowMs() - start);
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+void check(int rc, sqlite3* db) {
+    if (rc != SQLITE_OK && rc != SQLITE_DONE && rc != SQLITE_ROW) {
+        std::fprintf(stderr, "sqlite: %s\n", sqlite3_errmsg(db));
+        std::exit(1);
+    }
+}
+
+std::string jobName(int i) {
+    static const char* const words[] = {"LETTER", "BUDGET", "INVOICE", "NOTES", "MINUTES", "PLAN",
+                                        "DRAFT", "REPORT", "SUMMARY", "TAX", "XMAS", "INDEX", "AGENDA"};
+    static const char* const exts[] = {".DOC", ".XLS", ".TXT", ".PDF", ".PPT"};
+    unsigned h = static_cast<unsigned>(i) * 2654435761u;
+    return std::string(words[h % 13]) + " " + std::to_string(i) + exts[(h >> 8) % 5];
+}
+
+std::string location(int i) { return "C:\\USERS\\CLERK\\DOCUMENTS\\PROJECT " + std::to_string(i % 200) + "\\"; }
+
+void fill(const std::string& path) {
+    sqlite3* db = nullptr;
+    check(sqlite3_open(path.c_str(), &db), db);
+    check(sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr), db);
+    sqlite3_stmt* st = nullptr;
+    check(sqlite3_prepare_v2(db, "INSERT INTO Jobs VALUES (?1, ?2, ?3, ?4, ?5)", -1, &st, nullptr), db);
+    for (int i = 0; i < kRows; ++i) {
+        std::string name = jobName(i), where = location(i), full = where + name;
+        sqlite3_bind_text(st, 1, name.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_double(st, 2, 45000.0 + i / 97.0);
+        sqlite3_bind_text(st, 3, where.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(st, 4, full.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_int(st, 5, i % 7 == 0 ? -1 : 0);
+        check(sqlite3_step(st), db);
+        sqlite3_reset(st);
+    }
+    sqlite3_finalize(st);
+    check(sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr), db);
+    sqlite3_close(db);
+}
+
+// Rowids a bare statement yields.
+long bareCount(sqlite3* db, const char* sql, const std::string& bound = "") {
+    sqlite3_stmt* st = nullptr;
+    check(sqlite3_prepare_v2(db, sql, -1, &st, nullptr), db);
+    if (!bound.empty()) sqlite3_bind_text(st, 1, bound.c_str(), -1, SQLITE_TRANSIENT);
+    long n = 0;
+    volatile sqlite3_int64 sink = 0;
+    while (sqlite3_step(st) == SQLITE_ROW) {
+        sink = sink + sqlite3_column_int64(st, 0);
+        ++n;
+    }
+    sqlite3_finalize(st);
+    return n;
+}
+
+void row(const char* what, double engine, double bare) {
+    std::printf("%-44s engine %8.2f ms   bare %8.2f ms   ratio %5.2f\n", what, engine, bare, engine / bare);
+}
+
+}  // namespace
+
+int main() {
+    wchar_t tmp[MAX_PATH];
+    GetTempPathW(MAX_PATH, tmp);
+    const std::string path = rt::narrow(tmp) + "qs_db_bench.mdb";
+    DeleteFileW(rt::widen(path).c_str());
+
+    {
+        auto database = db::Engine::CreateDatabase(path);
+        auto jobs = database->CreateTableDef("Jobs");
+        jobs->appendField(jobs->CreateField("JobName", db::dbText));
+        jobs->appendField(jobs->CreateField("JobDate", db::dbDate));
+        jobs->appendField(jobs->CreateField("JobLocation", db::dbText));
+        jobs->appendField(jobs->CreateField("JobFullName", db::dbText));
+        jobs->appendField(jobs->CreateField("JobPermanent", db::dbBoolean));
+        database->appendTableDef(jobs);
+    }
+    double start = nowMs();
+    fill(path);
+    std::printf("%d Jobs rows written in %.0f ms\n\n", kRows, nowMs() - start);
+
+    // Bare SQLite: its own connection with the same cache settings, built-in LIKE and NOCASE.
+    sqlite3* bare = nullptr;
+    check(sqlite3_open_v2(path.c_str(), &bare, SQLITE_OPEN_READWRITE, nullptr), bare);
+    check(sqlite3_exec(bare, "PRAGMA cache_size = -65536; PRAGMA mmap_size = 67108864;", nullptr, nullptr, nullptr),
+          bare);
+
+    auto database = db::Engine::OpenDatabase(path);
+    const std::string base = "SELECT Jobs.JobName, Jobs.JobDate, Jobs.JobLocation, Jobs.JobFullName, "
+                             "Jobs.JobPermanent FROM Jobs";
+    const std::string target = location(kRows - 3) + jobName(kRows - 3);
+    std::string lower = target;
+    std::transform(lower.begin(), lower.end(), lower.begin(), [](char c) { return (char)tolower((unsigned char)c); });
+
+    auto jobs = database->OpenRecordset("Jobs", db::dbOpenDynaset);
+    double findEngine = timeIt([&] {
+        jobs->FindFirst("JobFullName = \"" + lower + "\"");
+        if (jobs->NoMatch()) std::exit(2);
+    });
+    double findBare = timeIt([&] {
+        bareCount(bare, "SELECT rowid FROM Jobs WHERE JobFullName = ?1 COLLATE NOCASE", lower);
+    });
+    row("FindFirst JobFullName = (near the end)", findEngine, findBare);
+
+    double findLikeEngine = timeIt([&] { jobs->FindFirst("JobName LIKE \"" + jobName(kRows - 3) + "\""); });
+    row("FindFirst JobName LIKE name (reselect)", findLikeEngine, findBare);
+
+    long likeRows = 0;
+    double likeEngine = timeIt([&] {
+        auto rs = database->OpenRecordset(base + " WHERE ((Jobs.JobName Like \"*x*\")) ORDER BY Jobs.JobName;");
+        likeRows = rs->RecordCount();
+    });
+    long bareLikeRows = 0;
+    double likeBare = timeIt([&] {
+        bareLikeRows = bareCount(bare, "SELECT rowid FROM Jobs WHERE JobName LIKE '%x%' ORDER BY JobName COLLATE NOCASE");
+    });
+    std::printf("Like \"*x*\" matches %ld rows (bare: %ld)\n", likeRows, bareLikeRows);
+    row("query Like \"*x*\" ORDER BY JobName", likeEngine, likeBare);
+
+    double likeUnsorted = timeIt([&] {
+        database->OpenRecordset(base + " WHERE ((Jobs.JobName Like \"*x*\"));");
+    });
+    double likeBareUnsorted = timeIt([&] { bareCount(bare, "SELECT rowid FROM Jobs WHERE JobName LIKE '%x%'"); });
+    row("query Like \"*x*\" (no ORDER BY)", likeUnsorted, likeBareUnsorted);
+
+    double allEngine = timeIt([&] { database->OpenRecordset(base + " ORDER BY Jobs.JobName;"); });
+    double allBare = timeIt([&] { bareCount(bare, "SELECT rowid FROM Jobs ORDER BY JobName COLLATE NOCASE"); });
+    row("whole list ORDER BY JobName", allEngine, allBare);
+
+    auto list = database->OpenRecordset(base + " ORDER BY Jobs.JobName;");
+    double columnEngine = timeIt([&] { list->column(4); });
+    double columnBare = timeIt([&] { bareCount(bare, "SELECT rowid, JobPermanent FROM Jobs"); });
+    row("one column of every row (redraw)", columnEngine, columnBare);
+
+    double screen = timeIt([&] {
+        list->Requery();
+        for (long r = 50000; r < 50040; ++r)
+            for (int c = 0; c < 5; ++c) db::textOf(list->at(r, c));
+    });
+    std::printf("%-44s engine %8.2f ms\n", "requery + one screen of 40 rows x 5 cells", screen);
+
+    long top = 0;
+    double scroll = timeIt([&] {
+        for (int screen = 0; screen < 100; ++screen) {
+            top = (top + 997) % (list->RecordCount() - 40);
+            for (long r = top; r < top + 40; ++r)
+                for (int c = 0; c < 5; ++c) db::textOf(list->at(r, c));
+        }
+    }, 3);
+    std::printf("%-44s engine %8.2f ms\n", "100 screens of 40 rows x 5 cells, cold pages", scroll);
+
+    sqlite3_close(bare);
+    database->Close();
+    jobs.reset();
+    list.reset();
+    DeleteFileW(rt::widen(path).c_str());
+    return 0;
+}
