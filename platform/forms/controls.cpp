@@ -1,66 +1,555 @@
 #include "platform/forms/controls.h"
 
-namespace qs::forms {
+#include <algorithm>
+#include <exception>
 
-PictureButton::PictureButton(Container& p, int l, int t, int w, int h, Face normal)
-    : Control(p, l, t, w, h), faces_{normal, normal}, pressedFaceIsDefault_(true) {}
-PictureButton::PictureButton(Container& p, int l, int t, int w, int h, Face normal, Face pressed)
-    : Control(p, l, t, w, h), faces_{normal, pressed} {}
+#include "platform/forms/paint.h"
+
+namespace qs::forms {
+namespace {
+
+// Runs a window procedure's body; a fault in an event handler is reported and the loop goes on.
+template <class F>
+LRESULT guarded(F&& body) {
+    try {
+        return body();
+    } catch (const std::exception& e) {
+        reportHandlerError(e.what());
+    } catch (...) {
+        reportHandlerError("unknown exception");
+    }
+    return 0;
+}
+
+int buttonOfMessage(UINT msg) {
+    switch (msg) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+        return vbLeftButton;
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+        return vbRightButton;
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONUP:
+        return vbMiddleButton;
+    default:
+        return 0;
+    }
+}
+
+HWND makeChild(const wchar_t* cls, HWND parent, const RECT& r, DWORD style, DWORD ex = 0, const wchar_t* text = L"") {
+    return CreateWindowExW(ex, cls, text, WS_CHILD | WS_CLIPSIBLINGS | style, r.left, r.top, r.right - r.left,
+                           r.bottom - r.top, parent, nullptr, GetModuleHandleW(nullptr), nullptr);
+}
+
+// The rectangle of `child` in its parent's client coordinates.
+RECT rectInParent(HWND child) {
+    RECT r;
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+// Paints the parent's picture behind a transparent child into `hdc` (child client coordinates).
+void paintParentBackdrop(const Control& child, HDC hdc, const RECT& area) {
+    RECT inParent = rectInParent(child.hWnd());
+    POINT old;
+    OffsetViewportOrgEx(hdc, -inParent.left, -inParent.top, &old);
+    RECT a = area;
+    OffsetRect(&a, inParent.left, inParent.top);
+    child.parent().paintBackdrop(hdc, a);
+    SetViewportOrgEx(hdc, old.x, old.y, nullptr);
+}
+
+} // namespace
+
+namespace detail {
+
+LRESULT controlColour(HDC hdc, HWND child) {
+    auto* box = dynamic_cast<TextBox*>(Control::fromHwnd(child));
+    if (!box) return 0;
+    SetTextColor(hdc, box->ForeColor());
+    SetBkColor(hdc, box->BackColor());
+    static HBRUSH cached = nullptr;
+    static COLORREF cachedColour = CLR_INVALID;
+    if (cachedColour != box->BackColor()) {
+        if (cached) DeleteObject(cached);
+        cached = CreateSolidBrush(box->BackColor());
+        cachedColour = box->BackColor();
+    }
+    return reinterpret_cast<LRESULT>(cached);
+}
+
+bool controlCommand(WPARAM wParam, LPARAM lParam) {
+    auto* box = dynamic_cast<TextBox*>(Control::fromHwnd(reinterpret_cast<HWND>(lParam)));
+    if (!box) return false;
+    if (HIWORD(wParam) == EN_CHANGE) box->textChangedByWindow();
+    return true;
+}
+
+} // namespace detail
+
+// ---- picture buttons ------------------------------------------------------------------------------
+
+PictureButton::PictureButton(Container& parent, int left, int top, int width, int height, Face normal)
+    : Control(parent, left, top, width, height), faces_{normal, normal}, pressedFaceIsDefault_(true) {}
+
+PictureButton::PictureButton(Container& parent, int left, int top, int width, int height, Face normal, Face pressed)
+    : Control(parent, left, top, width, height), faces_{std::move(normal), std::move(pressed)} {}
+
 bool PictureButton::Visible() const { return elementVisible_[0] || elementVisible_[1]; }
-bool PictureButton::Visible(int e) const { return elementVisible_[e & 1]; }
-void PictureButton::Visible(int e, bool on) { elementVisible_[e & 1] = on; }
-void PictureButton::Visible(bool on) { elementVisible_[0] = elementVisible_[1] = on; }
-int PictureButton::shownElement() const { return elementVisible_[0] ? 0 : elementVisible_[1] ? 1 : -1; }
-void PictureButton::setFace(int e, Face f) { faces_[e & 1] = std::move(f); }
-HWND PictureButton::createWindow(HWND, const RECT&) { return nullptr; }
+bool PictureButton::elementVisible(int element) const { return elementVisible_[element & 1]; }
+
+void PictureButton::Visible(int element, bool on) {
+    if (elementVisible_[element & 1] == on) return;
+    int before = shownElement();
+    elementVisible_[element & 1] = on;
+    updateShown();
+    if (hWnd() && shownElement() != before && shownElement() >= 0) {
+        // Shown at once, so a face change reads even while a long action runs before the next paint.
+        InvalidateRect(hWnd(), nullptr, FALSE);
+        UpdateWindow(hWnd());
+    }
+}
+
+void PictureButton::Visible(bool on) {
+    Visible(0, on);
+    Visible(1, on);
+}
+
+int PictureButton::shownElement() const {
+    return elementVisible_[0] ? 0 : elementVisible_[1] ? 1 : -1;
+}
+
 bool PictureButton::windowShown() const { return Visible(); }
 
-Label::Label(Container& p, int l, int t, int w, int h, std::string caption)
-    : Control(p, l, t, w, h), caption_(std::move(caption)) {}
-void Label::Caption(const std::string& text) { caption_ = text; }
-void Label::ForeColor(COLORREF c) { foreColor_ = c; }
-void Label::BackColor(COLORREF c) { backColor_ = c; }
-void Label::Font(const qs::forms::Font& f) { font_ = f; }
-void Label::Alignment(int a) { alignment_ = a; }
-int Label::fitHeight() const { return Height(); }
-HWND Label::createWindow(HWND, const RECT&) { return nullptr; }
+void PictureButton::setFace(int element, Face face) {
+    faces_[element & 1] = std::move(face);
+    if (element == 0 && pressedFaceIsDefault_) faces_[1] = faces_[0];
+    if (element == 1) pressedFaceIsDefault_ = false;
+    if (hWnd()) InvalidateRect(hWnd(), nullptr, FALSE);
+}
 
-TextBox::TextBox(Container& p, int l, int t, int w, int h, std::string text)
-    : Control(p, l, t, w, h), text_(std::move(text)) {}
-std::string TextBox::Text() const { return text_; }
+HWND PictureButton::createWindow(HWND parent, const RECT& pixels) {
+    const wchar_t* cls = detail::registerClass(L"QsPictureButton", &PictureButton::windowProc);
+    return makeChild(cls, parent, pixels, 0);
+}
+
+void PictureButton::paint(HDC hdc, const RECT& rc) {
+    int element = shownElement();
+    if (element < 0) return;
+    if (painter)
+        painter(hdc, rc, element);
+    else
+        skin::drawButtonFace(hdc, rc, faces_[element], element == 1);
+}
+
+LRESULT CALLBACK PictureButton::windowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    auto* self = dynamic_cast<PictureButton*>(Control::fromHwnd(hwnd));
+    if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
+    return guarded([&] { return self->handle(hwnd, msg, wParam, lParam); });
+}
+
+LRESULT PictureButton::handle(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_PAINT: {
+        detail::BufferedPaint p(hwnd);
+        // A check face leaves the window's ground showing round the box.
+        int element = shownElement();
+        if (element >= 0 && (faces_[element].glyph == Glyph::CheckEmpty || faces_[element].glyph == Glyph::CheckTicked))
+            paintParentBackdrop(*this, p.dc(), p.area());
+        paint(p.dc(), p.client());
+        return 0;
+    }
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN: {
+        if (pressedIndex_ >= 0) return 0;   // a second button while one is held
+        int element = shownElement();
+        if (element < 0) return 0;
+        pressedIndex_ = element;
+        pressedButton_ = buttonOfMessage(msg);
+        SetCapture(hwnd);
+        if (onMouseDown)
+            onMouseDown(element, pressedButton_, detail::shiftOf(wParam), detail::twipsX(lParam), detail::twipsY(lParam));
+        return 0;
+    }
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP: {
+        if (pressedIndex_ < 0 || buttonOfMessage(msg) != pressedButton_) return 0;
+        int element = pressedIndex_;
+        int button = pressedButton_;
+        pressedIndex_ = -1;
+        pressedButton_ = 0;
+        // Released before the action, which may open a modal window.
+        if (GetCapture() == hwnd) ReleaseCapture();
+        if (onMouseUp) onMouseUp(element, button, detail::shiftOf(wParam), detail::twipsX(lParam), detail::twipsY(lParam));
+        return 0;
+    }
+    case WM_CAPTURECHANGED:
+        // Taken away by someone else (another window, a menu): the press is over without a release.
+        if (pressedIndex_ >= 0 && reinterpret_cast<HWND>(lParam) != hwnd) {
+            pressedIndex_ = -1;
+            pressedButton_ = 0;
+        }
+        return 0;
+    case WM_NCDESTROY:
+        pressedIndex_ = -1;
+        break;
+    default:
+        break;
+    }
+    return DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+// ---- labels ---------------------------------------------------------------------------------------
+
+Label::Label(Container& parent, int left, int top, int width, int height, std::string caption)
+    : Control(parent, left, top, width, height), caption_(std::move(caption)) {}
+
+void Label::Caption(const std::string& text) {
+    caption_ = text;
+    if (hWnd()) InvalidateRect(hWnd(), nullptr, FALSE);
+}
+
+void Label::ForeColor(COLORREF colour) {
+    foreColor_ = colour;
+    if (hWnd()) InvalidateRect(hWnd(), nullptr, FALSE);
+}
+
+void Label::BackColor(COLORREF colour) {
+    backColor_ = colour;
+    if (hWnd()) InvalidateRect(hWnd(), nullptr, FALSE);
+}
+
+void Label::Font(const qs::forms::Font& font) {
+    font_ = font;
+    if (hWnd()) InvalidateRect(hWnd(), nullptr, FALSE);
+}
+
+void Label::Alignment(int alignment) {
+    alignment_ = alignment;
+    if (hWnd()) InvalidateRect(hWnd(), nullptr, FALSE);
+}
+
+UINT Label::drawFormat() const {
+    UINT f = DT_NOPREFIX | DT_TOP;
+    f |= alignment_ == 1 ? DT_RIGHT : alignment_ == 2 ? DT_CENTER : DT_LEFT;
+    f |= WordWrap ? DT_WORDBREAK : DT_SINGLELINE;
+    return f;
+}
+
+int Label::fitHeight() const {
+    std::wstring text = detail::widen(caption_);
+    HDC screen = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(screen, skin::font(font_));
+    RECT r{0, 0, std::max(1, toPixels(Width())), 0};
+    DrawTextW(screen, text.empty() ? L" " : text.c_str(), text.empty() ? 1 : static_cast<int>(text.size()), &r,
+              drawFormat() | DT_CALCRECT);
+    SelectObject(screen, old);
+    ReleaseDC(nullptr, screen);
+    return toTwips(r.bottom - r.top);
+}
+
+HWND Label::createWindow(HWND parent, const RECT& pixels) {
+    const wchar_t* cls = detail::registerClass(L"QsLabel", &Label::windowProc);
+    return makeChild(cls, parent, pixels, 0);
+}
+
+LRESULT CALLBACK Label::windowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    auto* self = dynamic_cast<Label*>(Control::fromHwnd(hwnd));
+    if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
+    switch (msg) {
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_NCHITTEST:
+        // Clicks go through to the window beneath, so a form can still be dragged by its captions.
+        return HTTRANSPARENT;
+    case WM_PAINT:
+        return guarded([&]() -> LRESULT {
+            detail::BufferedPaint p(hwnd);
+            if (self->backColor_ == CLR_INVALID)
+                paintParentBackdrop(*self, p.dc(), p.area());
+            else
+                skin::fillSolid(p.dc(), p.client(), self->backColor_);
+            skin::drawText(p.dc(), p.client(), self->caption_, self->foreColor_, self->font_, self->drawFormat());
+            return 0;
+        });
+    default:
+        return DefWindowProcW(hwnd, msg, wParam, lParam);
+    }
+}
+
+// ---- text boxes -----------------------------------------------------------------------------------
+
+namespace {
+WNDPROC g_editProc = nullptr;   // the system EDIT class's own procedure, the same for every text box
+}
+
+TextBox::TextBox(Container& parent, int left, int top, int width, int height, std::string text)
+    : Control(parent, left, top, width, height), text_(std::move(text)) {
+    font_ = qs::forms::Font{"MS Sans Serif", 8.25};
+}
+
+std::string TextBox::Text() const {
+    if (hWnd()) text_ = detail::windowText(hWnd());
+    return text_;
+}
+
 void TextBox::Text(const std::string& text) {
-    if (text == text_) return;
+    if (Text() == text) return;
     text_ = text;
+    if (hWnd()) {
+        settingText_ = true;
+        SetWindowTextW(hWnd(), detail::widen(text).c_str());
+        settingText_ = false;
+        text_ = detail::windowText(hWnd());   // the window may have cut it to MaxLength
+    }
     if (onChange) onChange();
 }
-int TextBox::SelStart() const { return selStart_; }
-void TextBox::SelStart(int s) { selStart_ = s; }
-int TextBox::SelLength() const { return selLength_; }
-void TextBox::SelLength(int n) { selLength_ = n; }
-void TextBox::MaxLength(int n) { maxLength_ = n; }
-void TextBox::ForeColor(COLORREF c) { foreColor_ = c; }
-void TextBox::BackColor(COLORREF c) { backColor_ = c; }
-void TextBox::Font(const qs::forms::Font& f) { font_ = f; }
-bool TextBox::hasFocus() const { return false; }
-HWND TextBox::createWindow(HWND, const RECT&) { return nullptr; }
-void TextBox::windowDestroyed() { Control::windowDestroyed(); }
 
-PictureBox::PictureBox(Container& p, int l, int t, int w, int h) : Control(p, l, t, w, h) {}
-PictureBox::~PictureBox() = default;
-void PictureBox::BackColor(COLORREF c) { backColor_ = c; }
-void PictureBox::BorderStyle(bool framed) { framed_ = framed; }
-void PictureBox::paintBackdrop(HDC, const RECT&) {}
-HWND PictureBox::createWindow(HWND, const RECT&) { return nullptr; }
+void TextBox::textChangedByWindow() {
+    if (settingText_) return;
+    text_ = detail::windowText(hWnd());
+    if (onChange) onChange();
+}
+
+int TextBox::SelStart() const {
+    if (!hWnd()) return selStart_;
+    DWORD start = 0, end = 0;
+    SendMessageW(hWnd(), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    return static_cast<int>(start);
+}
+
+void TextBox::SelStart(int start) {
+    selStart_ = std::max(0, start);
+    selLength_ = 0;
+    if (hWnd()) SendMessageW(hWnd(), EM_SETSEL, selStart_, selStart_);
+}
+
+int TextBox::SelLength() const {
+    if (!hWnd()) return selLength_;
+    DWORD start = 0, end = 0;
+    SendMessageW(hWnd(), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    return static_cast<int>(end - start);
+}
+
+void TextBox::SelLength(int length) {
+    selLength_ = std::max(0, length);
+    if (hWnd()) {
+        int start = SelStart();
+        SendMessageW(hWnd(), EM_SETSEL, start, start + selLength_);
+    }
+}
+
+void TextBox::MaxLength(int characters) {
+    maxLength_ = std::max(0, characters);
+    if (hWnd()) SendMessageW(hWnd(), EM_LIMITTEXT, maxLength_, 0);
+}
+
+void TextBox::ForeColor(COLORREF colour) {
+    foreColor_ = colour;
+    if (hWnd()) InvalidateRect(hWnd(), nullptr, TRUE);
+}
+
+void TextBox::BackColor(COLORREF colour) {
+    backColor_ = colour;
+    if (hWnd()) InvalidateRect(hWnd(), nullptr, TRUE);
+}
+
+void TextBox::Font(const qs::forms::Font& font) {
+    font_ = font;
+    if (hWnd()) SendMessageW(hWnd(), WM_SETFONT, reinterpret_cast<WPARAM>(skin::font(font_)), TRUE);
+}
+
+bool TextBox::hasFocus() const { return hWnd() && GetFocus() == hWnd(); }
+
+HWND TextBox::createWindow(HWND parent, const RECT& pixels) {
+    std::wstring text = detail::widen(text_);
+    HWND h = makeChild(L"EDIT", parent, pixels, WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL, 0, text.c_str());
+    if (!h) return nullptr;
+    SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(skin::font(font_)), FALSE);
+    SendMessageW(h, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(3, 3));
+    if (maxLength_) SendMessageW(h, EM_LIMITTEXT, maxLength_, 0);
+    SendMessageW(h, EM_SETSEL, selStart_, selStart_ + selLength_);
+    WNDPROC old = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TextBox::subclassProc)));
+    if (!g_editProc) g_editProc = old;
+    editProc_ = old;
+    return h;
+}
+
+void TextBox::windowDestroyed() {
+    if (hWnd()) text_ = detail::windowText(hWnd());
+    Control::windowDestroyed();
+}
+
+LRESULT CALLBACK TextBox::subclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    auto* self = dynamic_cast<TextBox*>(Control::fromHwnd(hwnd));
+    WNDPROC base = self && self->editProc_ ? self->editProc_ : g_editProc;
+    if (!self) return CallWindowProcW(base, hwnd, msg, wParam, lParam);
+    switch (msg) {
+    case WM_KEYDOWN:
+    case WM_KEYUP: {
+        int key = static_cast<int>(wParam);
+        guarded([&]() -> LRESULT {
+            auto& handler = msg == WM_KEYDOWN ? self->onKeyDown : self->onKeyUp;
+            if (handler) handler(key, currentShiftState());
+            return 0;
+        });
+        // The handler may have unloaded the form, taking this window with it.
+        if (!IsWindow(hwnd) || key == 0) return 0;
+        return CallWindowProcW(base, hwnd, msg, static_cast<WPARAM>(key), lParam);
+    }
+    case WM_CHAR:
+        // A one-line box has nothing to do with these, and the system would beep.
+        if (wParam == VK_RETURN || wParam == VK_ESCAPE || wParam == '\n') return 0;
+        break;
+    case WM_SETFOCUS: {
+        LRESULT r = CallWindowProcW(base, hwnd, msg, wParam, lParam);
+        RedrawWindow(hwnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE);
+        guarded([&]() -> LRESULT {
+            if (self->onGotFocus) self->onGotFocus();
+            return 0;
+        });
+        return r;
+    }
+    case WM_NCPAINT: {
+        // The thin frame in the skin's colour instead of the system's black line.
+        HDC dc = GetWindowDC(hwnd);
+        RECT r;
+        GetWindowRect(hwnd, &r);
+        OffsetRect(&r, -r.left, -r.top);
+        HBRUSH b = CreateSolidBrush(GetFocus() == hwnd ? skin::kFrameInner : skin::kFrameOuter);
+        FrameRect(dc, &r, b);
+        DeleteObject(b);
+        ReleaseDC(hwnd, dc);
+        return 0;
+    }
+    case WM_KILLFOCUS: {
+        LRESULT res = CallWindowProcW(base, hwnd, msg, wParam, lParam);
+        RedrawWindow(hwnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE);
+        return res;
+    }
+    case WM_NCDESTROY:
+        self->windowDestroyed();
+        return CallWindowProcW(base, hwnd, msg, wParam, lParam);
+    default:
+        break;
+    }
+    return CallWindowProcW(base, hwnd, msg, wParam, lParam);
+}
+
+// ---- picture boxes --------------------------------------------------------------------------------
+
+PictureBox::PictureBox(Container& parent, int left, int top, int width, int height)
+    : Control(parent, left, top, width, height) {}
+
+void PictureBox::BackColor(COLORREF colour) {
+    backColor_ = colour;
+    if (hWnd()) InvalidateRect(hWnd(), nullptr, FALSE);
+}
+
+void PictureBox::BorderStyle(bool framed) {
+    framed_ = framed;
+    if (hWnd()) InvalidateRect(hWnd(), nullptr, FALSE);
+}
+
+void PictureBox::paintBackdrop(HDC hdc, const RECT& area) {
+    if (!hWnd()) return;
+    RECT client;
+    GetClientRect(hWnd(), &client);
+    int saved = SaveDC(hdc);
+    IntersectClipRect(hdc, area.left, area.top, area.right, area.bottom);
+    skin::fillSolid(hdc, client, backColor_);
+    if (framed_) skin::drawFrame(hdc, client, skin::kFrameOuter, skin::kFrameInner);
+    if (onPaint) onPaint(hdc, client);
+    RestoreDC(hdc, saved);
+}
+
+HWND PictureBox::createWindow(HWND parent, const RECT& pixels) {
+    const wchar_t* cls = detail::registerClass(L"QsPictureBox", &PictureBox::windowProc);
+    return makeChild(cls, parent, pixels, WS_CLIPCHILDREN, WS_EX_CONTROLPARENT);
+}
+
 void PictureBox::windowDestroyed() { Control::windowDestroyed(); }
+
+LRESULT CALLBACK PictureBox::windowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    auto* self = dynamic_cast<PictureBox*>(Control::fromHwnd(hwnd));
+    if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
+    return guarded([&]() -> LRESULT {
+        switch (msg) {
+        case WM_ERASEBKGND:
+            return 1;
+        case WM_PAINT: {
+            detail::BufferedPaint p(hwnd);
+            self->paintBackdrop(p.dc(), p.area());
+            return 0;
+        }
+        case WM_LBUTTONDOWN:
+        case WM_RBUTTONDOWN:
+        case WM_MBUTTONDOWN:
+            if (self->onMouseDown)
+                self->onMouseDown(buttonOfMessage(msg), detail::shiftOf(wParam), detail::twipsX(lParam),
+                                  detail::twipsY(lParam));
+            return 0;
+        case WM_COMMAND:
+            if (detail::controlCommand(wParam, lParam)) return 0;
+            break;
+        case WM_CTLCOLOREDIT:
+        case WM_CTLCOLORSTATIC:
+            if (LRESULT b = detail::controlColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam)))
+                return b;
+            break;
+        default:
+            break;
+        }
+        return DefWindowProcW(hwnd, msg, wParam, lParam);
+    });
+}
+
+// ---- popup menus ----------------------------------------------------------------------------------
 
 PopupMenu::PopupMenu(std::string caption) : caption_(std::move(caption)) {}
 PopupMenu::~PopupMenu() = default;
+
 int PopupMenu::addItem(const std::string& caption, std::function<void()> onClick, int id) {
-    if (id == 0) id = static_cast<int>(items_.size()) + 1;
-    items_.push_back({id, caption, std::move(onClick)});
+    if (id == 0) {
+        id = 1;
+        for (const Item& it : items_) id = std::max(id, it.id + 1);
+    }
+    items_.push_back(Item{id, caption, std::move(onClick)});
     return id;
 }
-void PopupMenu::addSeparator() { items_.push_back({0, {}, {}}); }
-int PopupMenu::show(HWND) { return 0; }
+
+void PopupMenu::addSeparator() { items_.push_back(Item{0, {}, {}}); }
+
+int PopupMenu::show(HWND owner) {
+    HMENU menu = CreatePopupMenu();
+    if (!menu) return 0;
+    for (const Item& it : items_) {
+        if (it.id == 0)
+            AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+        else
+            AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(it.id), detail::widen(it.caption).c_str());
+    }
+    POINT pt;
+    GetCursorPos(&pt);
+    if (owner) SetForegroundWindow(owner);
+    int chosen = static_cast<int>(
+        TrackPopupMenu(menu, TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON, pt.x, pt.y, 0, owner, nullptr));
+    // Lets the menu's foreground switch finish (the tray's well-known quirk).
+    if (owner) PostMessageW(owner, WM_NULL, 0, 0);
+    DestroyMenu(menu);
+    for (const Item& it : items_)
+        if (chosen != 0 && it.id == chosen && it.onClick) {
+            it.onClick();
+            break;
+        }
+    return chosen;
+}
 
 } // namespace qs::forms

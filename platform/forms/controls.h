@@ -11,6 +11,10 @@
 
 namespace qs::forms {
 
+namespace detail {
+bool controlCommand(WPARAM wParam, LPARAM lParam);
+}
+
 // A picture button: a pair of pictures at one place, element 0 the normal face and element 1 the pressed
 // face. Element 0 lies above element 1, so while both are visible the normal face shows. The button does
 // not swap its faces itself: its handlers set Visible(element, ...) as the program decides.
@@ -26,7 +30,7 @@ public:
 
     // Whether either element is visible.
     bool Visible() const override;
-    bool Visible(int element) const;
+    bool elementVisible(int element) const;
     void Visible(int element, bool on);
     // Sets both elements.
     void Visible(bool on) override;
@@ -124,8 +128,7 @@ protected:
     void windowDestroyed() override;
 
 private:
-    friend class Form;
-    friend class PictureBox;
+    friend bool detail::controlCommand(WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK subclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     void textChangedByWindow();
 
@@ -144,7 +147,6 @@ private:
 class PictureBox : public Control, public Container {
 public:
     PictureBox(Container& parent, int left, int top, int width, int height);
-    ~PictureBox() override;
 
     void BackColor(COLORREF colour);
     COLORREF BackColor() const { return backColor_; }

@@ -88,6 +88,9 @@ public:
 
     // The control whose window is hwnd (nullptr when hwnd is not one of ours).
     static Control* fromHwnd(HWND hwnd);
+    // Makes the window now, for a control constructed after its container loaded (controls declared as
+    // members get theirs when the container loads).
+    void create();
 
 protected:
     Control(Container& parent, int left, int top, int width, int height);
@@ -106,7 +109,6 @@ protected:
 private:
     friend class Container;
     friend class Form;
-    void create();
     void placeWindow();
     void applyToolTip();
 
@@ -222,6 +224,7 @@ private:
     int mousePointer_ = vbDefault;
     bool topmost_ = false;
     HWND tooltip_ = nullptr;
+    HWND lastFocus_ = nullptr;   // the control that had the focus when the form was last deactivated
     friend class Control;
 };
 
