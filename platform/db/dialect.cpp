@@ -331,7 +331,7 @@ SelectQuery parseSource(Connection& c, const std::string& text) {
         std::string_view name = trimmed(text);
         if (name.size() >= 2 && name.front() == '[' && name.back() == ']') name = name.substr(1, name.size() - 2);
         TableInfo t = c.table(name);
-        q.table = t.name;
+        q.table = t;
         for (std::size_t i = 0; i < t.columns.size(); ++i) q.columns.push_back(static_cast<int>(i));
         return q;
     }
@@ -349,7 +349,7 @@ SelectQuery parseSource(Connection& c, const std::string& text) {
         std::string tableName = tr->readName(false).name;
         TableInfo t = c.table(tableName);  // 3078 passes through
         tr->setTable(&t);
-        q.table = t.name;
+        q.table = t;
         for (auto& item : items) {
             if (item.star) {
                 if (!item.qualifier.empty() && !equalText(item.qualifier, t.name)) tr->unknown(item);

@@ -96,7 +96,7 @@ struct Translated {
 };
 
 struct SelectQuery {
-    std::string table;      // as created
+    TableInfo table;
     std::vector<int> columns;  // of the table, in the select list's order
     Translated where;       // empty sql when there is none
     std::string orderBy;    // "a" ASC, "b" DESC ... or empty

@@ -45,7 +45,11 @@ TEST(DatabaseFiles, CreationNeverTouchesAnExistingFile) {
     EXPECT_TRUE(database->tableNames().empty());
     EXPECT_EQ(database->Name(), dir.file("new.mdb"));
 
-    // The data source is everything after its key, even a name holding ";".
+    // Names beyond ASCII, and a data source holding ";", reach the file system whole.
+    Catalog::Create("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + dir.file("caf\xC3\xA9 \xE6\x97\xA5.mdb"));
+    EXPECT_NE(GetFileAttributesW((qs::rt::widen(dir.path()) + L"\\caf\u00E9 \u65E5.mdb").c_str()),
+              INVALID_FILE_ATTRIBUTES);
+    EXPECT_NO_THROW(Engine::OpenDatabase(dir.file("caf\xC3\xA9 \xE6\x97\xA5.mdb")));
     Catalog::Create("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + dir.file("a;b.mdb"));
     EXPECT_NO_THROW(Engine::OpenDatabase(dir.file("a;b.mdb")));
     EXPECT_EQ(errorOf([&] { Engine::OpenDatabase(dir.file("a")); }), errFileNotFound);
@@ -162,6 +166,7 @@ TEST(DatabaseFiles, ClosedObjectsReportSo) {
     database->Close();
     EXPECT_FALSE(database->isOpen());
     EXPECT_EQ(errorOf([&] { rs->AddNew(); }), errObjectClosed);
+    EXPECT_TRUE(isNull(rs->at(0, 0)));  // a grid painting meanwhile reads Null
     EXPECT_EQ(errorOf([&] { database->OpenRecordset("Jobs"); }), errObjectClosed);
     // Once closed, the file can go.
     EXPECT_TRUE(DeleteFileW(qs::rt::widen(dir.file("c.mdb")).c_str()));
