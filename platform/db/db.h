@@ -186,12 +186,11 @@ public:
     RowKey LastModified() const;     // 3021 when nothing was added or changed yet
 
     // Fast reads for grids: record `row` (0-based, recordset order), field `col`, from a cache of
-    // pages of rows. Never throws: a row deleted by another connection, a position out of range or
-    // a closed recordset reads as Null. The cache is dropped by Requery and by this recordset's
-    // own writes.
+    // pages of rows. A row deleted by another connection, or a position out of range, reads as
+    // Null; a closed recordset fails with 3420. The cache is dropped by Requery and by this
+    // recordset's own writes.
     Value at(long row, int col) const;
-    // Field `col` of every record, in recordset order, in one pass over the table (all Null once
-    // closed; 3265 for a bad index).
+    // Field `col` of every record, in recordset order, in one pass over the table.
     std::vector<Value> column(int col) const;
 
     void Close();

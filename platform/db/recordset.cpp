@@ -403,21 +403,16 @@ RowKey Recordset::LastModified() const {
 }
 
 Value Recordset::at(long row, int col) const {
-    // Grids read while painting, where an exception has nowhere to go: every failure reads as Null.
-    if (!s_->conn || !s_->conn->db || row < 0 || row >= s_->size() || col < 0 || col >= fieldCount()) return {};
-    try {
-        auto v = s_->read(row, col);
-        return v ? std::move(*v) : Value{};
-    } catch (const DbError&) {
-        return {};
-    }
+    s_->connection();
+    if (row < 0 || row >= s_->size() || col < 0 || col >= fieldCount()) return {};
+    auto v = s_->read(row, col);
+    return v ? std::move(*v) : Value{};
 }
 
 std::vector<Value> Recordset::column(int col) const {
-    std::vector<Value> out(s_->keys.size());
-    if (!s_->conn || !s_->conn->db) return out;
-    Connection& c = *s_->conn;
+    Connection& c = s_->connection();
     s_->field(col);
+    std::vector<Value> out(s_->keys.size());
     if (s_->size() <= 4 * RecordsetState::kPageRows) {
         for (long i = 0; i < s_->size(); ++i) out[i] = at(i, col);
         return out;
