@@ -6,17 +6,17 @@
 namespace qs::app {
 namespace {
 
-struct FieldSpec {
+struct FieldShape {
     const char* name;
     int type;
 };
 
-struct TableSpec {
+struct TableShape {
     const char* name;
-    std::initializer_list<FieldSpec> fields;
+    std::initializer_list<FieldShape> fields;
 };
 
-const TableSpec kTables[] = {
+const TableShape kTables[] = {
     {"Jobs", {{"JobName", db::dbText}, {"JobDate", db::dbDate}, {"JobLocation", db::dbText},
               {"JobFullName", db::dbText}, {"JobPermanent", db::dbBoolean}}},
     {"Favorites", {{"FavName", db::dbText}, {"FavURL", db::dbText}, {"FavKeywords", db::dbText}}},
@@ -28,9 +28,9 @@ const TableSpec kTables[] = {
 
 void CreateTableDefX(const std::string& myfilename) {
     std::shared_ptr<db::Database> database = db::Engine::OpenDatabase(myfilename);
-    for (const TableSpec& table : kTables) {
+    for (const TableShape& table : kTables) {
         std::shared_ptr<db::TableDef> def = database->CreateTableDef(table.name);
-        for (const FieldSpec& field : table.fields) def->appendField(def->CreateField(field.name, field.type));
+        for (const FieldShape& field : table.fields) def->appendField(def->CreateField(field.name, field.type));
         database->appendTableDef(def);
     }
     database->Close();
