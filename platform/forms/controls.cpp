@@ -80,6 +80,22 @@ LRESULT controlColour(HDC hdc, HWND child) {
     return reinterpret_cast<LRESULT>(cached);
 }
 
+void drawControlFrames(HDC hdc, const Container& container) {
+    for (Control* c : container.controls()) {
+        auto* box = dynamic_cast<TextBox*>(c);
+        if (!box || !box->hWnd() || !(GetWindowLongW(box->hWnd(), GWL_STYLE) & WS_VISIBLE)) continue;
+        RECT r = rectInParent(box->hWnd());
+        skin::drawFrame(hdc, RECT{r.left - 2, r.top - 2, r.right + 2, r.bottom + 2}, skin::hex(0x05090C),
+                        box->hasFocus() ? skin::kFrameInner : skin::kFrameOuter);
+    }
+}
+
+void invalidateFrame(HWND child) {
+    RECT r = rectInParent(child);
+    InflateRect(&r, 2, 2);
+    InvalidateRect(GetParent(child), &r, FALSE);
+}
+
 bool controlCommand(WPARAM wParam, LPARAM lParam) {
     auto* box = dynamic_cast<TextBox*>(Control::fromHwnd(reinterpret_cast<HWND>(lParam)));
     if (!box) return false;
@@ -369,7 +385,7 @@ bool TextBox::hasFocus() const { return hWnd() && GetFocus() == hWnd(); }
 
 HWND TextBox::createWindow(HWND parent, const RECT& pixels) {
     std::wstring text = detail::widen(text_);
-    HWND h = makeChild(L"EDIT", parent, pixels, WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL, 0, text.c_str());
+    HWND h = makeChild(L"EDIT", parent, pixels, WS_TABSTOP | ES_AUTOHSCROLL, 0, text.c_str());
     if (!h) return nullptr;
     SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(skin::font(font_)), FALSE);
     SendMessageW(h, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(3, 3));
@@ -410,28 +426,16 @@ LRESULT CALLBACK TextBox::subclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARA
         break;
     case WM_SETFOCUS: {
         LRESULT r = CallWindowProcW(base, hwnd, msg, wParam, lParam);
-        RedrawWindow(hwnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE);
+        detail::invalidateFrame(hwnd);
         guarded([&]() -> LRESULT {
             if (self->onGotFocus) self->onGotFocus();
             return 0;
         });
         return r;
     }
-    case WM_NCPAINT: {
-        // The thin frame in the skin's colour instead of the system's black line.
-        HDC dc = GetWindowDC(hwnd);
-        RECT r;
-        GetWindowRect(hwnd, &r);
-        OffsetRect(&r, -r.left, -r.top);
-        HBRUSH b = CreateSolidBrush(GetFocus() == hwnd ? skin::kFrameInner : skin::kFrameOuter);
-        FrameRect(dc, &r, b);
-        DeleteObject(b);
-        ReleaseDC(hwnd, dc);
-        return 0;
-    }
     case WM_KILLFOCUS: {
         LRESULT res = CallWindowProcW(base, hwnd, msg, wParam, lParam);
-        RedrawWindow(hwnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE);
+        detail::invalidateFrame(hwnd);
         return res;
     }
     case WM_NCDESTROY:
@@ -466,6 +470,7 @@ void PictureBox::paintBackdrop(HDC hdc, const RECT& area) {
     IntersectClipRect(hdc, area.left, area.top, area.right, area.bottom);
     skin::fillSolid(hdc, client, backColor_);
     if (framed_) skin::drawFrame(hdc, client, skin::kFrameOuter, skin::kFrameInner);
+    detail::drawControlFrames(hdc, *this);
     if (onPaint) onPaint(hdc, client);
     RestoreDC(hdc, saved);
 }

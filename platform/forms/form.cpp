@@ -271,8 +271,7 @@ void Control::Visible(bool on) {
 void Control::updateShown() {
     if (!hwnd_) return;
     bool shown = windowShown();
-    if (shown != (IsWindowVisible(hwnd_) != FALSE) || shown != ((GetWindowLongW(hwnd_, GWL_STYLE) & WS_VISIBLE) != 0))
-        ShowWindow(hwnd_, shown ? SW_SHOWNA : SW_HIDE);
+    if (shown != ((GetWindowLongW(hwnd_, GWL_STYLE) & WS_VISIBLE) != 0)) ShowWindow(hwnd_, shown ? SW_SHOWNA : SW_HIDE);
 }
 
 void Control::Enabled(bool on) {
@@ -569,6 +568,7 @@ void Form::paint() {
     {
         detail::BufferedPaint p(hwnd_);
         drawSkin(p.dc(), p.client());
+        detail::drawControlFrames(p.dc(), *this);
     }
     Form_Paint();
 }

@@ -5,6 +5,10 @@
 #include <string>
 #include <string_view>
 
+namespace qs::forms {
+class Container;
+}
+
 namespace qs::forms::detail {
 
 // BeginPaint/EndPaint with an off-screen bitmap the size of the invalid area. dc() takes client
@@ -44,6 +48,9 @@ int shiftOf(WPARAM wParam);
 
 // Answers WM_CTLCOLOREDIT/WM_CTLCOLORSTATIC for our text boxes; 0 when the child is not one of ours.
 LRESULT controlColour(HDC hdc, HWND child);
+// The frames a container paints round its text boxes (just outside each box).
+void drawControlFrames(HDC hdc, const Container& container);
+void invalidateFrame(HWND child);
 // Routes WM_COMMAND notifications of our controls (EN_CHANGE); true when handled.
 bool controlCommand(WPARAM wParam, LPARAM lParam);
 

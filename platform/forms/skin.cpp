@@ -204,13 +204,13 @@ void drawGlyph(HDC hdc, const RECT& rc, Glyph glyph, COLORREF colour) {
         line(hdc, r - 2, t + 1, l, b - 1);
         break;
     case Glyph::Help: {
-        Font f{"Tahoma", std::max(6.0, s * 0.75 * 72 / 96.0), true};
+        Font f{"Tahoma", std::max(6.0, s * 1.05 * 72 / 96.0), true};
         drawText(hdc, rc, "?", colour, f, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
         break;
     }
     case Glyph::Info: {
         Ellipse(hdc, l, t, r, b);
-        Font f{"Times New Roman", std::max(6.0, s * 0.62 * 72 / 96.0), true};
+        Font f{"Times New Roman", std::max(6.0, s * 0.8 * 72 / 96.0), true};
         RECT ir{l, t + 1, r, b};
         drawText(hdc, ir, "i", colour, f, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
         break;
@@ -248,13 +248,19 @@ void drawGlyph(HDC hdc, const RECT& rc, Glyph glyph, COLORREF colour) {
         line(hdc, l, cy, r, cy);
         break;
     case Glyph::Phone: {
-        // A handset: two ear pieces joined by an arc.
+        // A desk telephone: the handset lying across the top, the body with its dial beneath.
         Selected fill(hdc, brush);
-        RoundRect(hdc, l, t + s / 5, l + s / 3, t + s / 2, 3, 3);
-        RoundRect(hdc, r - s / 3, t + s / 5, r, t + s / 2, 3, 3);
-        Selected nb(hdc, GetStockObject(NULL_BRUSH));
-        Arc(hdc, l + s / 8, t, r - s / 8, t + s / 2, r - s / 8, t + s / 4, l + s / 8, t + s / 4);
-        Rectangle(hdc, l + s / 4, cy, r - s / 4, b);
+        RoundRect(hdc, l, t + s / 6, r, t + s / 6 + std::max(3, s / 5), 4, 4);
+        Rectangle(hdc, l, t + s / 6, l + s / 4, t + s / 6 + s / 3);
+        Rectangle(hdc, r - s / 4, t + s / 6, r, t + s / 6 + s / 3);
+        POINT body[4] = {{l + s / 5, t + s / 2}, {r - s / 5, t + s / 2}, {r, b}, {l, b}};
+        Polygon(hdc, body, 4);
+        Pen hole(kFaceBottom);
+        Brush holeBrush(kFaceBottom);
+        Selected sh(hdc, hole);
+        Selected shb(hdc, holeBrush);
+        int d = std::max(2, s / 5);
+        Ellipse(hdc, cx - d, (t + s / 2 + b) / 2 - d + 1, cx + d, (t + s / 2 + b) / 2 + d + 1);
         break;
     }
     case Glyph::CheckEmpty:
