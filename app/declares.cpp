@@ -9,8 +9,18 @@ namespace qs::app {
 NotifyIconData88 nid{};
 
 namespace {
+
 bool wanted = false;
+
+BOOL shellTrayCall(DWORD message, NotifyIconData88* data) {
+  return Shell_NotifyIconA(message, reinterpret_cast<NOTIFYICONDATAA*>(data));
 }
+
+TrayCall trayCall = shellTrayCall;
+
+}  // namespace
+
+void setTrayCall(TrayCall call) { trayCall = call ? call : shellTrayCall; }
 
 void fillTrayRecord(HWND owner, HICON icon) {
   nid = {};
@@ -27,12 +37,12 @@ void fillTrayRecord(HWND owner, HICON icon) {
 
 bool addTrayIcon() {
   wanted = true;
-  return Shell_NotifyIconA(NIM_ADD, reinterpret_cast<NOTIFYICONDATAA*>(&nid)) != FALSE;
+  return trayCall(NIM_ADD, &nid) != FALSE;
 }
 
 bool deleteTrayIcon() {
   wanted = false;
-  return Shell_NotifyIconA(NIM_DELETE, reinterpret_cast<NOTIFYICONDATAA*>(&nid)) != FALSE;
+  return trayCall(NIM_DELETE, &nid) != FALSE;
 }
 
 bool trayIconWanted() { return wanted; }

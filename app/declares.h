@@ -28,6 +28,11 @@ void fillTrayRecord(HWND owner, HICON icon);
 bool addTrayIcon();
 bool deleteTrayIcon();
 
+// The call that hands `nid` to the shell: Shell_NotifyIconA unless a test has set its own (nullptr
+// restores it).
+using TrayCall = BOOL (*)(DWORD message, NotifyIconData88* data);
+void setTrayCall(TrayCall call);
+
 // True between an add and the next delete: the icon should be in the tray (re-added after a restart of
 // the taskbar).
 bool trayIconWanted();

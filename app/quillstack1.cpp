@@ -357,6 +357,14 @@ void Quillstack1::showListView(int list) {
 }
 
 void Quillstack1::Form_Activate() {
+  // A modal window opened from here (the sort's database error path) hands the activation back when it
+  // closes; that activation belongs to this one.
+  if (activating_) return;
+  activating_ = true;
+  struct Done {
+    bool& flag;
+    ~Done() { flag = false; }
+  } done{activating_};
   if (displaywhich >= 0 && displaywhich <= 2 && firstActivate) {
     redrawList(displaywhich);
     if (sortdir == " DESC") {

@@ -114,7 +114,8 @@ class Quillstack1 : public forms::Form {
 
   HICON icon_ = nullptr;
   UINT taskbarCreated_ = 0;
-  bool redrawing_ = false;  // range changes of dt1 during a redraw move no grid
+  bool redrawing_ = false;
+  bool activating_ = false;  // range changes of dt1 during a redraw move no grid
 };
 
 // The one main window of the run; nullptr before it is created and after it is gone.

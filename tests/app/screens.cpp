@@ -1,0 +1,115 @@
+// Shows the main window with sample data, one list after the other, for screenshots taken from outside:
+// for each list it writes <folder>\ready-<list> and waits for <folder>\shot-<list> before going on.
+// Usage: app_screens <folder>   (tests/app/shots.sh drives it)
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+#include "app/globals.h"
+#include "app/quillstack1.h"
+#include "app_support.h"
+#include "platform/controls/flexgrid.h"
+#include "platform/runtime/dates.h"
+#include "platform/runtime/settings.h"
+#include "platform/runtime/text.h"
+
+using namespace qs;
+using namespace qs::test;
+
+namespace {
+
+bool exists(const std::string& path) { return GetFileAttributesW(rt::widen(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+void seed(const std::string& dbPath) {
+    createListsDatabase(dbPath);
+    auto db = db::Engine::OpenDatabase(dbPath);
+    auto jobs = db->OpenRecordset("Jobs");
+    const char* docs[][2] = {
+        {"C:\\USERS\\ANNA\\DOCUMENTS\\", "QUARTERLY REPORT Q3.DOCX"},
+        {"C:\\USERS\\ANNA\\DOCUMENTS\\", "BUDGET 2025.XLSX"},
+        {"C:\\PROJECTS\\HARBOUR\\", "SITE PLAN REV B.PDF"},
+        {"C:\\PROJECTS\\HARBOUR\\", "MEETING NOTES 14 NOV.TXT"},
+        {"D:\\ARCHIVE\\LETTERS\\", "LETTER TO COUNCIL.DOC"},
+        {"C:\\USERS\\ANNA\\DESKTOP\\", "TODO.TXT"},
+        {"C:\\PROJECTS\\HARBOUR\\DRAWINGS\\", "PIER SECTION.DWG"},
+        {"C:\\USERS\\ANNA\\DOCUMENTS\\", "INVOICE 1187.PDF"},
+        {"D:\\PHOTOS\\2024\\", "OPENING DAY.JPG"},
+        {"C:\\PROJECTS\\LIBRARY\\", "FLOOR PLAN.VSD"},
+        {"C:\\USERS\\ANNA\\DOCUMENTS\\", "CV ANNA HOLM.DOCX"},
+        {"C:\\PROJECTS\\LIBRARY\\", "TENDER RESPONSE.DOCX"},
+        {"D:\\ARCHIVE\\LETTERS\\", "REPLY FROM SUPPLIER.PDF"},
+        {"C:\\USERS\\ANNA\\DOWNLOADS\\", "TIMETABLE WINTER.PDF"},
+    };
+    int i = 0;
+    for (const auto& d : docs) {
+        const double when = rt::makeDate(2024, 11, 1 + (i * 2) % 28, 8 + i % 9, (i * 7) % 60);
+        addJobRow(*jobs, std::string(d[0]) + d[1], db::Date{when}, i % 4 == 1);
+        ++i;
+    }
+    auto favs = db->OpenRecordset("Favorites");
+    addFavorite(*favs, "DEBIAN PACKAGES", "https://packages.debian.org/", "LINUX SOFTWARE");
+    addFavorite(*favs, "WEATHER OSLO", "https://www.yr.no/", "FORECAST");
+    addFavorite(*favs, "TRAIN TIMES", "https://www.vy.no/", "TRAVEL RAIL");
+    addFavorite(*favs, "MDN WEB DOCS", "https://developer.mozilla.org/", "REFERENCE HTML CSS");
+    addFavorite(*favs, "LIBRARY CATALOGUE", "https://bibliotek.example.org/", "BOOKS LOANS");
+    addFavorite(*favs, "CITY COUNCIL", "https://council.example.org/", "PLANNING HEARINGS");
+    addFavorite(*favs, "NEWS", "https://news.example.com/", "DAILY");
+    auto phone = db->OpenRecordset("Phone");
+    addPhone(*phone, "HOLM ANNA", "EXT 2231  ROOM 4.12");
+    addPhone(*phone, "BERG OLAV", "EXT 2290  SITE OFFICE");
+    addPhone(*phone, "LIE KARI", "EXT 2104  PLANNING");
+    addPhone(*phone, "DAHL PER", "+47 912 34 567");
+    addPhone(*phone, "STRAND INGRID", "EXT 2317  ACCOUNTS");
+    addPhone(*phone, "RECEPTION", "EXT 2000");
+    addPhone(*phone, "IT HELPDESK", "EXT 2555");
+    db->Close();
+}
+
+void pumpFor(DWORD ms) {
+    pumpUntil([] { return false; }, ms / 1000.0);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: app_screens <folder>\n");
+        return 2;
+    }
+    const std::string folder = argv[1];
+    OleInitialize(nullptr);
+    TempDir dir("screens");
+    TempDir recent("screensrecent");
+    RecentRedirect redirect(recent.path());
+    rt::DeleteSetting("Quillstack");
+    const std::string dbPath = dir.file("quillstack.mdb");
+    seed(dbPath);
+
+    app::myDBname = dbPath;
+    app::Quillstack1::endProgram = [] {};
+    {
+        app::Quillstack1 w;
+        w.Show();
+        pumpUntil([&] { return !w.firstActivate; });
+        w.mnuShow_Click();
+        app::selectedNameJobs = "SITE PLAN REV B.PDF";
+        const char* names[] = {"jobs", "favorites", "phone"};
+        for (int list : {0, 1, 2}) {
+            if (list == 0) w.Image12_MouseUp(0, 1, 0, 0, 0);
+            if (list == 1) w.Image13_MouseUp(0, 1, 0, 0, 0);
+            if (list == 2) w.Image14_MouseUp(0, 1, 0, 0, 0);
+            SetForegroundWindow(w.hWnd());
+            pumpFor(700);
+            const std::string ready = folder + "\\ready-" + names[list];
+            const std::string shot = folder + "\\shot-" + names[list];
+            HANDLE h = CreateFileW(rt::widen(ready).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+            if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+            pumpUntil([&] { return exists(shot); }, 60);
+        }
+        w.Unload();
+    }
+    rt::DeleteSetting("Quillstack");
+    OleUninitialize();
+    return 0;
+}
