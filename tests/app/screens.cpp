@@ -93,7 +93,8 @@ int main(int argc, char** argv) {
         w.Show();
         pumpUntil([&] { return !w.firstActivate; });
         w.mnuShow_Click();
-        app::selectedNameJobs = "SITE PLAN REV B.PDF";
+        app::selectedNameJobs = "INVOICE 1187.PDF";
+        SetCursorPos(2, 2);  // no tooltip over the lists
         const char* names[] = {"jobs", "favorites", "phone"};
         for (int list : {0, 1, 2}) {
             if (list == 0) w.Image12_MouseUp(0, 1, 0, 0, 0);
