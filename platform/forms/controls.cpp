@@ -480,8 +480,6 @@ HWND PictureBox::createWindow(HWND parent, const RECT& pixels) {
     return makeChild(cls, parent, pixels, WS_CLIPCHILDREN, WS_EX_CONTROLPARENT);
 }
 
-void PictureBox::windowDestroyed() { Control::windowDestroyed(); }
-
 LRESULT CALLBACK PictureBox::windowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     auto* self = dynamic_cast<PictureBox*>(Control::fromHwnd(hwnd));
     if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);

@@ -162,7 +162,6 @@ public:
 
 protected:
     HWND createWindow(HWND parent, const RECT& pixels) override;
-    void windowDestroyed() override;
 
 private:
     static LRESULT CALLBACK windowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);

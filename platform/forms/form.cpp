@@ -393,6 +393,9 @@ void Form::ShowModal(Form* owner) {
     SetWindowPos(hwnd_, nullptr, around.left + (around.right - around.left - w) / 2,
                  around.top + (around.bottom - around.top - h) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 
+    // A control still holding the mouse (a button pressed when this was opened) would keep it from the
+    // modal window.
+    if (GetCapture()) ReleaseCapture();
     bool ownerWasEnabled = ownerWindow && IsWindowEnabled(ownerWindow);
     modal_ = true;
     modalOwner_ = ownerWasEnabled ? ownerWindow : nullptr;

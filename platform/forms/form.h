@@ -211,7 +211,6 @@ private:
     LRESULT handle(UINT msg, WPARAM wParam, LPARAM lParam);
     void paint();
     float scaled(int pixels) const;
-    friend bool previewMessage(MSG& msg);
 
     HWND hwnd_ = nullptr;
     bool initialized_ = false;

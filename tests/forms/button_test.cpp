@@ -229,3 +229,40 @@ TEST(PictureButton, CheckFacesAndCustomPainter) {
     EXPECT_GT(brightness(f.Check.hWnd()), empty);
     f.Unload();
 }
+
+namespace {
+
+// A modal box that notes who holds the mouse once its loop runs, then closes itself.
+class TimedBox : public Form {
+public:
+    HWND captureInside = reinterpret_cast<HWND>(1);
+
+protected:
+    bool onMessage(UINT msg, WPARAM, LPARAM, LRESULT& result) override {
+        if (msg != WM_TIMER) return false;
+        KillTimer(hWnd(), 1);
+        captureInside = GetCapture();
+        Unload();
+        result = 0;
+        return true;
+    }
+};
+
+} // namespace
+
+TEST(PictureButton, ModalOpenedWhileTheButtonIsHeldGetsTheMouse) {
+    ButtonForm f;
+    TimedBox box;
+    f.Image2.onMouseDown = [&](int, int, int, float, float) {
+        box.Load();
+        SetTimer(box.hWnd(), 1, 10, nullptr);
+        box.ShowModal(&f);
+    };
+    f.Show();
+    SendMessageW(f.Image2.hWnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    EXPECT_EQ(box.captureInside, nullptr);
+    EXPECT_FALSE(box.Loaded());
+    EXPECT_FALSE(f.Image2.pressed());   // the press ended when the box took over
+    EXPECT_TRUE(IsWindowEnabled(f.hWnd()));
+    f.Unload();
+}
