@@ -70,14 +70,7 @@ LRESULT controlColour(HDC hdc, HWND child) {
     if (!box) return 0;
     SetTextColor(hdc, box->ForeColor());
     SetBkColor(hdc, box->BackColor());
-    static HBRUSH cached = nullptr;
-    static COLORREF cachedColour = CLR_INVALID;
-    if (cachedColour != box->BackColor()) {
-        if (cached) DeleteObject(cached);
-        cached = CreateSolidBrush(box->BackColor());
-        cachedColour = box->BackColor();
-    }
-    return reinterpret_cast<LRESULT>(cached);
+    return reinterpret_cast<LRESULT>(box->backBrush());
 }
 
 void drawControlFrames(HDC hdc, const Container& container) {
@@ -308,6 +301,19 @@ WNDPROC g_editProc = nullptr;   // the system EDIT class's own procedure, the sa
 TextBox::TextBox(Container& parent, int left, int top, int width, int height, std::string text)
     : Control(parent, left, top, width, height), text_(std::move(text)) {
     font_ = qs::forms::Font{"MS Sans Serif", 8.25};
+}
+
+TextBox::~TextBox() {
+    if (backBrush_) DeleteObject(backBrush_);
+}
+
+HBRUSH TextBox::backBrush() {
+    if (!backBrush_ || backBrushColour_ != backColor_) {
+        if (backBrush_) DeleteObject(backBrush_);
+        backBrush_ = CreateSolidBrush(backColor_);
+        backBrushColour_ = backColor_;
+    }
+    return backBrush_;
 }
 
 std::string TextBox::Text() const {

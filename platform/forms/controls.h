@@ -13,6 +13,7 @@ namespace qs::forms {
 
 namespace detail {
 bool controlCommand(WPARAM wParam, LPARAM lParam);
+LRESULT controlColour(HDC hdc, HWND child);
 }
 
 // A picture button: a pair of pictures at one place, element 0 the normal face and element 1 the pressed
@@ -100,6 +101,7 @@ private:
 class TextBox : public Control {
 public:
     TextBox(Container& parent, int left, int top, int width, int height, std::string text = {});
+    ~TextBox() override;
 
     // The text as the user sees it. Setting a different text raises onChange, loaded or not.
     std::string Text() const;
@@ -129,15 +131,18 @@ protected:
 
 private:
     friend bool detail::controlCommand(WPARAM wParam, LPARAM lParam);
+    friend LRESULT detail::controlColour(HDC hdc, HWND child);
     static LRESULT CALLBACK subclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     void textChangedByWindow();
+    HBRUSH backBrush();
 
     mutable std::string text_;   // kept while not loaded and refreshed from the window when read
     int maxLength_ = 0;
     int selStart_ = 0, selLength_ = 0;
     COLORREF foreColor_ = skin::kWellText;
     COLORREF backColor_ = skin::kWell;
-    HBRUSH backBrush_ = nullptr;
+    HBRUSH backBrush_ = nullptr;      // of backBrushColour_, for the box's own painting
+    COLORREF backBrushColour_ = CLR_INVALID;
     qs::forms::Font font_;
     WNDPROC editProc_ = nullptr;
     bool settingText_ = false;

@@ -395,3 +395,23 @@ TEST(FolderBrowser, ShowIsTrueOnlyWhenAFolderWasChosen) {
     EXPECT_EQ(picker.Path(), "");
     import.Unload();
 }
+
+TEST(TextBox, EachBoxPaintsItsOwnColours) {
+    Window w;
+    TextBox second(w, 4500, 90, 900, 285, "");   // clear of the page, which would lie over it
+    second.BackColor(RGB(0, 64, 32));
+    w.Show();
+    w.Text1.Refresh();
+    second.Refresh();
+    auto pixel = [](HWND h) {
+        HDC dc = GetDC(h);
+        RECT r;
+        GetClientRect(h, &r);
+        COLORREF c = GetPixel(dc, r.right - 3, r.bottom / 2);
+        ReleaseDC(h, dc);
+        return c;
+    };
+    EXPECT_EQ(pixel(w.Text1.hWnd()), skin::kWell);
+    EXPECT_EQ(pixel(second.hWnd()), RGB(0, 64, 32));
+    w.Unload();
+}
