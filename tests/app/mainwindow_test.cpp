@@ -495,3 +495,99 @@ TEST_F(MainWindow, MissingDatabaseStillEndsInTheTrayAndExitsWithSettings) {
     EXPECT_EQ(setting("myDBname"), dbPath);
     EXPECT_EQ(setting("sortdir"), " ASC");
 }
+
+namespace {
+
+std::vector<std::string> menuItems;
+
+// While the tray menu is open: read its items, then choose "&Quillstack Main Window" by its access key.
+void CALLBACK chooseFromTrayMenu(HWND, UINT, UINT_PTR id, DWORD) {
+    HWND menuWindow = FindWindowW(L"#32768", nullptr);
+    if (!menuWindow) return;
+    KillTimer(nullptr, id);
+    HMENU menu = reinterpret_cast<HMENU>(SendMessageW(menuWindow, MN_GETHMENU, 0, 0));
+    for (int i = 0; menu && i < GetMenuItemCount(menu); ++i) {
+        char text[128] = {};
+        GetMenuStringA(menu, UINT(i), text, sizeof text, MF_BYPOSITION);
+        menuItems.push_back(text);
+    }
+    PostMessageW(menuWindow, WM_CHAR, 'q', 0);
+}
+
+}  // namespace
+
+TEST_F(MainWindow, TrayRightClickPopsUpTheMenuWhoseFirstItemShowsTheWindow) {
+    start();
+    menuItems.clear();
+    const UINT_PTR timer = SetTimer(nullptr, 0, 50, chooseFromTrayMenu);
+    w->Form_MouseMove(0, 0, 516, 0);
+    KillTimer(nullptr, timer);
+    EXPECT_EQ(menuItems, (Names{"&Quillstack Main Window", "&Exit Quillstack"}));
+    EXPECT_TRUE(IsWindowVisible(w->hWnd()));
+    EXPECT_EQ(trayCalls, (Calls{NIM_ADD, NIM_DELETE}));
+}
+
+TEST_F(MainWindow, FirstPaintBeforeActivationDrawsTheShownList) {
+    app::myDBname = dbPath;
+    w = std::make_unique<Quillstack1>();
+    w->Load();
+    EXPECT_TRUE(w->firstActivate);
+    EXPECT_EQ(w->MSgrid1->TextMatrix(0, 0), "JobName");  // the field name, until a redraw
+    w->Form_Paint();
+    EXPECT_FALSE(w->firstActivate);
+    EXPECT_EQ(w->MSgrid1->TextMatrix(0, 0), "FileName");
+    w->Form_Activate();  // nothing left to do: no sort, no tray
+    EXPECT_TRUE(trayCalls.empty());
+    EXPECT_EQ(w->lastSortDir, "");
+}
+
+// Whether the window really is topmost is the forms' concern (and under Wine a window owning tooltip
+// windows does not become topmost by SetWindowPos); here the state and the faces.
+TEST_F(MainWindow, StayOnTopButtonsSwapTheirFacesAndTheState) {
+    start();
+    w->mnuShow_Click();
+    w->Image8.onMouseDown(0, 2, 0, 0, 0);
+    w->Image8.onMouseUp(0, 2, 0, 0, 0);
+    EXPECT_TRUE(app::stayOnTop);
+    EXPECT_FALSE(w->Image8.Visible());
+    EXPECT_TRUE(w->Image7.elementVisible(0));
+    EXPECT_FALSE(w->Image7.elementVisible(1));
+    w->Image7.onMouseDown(0, 1, 0, 0, 0);
+    w->Image7.onMouseUp(0, 1, 0, 0, 0);
+    EXPECT_FALSE(app::stayOnTop);
+    EXPECT_FALSE(w->topmost());
+    EXPECT_TRUE(w->Image8.elementVisible(0));
+    EXPECT_FALSE(w->Image7.Visible());
+}
+
+Quillstack1* optionsOwner;
+bool pressedWhileOpen;
+void CALLBACK checkAndCloseOptions(HWND, UINT, UINT_PTR, DWORD) {
+    const bool pressed = optionsOwner->Image5.elementVisible(1) && !optionsOwner->Image5.elementVisible(0);
+    if (closeOptionsWindows() > 0) pressedWhileOpen = pressed;
+}
+
+TEST_F(MainWindow, OptionsButtonStaysPressedWhileOptionsIsOpen) {
+    start();
+    w->mnuShow_Click();
+    optionsOwner = w.get();
+    pressedWhileOpen = false;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 50, checkAndCloseOptions);
+    w->Image5.onMouseDown(0, 1, 0, 0, 0);
+    w->Image5.onMouseUp(0, 1, 0, 0, 0);
+    KillTimer(nullptr, timer);
+    EXPECT_TRUE(pressedWhileOpen);
+    EXPECT_TRUE(w->Image5.elementVisible(0));
+    EXPECT_FALSE(w->Image5.elementVisible(1));
+}
+
+TEST_F(MainWindow, MainReadsTheDatabasePathAndShowsTheWindow) {
+    app::Main();
+    Quillstack1* main = app::mainWindow();
+    ASSERT_NE(main, nullptr);
+    EXPECT_EQ(app::myDBname, dir.path() + "\\quillstack.mdb");
+    EXPECT_TRUE(pumpUntil([&] { return !main->firstActivate; }));
+    EXPECT_TRUE(app::trayIconWanted());
+    main->Unload();
+    EXPECT_EQ(ended, 1);
+}
