@@ -1,7 +1,5 @@
 #include "app/quillstack1.h"
 
-#include <shellapi.h>
-
 #include <algorithm>
 #include <exception>
 

@@ -591,3 +591,30 @@ TEST_F(MainWindow, MainReadsTheDatabasePathAndShowsTheWindow) {
     main->Unload();
     EXPECT_EQ(ended, 1);
 }
+
+TEST_F(MainWindow, EmptyListRedrawsWithTheSmallestScrollRange) {
+    {
+        auto db = db::Engine::OpenDatabase(dbPath);
+        db->Execute("DELETE FROM Phone");
+    }
+    start();
+    w->Image14_MouseUp(0, 1, 0, 0, 0);
+    EXPECT_EQ(w->MSgrid3->Rows(), 1);
+    EXPECT_EQ(w->dt1.Min(), 1);
+    EXPECT_EQ(w->dt1.Max(), 2);
+    EXPECT_TRUE(w->MSgrid3->Visible());
+    EXPECT_EQ(w->MSgrid3->TextMatrix(0, 0), "Name");
+    type("x");
+    EXPECT_EQ(w->MSgrid3->Rows(), 1);
+    w->dt1.Value(2);  // a grid with fewer than 3 rows never scrolls
+    EXPECT_TRUE(services->messages.empty());
+
+    // A redraw puts the selection on the restored top row.
+    w->Image12_MouseUp(0, 1, 0, 0, 0);
+    app::topRow = 3;
+    w->redrawGrid();
+    EXPECT_EQ(w->MSgrid1->Row(), w->MSgrid1->TopRow());
+    EXPECT_EQ(w->MSgrid1->RowSel(), w->MSgrid1->TopRow());
+    EXPECT_EQ(w->MSgrid1->Col(), 0);
+    EXPECT_EQ(w->MSgrid1->ColSel(), 3);
+}
