@@ -9,15 +9,18 @@
 #include "platform/runtime/text.h"
 
 namespace qs::app {
-namespace {
 
 // The IWatch table after IDispatch's seven slots, as the type library publishes it (slots 7 to 10).
+// Not in an unnamed namespace: nothing here implements it, and the optimiser would take a type that no
+// other unit can see for one without implementations and drop the calls.
 struct IWatchTable : IDispatch {
     virtual HRESULT STDMETHODCALLTYPE AddPath(BSTR sPathName) = 0;
     virtual HRESULT STDMETHODCALLTYPE get_Start(VARIANT_BOOL* pVal) = 0;
     virtual HRESULT STDMETHODCALLTYPE put_Start(VARIANT_BOOL newVal) = 0;
     virtual HRESULT STDMETHODCALLTYPE RemovePath(BSTR sPathName) = 0;
 };
+
+namespace {
 
 template <class T>
 void release(T*& p) {
