@@ -71,7 +71,8 @@ protected:
         Quillstack1::endProgram = [this] { ++ended; };
         trayCalls.clear();
         app::setTrayCall(recordTrayCall);
-        // Off the screen: Wine then hides the window without waiting for a window manager.
+        // Off the screen, never under the pointer where the tray menu opens (on screen, Wine closes that
+        // menu at once).
         save("myleft", "-15000");
         save("mytop", "-15000");
     }
