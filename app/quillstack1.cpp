@@ -174,6 +174,10 @@ Quillstack1::~Quillstack1() {
     // Destroyed without an unload (a test ending early): take down what the load set up.
     attempt([&] { oFoldwatcher.reset(); });
     if (trayIconWanted()) deleteTrayIcon();
+    if (frmInvisible.isLoaded()) {
+      attempt([] { unhookWindow(); });
+      attempt([] { frmInvisible.Unload(); });
+    }
   }
   gridTips.reset();
   if (Data1) Data1->unbind();
