@@ -7,10 +7,13 @@
 namespace qs::com {
 namespace {
 
-wchar_t g_className[40];
+wchar_t g_className[48];
 ATOM g_classAtom = 0;
+HINSTANCE g_classInstance = nullptr;
 
+// The module holding this code (the DLL, when the framework is linked into one).
 HINSTANCE codeInstance() {
+    if (module().instance()) return module().instance();
     HMODULE instance = nullptr;
     GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
                        reinterpret_cast<LPCWSTR>(&codeInstance), &instance);
@@ -19,7 +22,7 @@ HINSTANCE codeInstance() {
 
 // Classes a DLL registers outlive it unless it unregisters them.
 void unregisterClass(void*) {
-    if (g_classAtom) UnregisterClassW(g_className, codeInstance());
+    if (g_classAtom) UnregisterClassW(g_className, g_classInstance);
     g_classAtom = 0;
 }
 
@@ -29,7 +32,12 @@ const wchar_t* WindowImpl::className() {
     std::lock_guard guard(module().cs());
     if (g_classAtom) return g_className;
     HINSTANCE instance = codeInstance();
-    swprintf(g_className, sizeof g_className / sizeof g_className[0], L"QsComWnd:%p", static_cast<void*>(instance));
+    g_classInstance = instance;
+    // Unique per load, so that a class left behind by an earlier load never answers for this one.
+    LARGE_INTEGER stamp;
+    QueryPerformanceCounter(&stamp);
+    swprintf(g_className, sizeof g_className / sizeof g_className[0], L"QsComWnd:%p:%llx", static_cast<void*>(instance),
+             static_cast<unsigned long long>(stamp.QuadPart));
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
     wc.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
