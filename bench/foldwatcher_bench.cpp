@@ -1,0 +1,145 @@
+// Foldwatcher: time from a file created in a watched folder to Notify on the owner thread (median
+// and worst of N changes), and the worker's CPU time while the watch sits idle.
+// Usage: foldwatcher_bench [changes=1000] [idle seconds=10]
+#include <windows.h>
+#include <tlhelp32.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <set>
+#include <vector>
+
+#include "tests/foldwatcher/fw_test_util.h"
+
+using namespace fwtest;
+
+namespace {
+
+double nowMs() {
+    static LARGE_INTEGER freq = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER t;
+    QueryPerformanceCounter(&t);
+    return 1000.0 * static_cast<double>(t.QuadPart) / static_cast<double>(freq.QuadPart);
+}
+
+std::set<DWORD> threads() {
+    std::set<DWORD> ids;
+    HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    THREADENTRY32 te{};
+    te.dwSize = sizeof te;
+    for (BOOL ok = Thread32First(snap, &te); ok; ok = Thread32Next(snap, &te))
+        if (te.th32OwnerProcessID == GetCurrentProcessId()) ids.insert(te.th32ThreadID);
+    CloseHandle(snap);
+    return ids;
+}
+
+double cpuMs(HANDLE thread) {
+    FILETIME c, e, k, u;
+    GetThreadTimes(thread, &c, &e, &k, &u);
+    auto v = [](const FILETIME& f) { return (ULONGLONG(f.dwHighDateTime) << 32) | f.dwLowDateTime; };
+    return static_cast<double>(v(k) + v(u)) / 10000.0;
+}
+
+// Pumps until `done` or the deadline; returns whether `done` held.
+template <class F>
+bool pump(F done, double deadlineMs) {
+    while (!done()) {
+        double left = deadlineMs - nowMs();
+        if (left <= 0) return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(std::min(left, 5.0)) + 1, QS_ALLINPUT);
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    }
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int changes = argc > 1 ? std::atoi(argv[1]) : 1000;
+    const int idleSeconds = argc > 2 ? std::atoi(argv[2]) : 10;
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    int rc = 0;
+    {
+        Library lib;
+        IWatch* watch = lib.createWatch();
+        if (!watch) {
+            std::fprintf(stderr, "cannot create Watch from %ls\n", dllPath().c_str());
+            return 1;
+        }
+        TempDir dir;
+        Sink sink;
+        double lastNotify = 0;
+        sink.onNotify = [&](const Event&) { lastNotify = nowMs(); };
+        BSTR path = bstr(dir.path());
+        watch->AddPath(path);
+        SysFreeString(path);
+        advise(watch, &sink);
+        auto before = threads();
+        watch->put_Start(VARIANT_TRUE);
+        std::set<DWORD> after = threads();
+        HANDLE worker = nullptr;
+        for (DWORD id : after)
+            if (!before.count(id)) worker = OpenThread(THREAD_QUERY_INFORMATION, FALSE, id);
+
+        // Until the worker watches the folder.
+        int n = 0;
+        while (sink.events.empty() && n < 50) {
+            writeFile(dir / (L"warm" + std::to_wstring(++n)), "");
+            pump([&] { return !sink.events.empty(); }, nowMs() + 100);
+        }
+
+        std::vector<double> latencies;
+        int missed = 0;
+        const double cpuBefore = worker ? cpuMs(worker) : 0;
+        for (int i = 0; i < changes; ++i) {
+            // Let the previous change's other notifications arrive first.
+            size_t seen = sink.events.size();
+            do {
+                seen = sink.events.size();
+                pump([] { return false; }, nowMs() + 3);
+            } while (sink.events.size() != seen);
+
+            const std::wstring file = dir / (L"f" + std::to_wstring(i) + L".txt");
+            const double start = nowMs();
+            HANDLE h = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+            CloseHandle(h);
+            if (pump([&] { return sink.events.size() > seen; }, start + 2000))
+                latencies.push_back(lastNotify - start);
+            else
+                ++missed;
+        }
+        const double cpuChanges = worker ? cpuMs(worker) - cpuBefore : 0;
+
+        std::sort(latencies.begin(), latencies.end());
+        if (!latencies.empty()) {
+            std::printf("create -> Notify over %zu changes: median %.3f ms, worst %.3f ms, p99 %.3f ms, missed %d\n",
+                        latencies.size(), latencies[latencies.size() / 2], latencies.back(),
+                        latencies[latencies.size() * 99 / 100], missed);
+            std::printf("worker CPU during the changes: %.1f ms (%.3f ms per change)\n", cpuChanges,
+                        cpuChanges / static_cast<double>(changes));
+        } else {
+            std::printf("no Notify arrived\n");
+            rc = 1;
+        }
+
+        if (worker) {
+            pump([] { return false; }, nowMs() + 200);
+            const double idleStart = cpuMs(worker);
+            const double wallStart = nowMs();
+            pump([] { return false; }, wallStart + idleSeconds * 1000.0);
+            std::printf("worker CPU while idle for %.1f s: %.3f ms\n", (nowMs() - wallStart) / 1000.0,
+                        cpuMs(worker) - idleStart);
+            CloseHandle(worker);
+        }
+        watch->put_Start(VARIANT_FALSE);
+        watch->Release();
+    }
+    CoUninitialize();
+    return rc;
+}
