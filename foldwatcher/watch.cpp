@@ -33,16 +33,18 @@ HRESULT lastErrorResult() {
     return static_cast<HRESULT>(0x80070000u | (GetLastError() & 0xFFFFu));
 }
 
-// UTF-16 to the ANSI code page; characters without an ANSI form become the default character.
-bool toAnsi(BSTR text, std::string& out) {
+// UTF-16 to the ANSI code page; characters without an ANSI form become the default character
+// (no best fit, which could turn a look-alike into a path separator).
+HRESULT toAnsi(BSTR text, std::string& out) {
     int length = static_cast<int>(SysStringLen(text));
     out.clear();
-    if (length == 0) return true;
-    int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text, length, nullptr, 0, nullptr, nullptr);
-    if (n <= 0) return false;
+    if (length == 0) return S_OK;
+    const DWORD flags = GetACP() == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;   // UTF-8 takes no such flag
+    int n = WideCharToMultiByte(CP_ACP, flags, text, length, nullptr, 0, nullptr, nullptr);
+    if (n <= 0) return HRESULT_FROM_WIN32(GetLastError());
     out.resize(n);
-    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text, length, out.data(), n, nullptr, nullptr);
-    return true;
+    WideCharToMultiByte(CP_ACP, flags, text, length, out.data(), n, nullptr, nullptr);
+    return S_OK;
 }
 
 // Null when memory runs out.
@@ -96,7 +98,7 @@ STDMETHODIMP Watch::AddPath(BSTR sPathName) {
     bool added = false;
     try {
         std::string path;
-        if (!toAnsi(sPathName, path)) return S_OK;
+        if (HRESULT hr = toAnsi(sPathName, path); FAILED(hr)) return hr;
         std::lock_guard guard(m_lock);
         if (std::find(m_paths.begin(), m_paths.end(), path) == m_paths.end()) {
             m_paths.push_back(std::move(path));
@@ -114,7 +116,7 @@ STDMETHODIMP Watch::RemovePath(BSTR sPathName) {
     bool removed = false;
     try {
         std::string path;
-        if (!toAnsi(sPathName, path)) return S_OK;
+        if (HRESULT hr = toAnsi(sPathName, path); FAILED(hr)) return hr;
         std::lock_guard guard(m_lock);
         auto it = std::find(m_paths.begin(), m_paths.end(), path);
         if (it != m_paths.end()) {
@@ -176,7 +178,12 @@ LRESULT Watch::OnWatchNotify(UINT, WPARAM wParam, LPARAM) {
     } catch (const std::bad_alloc&) {
     }
     if (!path) return 0;   // out of memory: no event rather than a wrong one
+    // A sink may let go of the object while it is notified (its handler can pump messages and
+    // close its owner); the object stays until every sink has had the event.
+    IWatch* self = this;
+    self->AddRef();
     FireNotify(path.get(), static_cast<short>(LOWORD(wParam)));
+    self->Release();
     return 0;
 }
 

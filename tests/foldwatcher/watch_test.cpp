@@ -301,6 +301,25 @@ TEST_F(WatchTest, HiddenWindowAndNotifyBeforeAnyChange) {
     watch = nullptr;
 }
 
+// A handler may drop the client's last reference while it is notified: the other sinks still get
+// the event and the object goes afterwards.
+TEST_F(WatchTest, SinkReleasingTheObjectDuringNotify) {
+    Sink second;
+    ASSERT_NE(advise(watch, &sink), 0u);
+    ASSERT_NE(advise(watch, &second), 0u);
+    HWND hwnd = watchWindowOfThisThread();
+    sink.onNotify = [&](const Event&) {
+        watch->Release();
+        watch = nullptr;
+    };
+    PostMessageW(hwnd, WM_WATCH_NOTIFY, 1, 0);
+    EXPECT_TRUE(pumpUntil([&] { return !second.events.empty(); }));
+    pumpFor(50);
+    EXPECT_FALSE(IsWindow(hwnd));
+    EXPECT_EQ(second.refs, 1);
+    EXPECT_EQ(lib.canUnloadNow(), S_OK);
+}
+
 // --- the watch ---
 
 TEST_F(WatchTest, ReportsCreatedWrittenFilesAndSubfolders) {
