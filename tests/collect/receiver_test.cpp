@@ -6,6 +6,7 @@
 #include "platform/runtime/propertybag.h"
 #include "platform/runtime/text.h"
 #include "tests/collect/collect_support.h"
+#include "tests/support/process.h"
 
 using namespace qs;
 using namespace qs::test;
@@ -195,11 +196,6 @@ TEST_F(ReceiverTest, PayloadsThatDoNotDecodeAreIgnoredWithoutAReply) {
 
 // ---- The real window, with another process sending.
 
-struct Sent {
-    DWORD exitCode = 99;
-    std::string output;
-};
-
 std::wstring quoteArgument(const std::wstring& arg) {
     std::wstring out = L"\"";
     size_t backslashes = 0;
@@ -218,45 +214,12 @@ std::wstring quoteArgument(const std::wstring& arg) {
 }
 
 // Runs tests/tools' qs_send beside this program while this thread keeps the receiver answering.
-Sent runSender(const std::vector<std::string>& args) {
-    wchar_t self[MAX_PATH];
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::wstring exe = self;
-    exe = exe.substr(0, exe.rfind(L'\\') + 1) + L"qs_send.exe";
-    std::wstring command = quoteArgument(exe);
+ProgramRun runSender(const std::vector<std::string>& args) {
+    std::wstring command = quoteArgument(besideThisProgram(L"qs_send.exe"));
     for (const std::string& a : args) command += L" " + quoteArgument(rt::widen(a));
-
-    SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
-    HANDLE readEnd = nullptr, writeEnd = nullptr;
-    CreatePipe(&readEnd, &writeEnd, &sa, 0);
-    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdOutput = writeEnd;
-    si.hStdError = writeEnd;
-    si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    PROCESS_INFORMATION pi{};
-    Sent sent;
-    if (!CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
-        CloseHandle(readEnd);
-        CloseHandle(writeEnd);
-        ADD_FAILURE() << "cannot start qs_send";
-        return sent;
-    }
-    CloseHandle(writeEnd);
-    bool ended = pumpUntil([&] { return WaitForSingleObject(pi.hProcess, 0) == WAIT_OBJECT_0; }, 30);
-    EXPECT_TRUE(ended) << "qs_send did not finish";
-    if (!ended) TerminateProcess(pi.hProcess, 98);
-    GetExitCodeProcess(pi.hProcess, &sent.exitCode);
-    char buffer[512];
-    DWORD got = 0;
-    while (ReadFile(readEnd, buffer, sizeof buffer, &got, nullptr) && got) sent.output.append(buffer, got);
-    CloseHandle(readEnd);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    while (!sent.output.empty() && (sent.output.back() == '\n' || sent.output.back() == '\r'))
-        sent.output.pop_back();
+    ProgramRun sent = runProgram(command, 30000);
+    EXPECT_TRUE(sent.started) << "cannot start qs_send";
+    EXPECT_TRUE(!sent.started || sent.finished) << "qs_send did not finish";
     return sent;
 }
 
@@ -295,7 +258,7 @@ TEST_F(ReceiverWindowTest, PathsFromAnotherProgramAreRecorded) {
     const std::string missing = docs + "missing.txt";
     const std::string quoted = docs + "say \"hi\".txt";
 
-    Sent sent = runSender({"paths", fresh, rt::LCase(known), root.path(), missing, quoted, fresh});
+    ProgramRun sent = runSender({"paths", fresh, rt::LCase(known), root.path(), missing, quoted, fresh});
     EXPECT_EQ(sent.exitCode, 0u) << sent.output;
     EXPECT_EQ(sent.output, "1");
 

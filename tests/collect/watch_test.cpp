@@ -5,31 +5,12 @@
 #include "platform/runtime/app.h"
 #include "platform/runtime/text.h"
 #include "tests/collect/collect_support.h"
+#include "tests/support/process.h"
 
 using namespace qs;
 using namespace qs::test;
 
 namespace {
-
-// regsvr32 /s on the Foldwatcher.dll built beside this program, in this test's Wine prefix.
-bool registerFoldwatcher() {
-    wchar_t self[MAX_PATH];
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::wstring dll = self;
-    dll = dll.substr(0, dll.rfind(L'\\') + 1) + L"Foldwatcher.dll";
-    std::wstring command = L"regsvr32.exe /s \"" + dll + L"\"";
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-        return false;
-    WaitForSingleObject(pi.hProcess, 30000);
-    DWORD code = 1;
-    GetExitCodeProcess(pi.hProcess, &code);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    return code == 0;
-}
 
 TEST(WatchEndToEnd, ShortcutDroppedIntoTheWatchedFolderBecomesAJobByItself) {
     ASSERT_TRUE(registerFoldwatcher());

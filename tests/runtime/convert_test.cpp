@@ -1,25 +1,13 @@
 #include "platform/runtime/convert.h"
 #include "platform/runtime/errors.h"
+#include "tests/support/errorof.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 
 using namespace qs::rt;
-
-namespace {
-
-int errorOf(auto&& f)
-{
-    try {
-        f();
-    } catch (const Error& e) {
-        return e.number;
-    }
-    return 0;
-}
-
-} // namespace
+using qs::test::errorOf;
 
 TEST(Convert, RoundsHalvesToEven)
 {

@@ -1,12 +1,14 @@
 #include "platform/runtime/dates.h"
 #include "platform/runtime/errors.h"
 #include "platform/runtime/services.h"
+#include "tests/support/errorof.h"
 
 #include <gtest/gtest.h>
 
 #include <random>
 
 using namespace qs::rt;
+using qs::test::errorOf;
 
 namespace {
 
@@ -14,16 +16,6 @@ struct FixedClock : Services {
     double at = 0;
     double now() override { return at; }
 };
-
-int errorOf(auto&& f)
-{
-    try {
-        f();
-    } catch (const Error& e) {
-        return e.number;
-    }
-    return 0;
-}
 
 } // namespace
 

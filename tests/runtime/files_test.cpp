@@ -2,6 +2,7 @@
 #include "platform/runtime/errors.h"
 #include "platform/runtime/files.h"
 #include "platform/runtime/text.h"
+#include "tests/support/errorof.h"
 
 #include <gtest/gtest.h>
 
@@ -13,18 +14,9 @@
 #include <sstream>
 
 using namespace qs::rt;
+using qs::test::errorOf;
 
 namespace {
-
-int errorOf(auto&& f)
-{
-    try {
-        f();
-    } catch (const Error& e) {
-        return e.number;
-    }
-    return 0;
-}
 
 std::set<std::string> asSet(const std::vector<std::string>& v) { return {v.begin(), v.end()}; }
 
@@ -164,8 +156,9 @@ TEST_F(Files, DirLooksUpOneEntryByName)
 
     wchar_t shortName[MAX_PATH];
     DWORD n = GetShortPathNameW(widen(path("Sub Folder")).c_str(), shortName, MAX_PATH);
-    if (n > 0 && n < MAX_PATH && narrow(shortName) != path("Sub Folder"))
+    if (n > 0 && n < MAX_PATH && narrow(shortName) != path("Sub Folder")) {
         EXPECT_EQ(Dir(narrow(shortName), 22), "Sub Folder");   // the short form answers the long name
+    }
 }
 
 TEST_F(Files, DatesAndAttributes)

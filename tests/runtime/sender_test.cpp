@@ -2,6 +2,7 @@
 
 #include "platform/runtime/propertybag.h"
 #include "platform/runtime/text.h"
+#include "tests/support/process.h"
 
 #include <gtest/gtest.h>
 
@@ -33,57 +34,10 @@ LRESULT CALLBACK receiverProc(HWND h, UINT m, WPARAM w, LPARAM l)
     return DefWindowProcW(h, m, w, l);
 }
 
-struct SenderRun {
-    DWORD exitCode = 0;
-    std::string output;
-};
-
 // Starts qs_send from the test's own folder and serves this thread's windows until it ends.
-SenderRun runSender(const std::wstring& arguments)
+qs::test::ProgramRun runSender(const std::wstring& arguments)
 {
-    wchar_t exe[MAX_PATH];
-    GetModuleFileNameW(nullptr, exe, MAX_PATH);
-    std::wstring folder = exe;
-    folder.erase(folder.find_last_of(L'\\') + 1);
-    std::wstring cmd = L"\"" + folder + L"qs_send.exe\" " + arguments;
-
-    SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
-    HANDLE readEnd, writeEnd;
-    CreatePipe(&readEnd, &writeEnd, &sa, 0);
-    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdOutput = writeEnd;
-    si.hStdError = writeEnd;
-    si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    PROCESS_INFORMATION pi{};
-    SenderRun run;
-    if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi)) {
-        run.exitCode = DWORD(-1);
-        return run;
-    }
-    CloseHandle(writeEnd);
-    DWORD end = GetTickCount() + 20000;
-    while (MsgWaitForMultipleObjects(1, &pi.hProcess, FALSE, 50, QS_ALLINPUT) != WAIT_OBJECT_0 &&
-           int(end - GetTickCount()) > 0) {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-    }
-    GetExitCodeProcess(pi.hProcess, &run.exitCode);
-    char buf[256];
-    DWORD got;
-    while (ReadFile(readEnd, buf, sizeof buf, &got, nullptr) && got > 0)
-        run.output.append(buf, got);
-    while (!run.output.empty() && (run.output.back() == '\n' || run.output.back() == '\r'))
-        run.output.pop_back();
-    CloseHandle(readEnd);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    return run;
+    return qs::test::runProgram(L"\"" + qs::test::besideThisProgram(L"qs_send.exe") + L"\" " + arguments, 20000);
 }
 
 class Sender : public ::testing::Test {
@@ -113,7 +67,7 @@ protected:
 
 TEST_F(Sender, PathsArriveAsAPathList)
 {
-    SenderRun run = runSender(L"paths \"C:\\Docs\\Letter one.txt\" \"C:\\Übung\\日本.doc\" C:\\Docs");
+    qs::test::ProgramRun run = runSender(L"paths \"C:\\Docs\\Letter one.txt\" \"C:\\Übung\\日本.doc\" C:\\Docs");
     EXPECT_EQ(run.exitCode, 0u);
     EXPECT_EQ(run.output, "1");
     EXPECT_EQ(received.count, 1);
@@ -124,7 +78,7 @@ TEST_F(Sender, PathsArriveAsAPathList)
 
 TEST_F(Sender, StringArrivesAsAnsiWithItsNul)
 {
-    SenderRun run = runSender(L"string \"hello there\"");
+    qs::test::ProgramRun run = runSender(L"string \"hello there\"");
     EXPECT_EQ(run.exitCode, 0u);
     EXPECT_EQ(run.output, "1");
     EXPECT_EQ(received.kind, 3u);
@@ -133,7 +87,7 @@ TEST_F(Sender, StringArrivesAsAnsiWithItsNul)
 
 TEST_F(Sender, RawBytesAndAnyKind)
 {
-    SenderRun run = runSender(L"raw 7 00ff10");
+    qs::test::ProgramRun run = runSender(L"raw 7 00ff10");
     EXPECT_EQ(run.exitCode, 0u);
     EXPECT_EQ(run.output, "0");
     EXPECT_EQ(received.kind, 7u);
@@ -154,7 +108,7 @@ TEST_F(Sender, NoWindowNoMessage)
 {
     DestroyWindow(window);
     window = nullptr;
-    SenderRun run = runSender(L"paths C:\\X.TXT");
+    qs::test::ProgramRun run = runSender(L"paths C:\\X.TXT");
     EXPECT_EQ(run.exitCode, 2u);
     EXPECT_EQ(received.count, 0);
 }

@@ -4,6 +4,7 @@
 #include "platform/runtime/sendkeys.h"
 #include "platform/runtime/services.h"
 #include "platform/runtime/text.h"
+#include "tests/support/errorof.h"
 
 #include <gtest/gtest.h>
 
@@ -13,18 +14,9 @@
 #include <thread>
 
 using namespace qs::rt;
+using qs::test::errorOf;
 
 namespace {
-
-int errorOf(auto&& f)
-{
-    try {
-        f();
-    } catch (const Error& e) {
-        return e.number;
-    }
-    return 0;
-}
 
 struct Recording : Services {
     std::string lastText, lastCommand, lastKeys, lastFilter;
