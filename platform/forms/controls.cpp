@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "platform/forms/paint.h"
+#include "platform/runtime/text.h"
 
 namespace qs::forms {
 namespace {
@@ -252,7 +253,7 @@ UINT Label::drawFormat() const {
 }
 
 int Label::fitHeight() const {
-    std::wstring text = detail::widen(caption_);
+    std::wstring text = qs::rt::widen(caption_);
     HDC screen = GetDC(nullptr);
     HGDIOBJ old = SelectObject(screen, skin::font(font_));
     RECT r{0, 0, std::max(1, toPixels(Width())), 0};
@@ -326,7 +327,7 @@ void TextBox::Text(const std::string& text) {
     text_ = text;
     if (hWnd()) {
         settingText_ = true;
-        SetWindowTextW(hWnd(), detail::widen(text).c_str());
+        SetWindowTextW(hWnd(), qs::rt::widen(text).c_str());
         settingText_ = false;
         text_ = detail::windowText(hWnd());   // the window may have cut it to MaxLength
     }
@@ -390,7 +391,7 @@ void TextBox::Font(const qs::forms::Font& font) {
 bool TextBox::hasFocus() const { return hWnd() && GetFocus() == hWnd(); }
 
 HWND TextBox::createWindow(HWND parent, const RECT& pixels) {
-    std::wstring text = detail::widen(text_);
+    std::wstring text = qs::rt::widen(text_);
     HWND h = makeChild(L"EDIT", parent, pixels, WS_TABSTOP | ES_AUTOHSCROLL, 0, text.c_str());
     if (!h) return nullptr;
     SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(skin::font(font_)), FALSE);
@@ -543,7 +544,7 @@ int PopupMenu::show(HWND owner) {
         if (it.id == 0)
             AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
         else
-            AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(it.id), detail::widen(it.caption).c_str());
+            AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(it.id), qs::rt::widen(it.caption).c_str());
     }
     POINT pt;
     GetCursorPos(&pt);

@@ -9,6 +9,7 @@
 
 #include "platform/forms/paint.h"
 #include "platform/runtime/app.h"
+#include "platform/runtime/text.h"
 
 namespace qs::forms {
 namespace {
@@ -123,29 +124,13 @@ BufferedPaint::~BufferedPaint() {
     EndPaint(hwnd_, &ps_);
 }
 
-std::wstring widen(std::string_view utf8) {
-    if (utf8.empty()) return {};
-    int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring out(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), n);
-    return out;
-}
-
-std::string narrow(std::wstring_view text) {
-    if (text.empty()) return {};
-    int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
-    return out;
-}
-
 std::string windowText(HWND hwnd) {
     int len = GetWindowTextLengthW(hwnd);
     if (len <= 0) return {};
     std::wstring buf(static_cast<size_t>(len) + 1, L'\0');
     int got = GetWindowTextW(hwnd, buf.data(), len + 1);
     buf.resize(static_cast<size_t>(std::max(0, got)));
-    return narrow(buf);
+    return qs::rt::narrow(buf);
 }
 
 const wchar_t* registerClass(const wchar_t* name, WNDPROC proc, UINT style, HCURSOR cursor) {
@@ -297,7 +282,7 @@ void Control::applyToolTip() {
                                          form->hWnd(), nullptr, GetModuleHandleW(nullptr), nullptr);
         if (!form->tooltip_) return;
     }
-    std::wstring text = detail::widen(toolTip_);
+    std::wstring text = qs::rt::widen(toolTip_);
     TTTOOLINFOW ti{};
     ti.cbSize = TTTOOLINFOW_V2_SIZE;
     ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
@@ -351,7 +336,7 @@ void Form::Load() {
     style |= borderStyle == BorderStyle::Sizable ? WS_OVERLAPPEDWINDOW : WS_POPUP;
     DWORD ex = WS_EX_CONTROLPARENT | (topmost_ ? WS_EX_TOPMOST : 0);
     loading_ = true;
-    std::wstring title = detail::widen(caption_);
+    std::wstring title = qs::rt::widen(caption_);
     HWND h = CreateWindowExW(ex, cls, title.c_str(), style, toPixels(left_), toPixels(top_), toPixels(width_),
                              toPixels(height_), nullptr, nullptr, GetModuleHandleW(nullptr), this);
     if (!h) {
@@ -509,7 +494,7 @@ void Form::setClientSize(int widthTwips, int heightTwips) {
 
 void Form::Caption(const std::string& text) {
     caption_ = text;
-    if (hwnd_) SetWindowTextW(hwnd_, detail::widen(text).c_str());
+    if (hwnd_) SetWindowTextW(hwnd_, qs::rt::widen(text).c_str());
 }
 
 void Form::BackColor(COLORREF colour) {

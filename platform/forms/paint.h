@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include <string>
-#include <string_view>
 
 namespace qs::forms {
 class Container;
@@ -32,8 +31,6 @@ private:
     HGDIOBJ oldBitmap_ = nullptr;
 };
 
-std::wstring widen(std::string_view utf8);
-std::string narrow(std::wstring_view text);
 std::string windowText(HWND hwnd);
 
 // Registers a window class of ours once (thread-safe); returns its name.

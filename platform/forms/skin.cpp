@@ -5,16 +5,10 @@
 #include <mutex>
 #include <tuple>
 
+#include "platform/runtime/text.h"
+
 namespace qs::forms::skin {
 namespace {
-
-std::wstring wide(std::string_view utf8) {
-    if (utf8.empty()) return {};
-    int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring out(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), n);
-    return out;
-}
 
 // Selections restored on scope exit, so every drawing helper leaves the DC as it found it.
 class Selected {
@@ -90,7 +84,7 @@ HFONT font(const Font& f) {
     lf.lfUnderline = f.underline;
     lf.lfCharSet = DEFAULT_CHARSET;
     lf.lfQuality = DEFAULT_QUALITY;
-    std::wstring name = wide(f.name);
+    std::wstring name = qs::rt::widen(f.name);
     wcsncpy(lf.lfFaceName, name.c_str(), LF_FACESIZE - 1);
     HFONT h = CreateFontIndirectW(&lf);
     if (!h) h = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
@@ -168,7 +162,7 @@ void drawWindowBackground(HDC hdc, const RECT& client) {
 }
 
 void drawText(HDC hdc, const RECT& rc, std::string_view utf8, COLORREF colour, const Font& f, UINT format) {
-    std::wstring text = wide(utf8);
+    std::wstring text = qs::rt::widen(utf8);
     Selected sf(hdc, font(f));
     int oldMode = SetBkMode(hdc, TRANSPARENT);
     COLORREF oldColour = SetTextColor(hdc, colour);
