@@ -71,7 +71,7 @@ std::string nextSortDirection(int32_t col, int32_t lastSortCol, std::string_view
   return lastSortDir == " ASC" ? " DESC" : " ASC";
 }
 
-std::string orderPiece(std::string_view field, std::string_view direction) {
+std::string orderClause(std::string_view field, std::string_view direction) {
   std::string out = " ORDER BY ";
   out += field;
   out += direction;

@@ -29,7 +29,7 @@ std::string quoted(std::string_view text);
 // `text` with the Like pattern characters (* ? # [) each put in brackets, so Like compares it literally.
 std::string likeLiteral(std::string_view text);
 
-// The WHERE piece of a search: empty for an empty text, otherwise the list's Like test(s) on the text
+// The WHERE clause of a search: empty for an empty text, otherwise the list's Like test(s) on the text
 // lower-cased and between "*" wildcards. Wildcards typed by the user keep acting as wildcards.
 std::string searchWhere(int list, std::string_view typed);
 
@@ -40,9 +40,9 @@ std::optional<std::string> sortField(int list, int32_t col);
 std::string nextSortDirection(int32_t col, int32_t lastSortCol, std::string_view lastSortDir);
 
 // " ORDER BY <field><direction>".
-std::string orderPiece(std::string_view field, std::string_view direction);
+std::string orderClause(std::string_view field, std::string_view direction);
 
-// Base SELECT, WHERE piece, ORDER BY piece and ";".
+// Base SELECT, WHERE clause, ORDER BY clause and ";".
 std::string recordSource(std::string_view sql, std::string_view where, std::string_view order);
 
 // Criterion finding the first record whose column-0 text equals `name`, letter case ignored.

@@ -293,12 +293,12 @@ void Quillstack1::Form_Load() {
   }
 
   // 11: data binding. Each failing statement shows the message and Options, then the next one runs.
-  const std::string* pieces[3][3] = {{&sqlJobs, &whereJobs, &orderJobs},
-                                     {&sqlFavorites, &whereFavorites, &orderFavorites},
-                                     {&sqlPhone, &wherePhone, &orderPhone}};
+  const std::string* clauses[3][3] = {{&sqlJobs, &whereJobs, &orderJobs},
+                                      {&sqlFavorites, &whereFavorites, &orderFavorites},
+                                      {&sqlPhone, &wherePhone, &orderPhone}};
   for (int i = 0; i < 3; ++i) {
     databaseStep([&] { datas[i]->DatabaseName(myDBname); }, kLoadDbMessage, kApp);
-    databaseStep([&] { datas[i]->RecordSource(recordSource(*pieces[i][0], *pieces[i][1], *pieces[i][2])); },
+    databaseStep([&] { datas[i]->RecordSource(recordSource(*clauses[i][0], *clauses[i][1], *clauses[i][2])); },
                  kLoadDbMessage, kApp);
   }
 
@@ -537,7 +537,7 @@ void Quillstack1::sortList(int list, int32_t col) {
     step([&] { grid->Refresh(); });
   step([&] { lastSortDir = nextSortDirection(col, lastSortCol, lastSortDir); });
   step([&] {
-    if (std::optional<std::string> field = sortField(list, col)) *orders[list] = orderPiece(*field, lastSortDir);
+    if (std::optional<std::string> field = sortField(list, col)) *orders[list] = orderClause(*field, lastSortDir);
   });
   step([&] { data->DatabaseName(myDBname); });
   step([&] { data->RecordSource(recordSource(*sqls[list], *wheres[list], *orders[list])); });

@@ -35,7 +35,7 @@ std::string trimNull(std::string_view text) {
 }
 
 std::string expandLongPath(const std::string& path) {
-    // Only a drive path can be expanded: a network path's first piece is a bare server name, which no
+    // Only a drive path can be expanded: a network path's first component is a bare server name, which no
     // listing finds; a relative path has nothing to anchor it.
     auto isDriveLetter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
     if (path.size() < 3 || !isDriveLetter(path[0]) || path[1] != ':' || path[2] != '\\') return {};

@@ -6,7 +6,7 @@
 
 using namespace qs::app;
 
-TEST(ListQueries, SearchPiecesPerList) {
+TEST(ListQueries, SearchClausesPerList) {
   EXPECT_EQ(searchWhere(listJobs, ""), "");
   EXPECT_EQ(searchWhere(listJobs, "AB"), " WHERE ((Jobs.JobName Like \"*ab*\"))");
   EXPECT_EQ(searchWhere(listFavorites, "Ne"),
@@ -46,7 +46,7 @@ TEST(ListQueries, SortFieldsAndDirections) {
   EXPECT_EQ(nextSortDirection(1, 1, " ASC"), " DESC");
   EXPECT_EQ(nextSortDirection(1, 1, " DESC"), " ASC");
   EXPECT_EQ(nextSortDirection(0, 0, ""), " ASC");
-  EXPECT_EQ(orderPiece("Jobs.JobDate", " DESC"), " ORDER BY Jobs.JobDate DESC");
+  EXPECT_EQ(orderClause("Jobs.JobDate", " DESC"), " ORDER BY Jobs.JobDate DESC");
   EXPECT_EQ(recordSource(kSqlPhone, "", kOrderPhone), "SELECT Phone.PName, Phone.PInfo FROM Phone ORDER BY Phone.PName;");
 }
 
