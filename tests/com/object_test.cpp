@@ -5,6 +5,7 @@
 
 #include "platform/com/module.h"
 #include "platform/com/object.h"
+#include "tests/support/outer.h"
 
 namespace {
 
@@ -94,20 +95,7 @@ TEST_F(ObjectTest, FailedSetUpOrQueryDestroysTheObject) {
     EXPECT_EQ(g.constructed, 2);
 }
 
-struct Outer final : IUnknown {
-    LONG refs = 1;
-    IUnknown* inner = nullptr;
-    STDMETHODIMP QueryInterface(REFIID iid, void** ppv) override {
-        if (IsEqualIID(iid, IID_IUnknown)) {
-            *ppv = this;
-            AddRef();
-            return S_OK;
-        }
-        return inner->QueryInterface(iid, ppv);
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++refs; }
-    STDMETHODIMP_(ULONG) Release() override { return --refs; }
-};
+using qs::test::Outer;
 
 TEST_F(ObjectTest, Aggregation) {
     Outer outer;

@@ -8,6 +8,7 @@
 #include <set>
 
 #include "tests/foldwatcher/fw_test_util.h"
+#include "tests/support/outer.h"
 
 using namespace fwtest;
 
@@ -120,21 +121,7 @@ TEST_F(WatchTest, CanUnloadNowFollowsObjectsFactoriesAndLockServer) {
     EXPECT_EQ(lib.canUnloadNow(), S_OK);
 }
 
-// An outer object that only forwards, to check the aggregation rules.
-struct Outer final : IUnknown {
-    LONG refs = 1;
-    IUnknown* inner = nullptr;
-    STDMETHODIMP QueryInterface(REFIID iid, void** ppv) override {
-        if (IsEqualIID(iid, IID_IUnknown)) {
-            *ppv = this;
-            AddRef();
-            return S_OK;
-        }
-        return inner->QueryInterface(iid, ppv);
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++refs; }
-    STDMETHODIMP_(ULONG) Release() override { return --refs; }
-};
+using qs::test::Outer;
 
 TEST_F(WatchTest, CreationRulesAndAggregation) {
     IClassFactory* factory = nullptr;
