@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/db/db.h"
+#include "platform/db/internal.h"
 #include "platform/runtime/text.h"
 
 using namespace qs;
@@ -58,6 +59,8 @@ std::string location(int i) { return "C:\\USERS\\CLERK\\DOCUMENTS\\PROJECT " + s
 void fill(const std::string& path) {
     sqlite3* db = nullptr;
     check(sqlite3_open(path.c_str(), &db), db);
+    qs::db::detail::registerFunctions(db);  // the engine's text indexes need its text order
+    check(sqlite3_exec(db, "PRAGMA cache_size = -65536", nullptr, nullptr, nullptr), db);
     check(sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr), db);
     sqlite3_stmt* st = nullptr;
     check(sqlite3_prepare_v2(db, "INSERT INTO Jobs VALUES (?1, ?2, ?3, ?4, ?5)", -1, &st, nullptr), db);

@@ -205,6 +205,39 @@ void exec(Connection& c, const char* sql) {
     if (rc != SQLITE_OK) c.fail(rc);
 }
 
+std::string textIndexSql(std::string_view table, std::string_view column) {
+    // "!" cannot occur in a table or field name, so the name never meets a table's or another index's.
+    const std::string name = std::string(table) + "!" + std::string(column);
+    return "CREATE INDEX IF NOT EXISTS " + quoteName(name) + " ON " + quoteName(table) + " (" + quoteName(column) +
+           " COLLATE QSCI)";
+}
+
+void addMissingTextIndexes(Connection& c) {
+    std::vector<std::string> missing;
+    {
+        Stmt q(c, "SELECT m.name, p.name FROM sqlite_schema AS m, pragma_table_info(m.name) AS p "
+                  "WHERE m.type = 'table' AND m.name NOT LIKE 'sqlite\\_%' ESCAPE '\\' "
+                  "AND upper(p.type) NOT IN ('BOOLEAN', 'INTEGER', 'DATETIME') AND m.name || '!' || p.name NOT IN "
+                  "(SELECT name FROM sqlite_schema WHERE type = 'index')");
+        while (q.step()) missing.push_back(textIndexSql(q.text(0), q.text(1)));
+    }
+    if (missing.empty()) return;
+    sqlite3_busy_timeout(c.db, 0);
+    try {
+        exec(c, "BEGIN IMMEDIATE");
+        try {
+            for (const std::string& sql : missing) exec(c, sql.c_str());
+            exec(c, "COMMIT");
+        } catch (...) {
+            sqlite3_exec(c.db, "ROLLBACK", nullptr, nullptr, nullptr);
+            throw;
+        }
+    } catch (const DbError&) {
+        // Read-only or busy: the next open tries again.
+    }
+    sqlite3_busy_timeout(c.db, kBusyTimeoutMs);
+}
+
 namespace {
 
 int collateText(void*, int na, const void* a, int nb, const void* b) {

@@ -9,7 +9,7 @@ namespace {
 
 void configure(Connection& c) {
     sqlite3_extended_result_codes(c.db, 1);
-    sqlite3_busy_timeout(c.db, 5000);
+    sqlite3_busy_timeout(c.db, kBusyTimeoutMs);
     registerFunctions(c.db);
     // A large page cache and mapped reads make the unindexed scans of the lists fast.
     exec(c, "PRAGMA cache_size = -65536; PRAGMA mmap_size = 67108864;");
@@ -81,9 +81,18 @@ void Database::appendTableDef(const std::shared_ptr<TableDef>& def) {
     }
     sql += ")";
     if (conn_->findTable(def->Name())) raiseNumber(errTableExists, def->Name());
-    Stmt create(*conn_, sql);
+    // The table and its text indexes come together or not at all.
     try {
-        create.step();
+        exec(*conn_, "BEGIN IMMEDIATE");
+        try {
+            exec(*conn_, sql.c_str());
+            for (const auto& f : def->fields())
+                if (f->Type() == dbText) exec(*conn_, textIndexSql(def->Name(), f->Name()).c_str());
+            exec(*conn_, "COMMIT");
+        } catch (...) {
+            sqlite3_exec(conn_->db, "ROLLBACK", nullptr, nullptr, nullptr);
+            throw;
+        }
     } catch (const DbError&) {
         if (conn_->findTable(def->Name())) raiseNumber(errTableExists, def->Name());  // made meanwhile
         throw;
@@ -137,6 +146,7 @@ std::shared_ptr<Connection> openChecked(const std::string& path) {
         throw;
     }
     if (id != kApplicationId || version < 1 || version > kFormatVersion) raiseNumber(errNotADatabase, path);
+    addMissingTextIndexes(*c);
     return c;
 }
 

@@ -18,6 +18,7 @@ namespace qs::db::detail {
 // Marks a file as one of ours ("QSDB").
 constexpr int kApplicationId = 0x51534442;
 constexpr int kFormatVersion = 1;
+constexpr int kBusyTimeoutMs = 5000;
 
 [[noreturn]] void raise(int number, std::string description);
 std::string errorText(int number, std::string_view subject = {});
@@ -81,6 +82,14 @@ private:
 
 void exec(Connection& c, const char* sql);
 void registerFunctions(sqlite3* db);
+
+// The engine keeps an index of its own on every Text field, in its text order, so that a criterion
+// comparing a field with a value, and an order by one field, need no scan and no sort. The program
+// never sees them; files without them work as well, only slower.
+std::string textIndexSql(std::string_view table, std::string_view column);
+// Adds the indexes a file made before them lacks. Gives up quietly when the file cannot be written
+// at once (read-only, or another connection writing).
+void addMissingTextIndexes(Connection& c);
 
 // Value conversions between the object model and storage.
 Value readValue(sqlite3_stmt* st, int col, int type);
