@@ -244,31 +244,37 @@ void Quillstack1::Form_Load() {
   fillTrayRecord(hWnd(), icon_);
   taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
 
-  // 7-8: the Recent folder and its baseline listing. Without a Recent folder both take "\".
+  // 7-8: the Recent folder and its baseline listing. Without a Recent folder there is nothing to list or
+  // watch: taking "\\" instead would record whatever changes in the root of the current drive.
   watchPath.clear();
   attempt([&] { getSpecialFolder(hWnd(), 8, watchPath); });
+  const bool haveRecent = !watchPath.empty();
   recentPath = watchPath;
   if (recentPath.empty() || recentPath.back() != '\\') recentPath += '\\';
   recentFiles.clear();
   recentFileCount = 0;
-  attempt([&] {
-    for (std::string name = rt::Dir(recentPath + "*.*", rt::attrNormal); !name.empty(); name = rt::Dir()) {
-      if (recentFileCount == INT16_MAX) throw rt::Error(rt::errOverflow);
-      recentFiles.push_back(name);
-      ++recentFileCount;
-    }
-  });
+  if (haveRecent) {
+    attempt([&] {
+      for (std::string name = rt::Dir(recentPath + "*.*", rt::attrNormal); !name.empty(); name = rt::Dir()) {
+        if (recentFileCount == INT16_MAX) throw rt::Error(rt::errOverflow);
+        recentFiles.push_back(name);
+        ++recentFileCount;
+      }
+    });
+  }
 
   // 9: the folder watch. Without a registered library the program runs on without one.
   if (watchPath.empty() || watchPath.back() != '\\') watchPath += '\\';
-  attempt([&] {
-    oFoldwatcher = WatchClient::create(
-        [this](const std::string& sPathName, int16_t nType) { oFoldwatcher_Notify(sPathName, nType); });
-    if (oFoldwatcher) {
-      oFoldwatcher->AddPath(watchPath);
-      oFoldwatcher->putStart(true);
-    }
-  });
+  if (haveRecent) {
+    attempt([&] {
+      oFoldwatcher = WatchClient::create(
+          [this](const std::string& sPathName, int16_t nType) { oFoldwatcher_Notify(sPathName, nType); });
+      if (oFoldwatcher) {
+        oFoldwatcher->AddPath(watchPath);
+        oFoldwatcher->putStart(true);
+      }
+    });
+  }
 
   // 10: list queries.
   sqlJobs = kSqlJobs;

@@ -205,6 +205,17 @@ TEST_F(MainWindow, BaselineListsOnlyOrdinaryFilesOfTheRecentFolder) {
     EXPECT_EQ(w->recentFileCount, 2);
 }
 
+TEST_F(MainWindow, WithoutARecentFolderNothingIsListedOrWatched) {
+    redirect.reset();
+    redirect = std::make_unique<RecentRedirect>(recent.file("gone"));
+    start();
+    EXPECT_TRUE(w->recentFiles.empty());
+    EXPECT_EQ(w->recentFileCount, 0);
+    EXPECT_EQ(w->oFoldwatcher, nullptr);
+    EXPECT_EQ(w->recentPath, "\\");
+    EXPECT_EQ(shown().size(), 4u);  // the lists work all the same
+}
+
 TEST_F(MainWindow, SavedPositionAndDescendingDateSortApplyAtStart) {
     save("myleft", "-3000");
     save("mytop", "39990");
