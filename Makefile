@@ -3,7 +3,7 @@
 BUILD ?= build
 JOBS  ?= $(shell nproc)
 
-.PHONY: all setup configure build test run clean
+.PHONY: all setup configure build test run bench clean
 
 all: build
 
@@ -21,6 +21,10 @@ test: build
 
 run: build
 	@scripts/run-app $(BUILD)
+
+# Benchmarks, by hand only (a few minutes; the first run seeds 100,000-row files in the prefix's Temp).
+bench: build
+	@scripts/run-benches $(BUILD)
 
 clean:
 	rm -rf $(BUILD)
