@@ -586,10 +586,10 @@ namespace {
 // record set in one pass when the grid shows it unchanged; otherwise cell by cell from the grid.
 void colourJobRows(controls::FlexGrid& g, controls::DataControl* data) {
   const int rows = g.Rows();
-  std::vector<db::Value> flags;
+  std::vector<signed char> flags;
   if (g.bound() && data && data->Recordset()) {
     try {
-      flags = data->Recordset()->column(4);
+      flags = data->Recordset()->booleanColumn(4);
     } catch (const std::exception&) {
       flags.clear();
     }
@@ -597,8 +597,7 @@ void colourJobRows(controls::FlexGrid& g, controls::DataControl* data) {
   for (int r = 1; r < rows; ++r) {
     bool permanent = false;
     if (size_t(r - 1) < flags.size()) {
-      const db::Value& v = flags[size_t(r - 1)];
-      permanent = std::holds_alternative<bool>(v) && std::get<bool>(v);
+      permanent = flags[size_t(r - 1)] == 1;
     } else {
       permanent = g.TextMatrix(r, 4) == "True";
     }

@@ -148,7 +148,7 @@ int main(int argc, char** argv) {
     std::vector<double> flags, loop;
     for (int run = 0; run < runs; ++run) {
         t = clockNow();
-        auto values = w->Data1->Recordset()->column(4);
+        auto values = w->Data1->Recordset()->booleanColumn(4);
         flags.push_back(millisecondsSince(t));
         controls::FlexGrid& g = *w->MSgrid1;
         t = clockNow();

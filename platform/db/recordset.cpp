@@ -115,6 +115,39 @@ struct RecordsetState {
         return p.values[i * cols.size() + f];
     }
 
+    // One pass over the table for field `f`: put(i, statement) for each record i still in the table,
+    // the field being the statement's column 1. Rowids are dense unless many rows were deleted, so a
+    // table from rowid to record usually serves; otherwise the records are looked up by sorted key.
+    template <class Put>
+    void scanColumn(int f, Put put) const {
+        Connection& c = connection();
+        if (keys.empty()) return;
+        const auto [lowest, highest] = std::minmax_element(keys.begin(), keys.end());
+        Stmt st(c, "SELECT rowid, " + quoteName(table.columns[cols[f]].name) + " FROM " + quoteName(table.name) +
+                       " WHERE rowid BETWEEN ?1 AND ?2");
+        st.bind(1, int64_t(*lowest));
+        st.bind(2, int64_t(*highest));
+        const RowKey span = *highest - *lowest;
+        if (*lowest >= 0 && span <= 4 * static_cast<RowKey>(keys.size()) + 1024) {
+            std::vector<long> record(static_cast<std::size_t>(span) + 1, -1);
+            for (long i = 0; i < size(); ++i) record[static_cast<std::size_t>(keys[i] - *lowest)] = i;
+            while (st.step()) {
+                const long i = record[static_cast<std::size_t>(st.int64(0) - *lowest)];
+                if (i >= 0) put(i, st.get());
+            }
+            return;
+        }
+        std::vector<std::pair<RowKey, long>> byKey;
+        byKey.reserve(keys.size());
+        for (long i = 0; i < size(); ++i) byKey.emplace_back(keys[i], i);
+        std::sort(byKey.begin(), byKey.end());
+        while (st.step()) {
+            const RowKey key = st.int64(0);
+            auto it = std::lower_bound(byKey.begin(), byKey.end(), std::pair<RowKey, long>(key, -1));
+            if (it != byKey.end() && it->first == key) put(it->second, st.get());
+        }
+    }
+
     void requireCurrent() const {
         connection();
         if (!hasCurrent()) raiseNumber(errNoCurrentRecord);
@@ -410,34 +443,82 @@ Value Recordset::at(long row, int col) const {
 }
 
 std::vector<Value> Recordset::column(int col) const {
-    Connection& c = s_->connection();
+    s_->connection();
     s_->field(col);
     std::vector<Value> out(s_->keys.size());
     if (s_->size() <= 4 * RecordsetState::kPageRows) {
         for (long i = 0; i < s_->size(); ++i) out[i] = at(i, col);
         return out;
     }
-    // Many rows: one pass over the table, then each key looked up by rowid. Rowids are dense unless
-    // many rows were deleted, so a table indexed by rowid usually serves.
     const int type = s_->table.columns[s_->cols[col]].type;
-    const RowKey highest = *std::max_element(s_->keys.begin(), s_->keys.end());
-    Stmt st(c, "SELECT rowid, " + quoteName(s_->table.columns[s_->cols[col]].name) + " FROM " +
-                   quoteName(s_->table.name) + " WHERE rowid BETWEEN 0 AND ?1");
-    st.bind(1, int64_t(highest));
-    if (highest >= 0 && highest <= 4 * static_cast<RowKey>(s_->keys.size()) + 1024) {
-        std::vector<Value> byKey(static_cast<std::size_t>(highest) + 1);
-        while (st.step()) byKey[static_cast<std::size_t>(st.int64(0))] = readValue(st.get(), 1, type);
-        for (long i = 0; i < s_->size(); ++i)
-            if (s_->keys[i] >= 0) out[i] = std::move(byKey[static_cast<std::size_t>(s_->keys[i])]);
+    s_->scanColumn(col, [&](long i, sqlite3_stmt* st) { out[i] = readValue(st, 1, type); });
+    return out;
+}
+
+std::vector<signed char> Recordset::booleanColumn(int col) const {
+    s_->connection();
+    s_->field(col);
+    if (s_->table.columns[s_->cols[col]].type != dbBoolean) raiseNumber(errConversion);
+    std::vector<signed char> out(s_->keys.size(), -1);
+    if (s_->size() <= 4 * RecordsetState::kPageRows) {
+        for (long i = 0; i < s_->size(); ++i) {
+            Value v = at(i, col);
+            if (auto b = std::get_if<bool>(&v)) out[i] = *b ? 1 : 0;
+        }
         return out;
     }
-    std::vector<std::pair<RowKey, Value>> all;
-    while (st.step()) all.emplace_back(st.int64(0), readValue(st.get(), 1, type));
-    auto byKey = [](const auto& a, const auto& b) { return a.first < b.first; };
-    if (!std::is_sorted(all.begin(), all.end(), byKey)) std::sort(all.begin(), all.end(), byKey);
+    // Each search re-reads the same flags: they are kept by rowid on the connection, and read again only
+    // when the file changed. The check and the reading share one read transaction.
+    Connection& c = s_->connection();
+    exec(c, "BEGIN");
+    struct Ending {
+        sqlite3* db;
+        ~Ending() { sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr); }
+    } ending{c.db};
+    int64_t version = 0;
+    {
+        Stmt v(c, "PRAGMA data_version");
+        if (v.step()) version = v.int64(0);
+    }
+    const int64_t changes = sqlite3_total_changes64(c.db);
+    Connection::Flags& kept = c.flags;
+    const std::string& name = s_->table.columns[s_->cols[col]].name;
+    if (kept.dataVersion != version || kept.changes != changes || kept.table != s_->table.name ||
+        kept.column != name) {
+        kept.dataVersion = kept.changes = -1;
+        kept.byRow.clear();
+        int64_t lowest = 0, highest = -1;
+        {
+            Stmt lo(c, "SELECT min(rowid) FROM " + quoteName(s_->table.name));
+            if (lo.step() && sqlite3_column_type(lo.get(), 0) != SQLITE_NULL) lowest = lo.int64(0);
+            Stmt hi(c, "SELECT max(rowid) FROM " + quoteName(s_->table.name));
+            if (hi.step() && sqlite3_column_type(hi.get(), 0) != SQLITE_NULL) highest = hi.int64(0);
+        }
+        if (highest - lowest > 4 * static_cast<int64_t>(s_->keys.size()) + 1024) {
+            // Rowids far apart: no table by rowid; one pass over this recordset's rows.
+            s_->scanColumn(col, [&](long i, sqlite3_stmt* st) {
+                if (sqlite3_column_type(st, 1) != SQLITE_NULL) out[i] = sqlite3_column_int64(st, 1) != 0 ? 1 : 0;
+            });
+            return out;
+        }
+        std::vector<signed char> byRow(static_cast<std::size_t>(highest - lowest + 1), -1);
+        Stmt st(c, "SELECT rowid, " + quoteName(name) + " FROM " + quoteName(s_->table.name));
+        while (st.step()) {
+            const int64_t key = st.int64(0);
+            if (key >= lowest && key <= highest && sqlite3_column_type(st.get(), 1) != SQLITE_NULL)
+                byRow[static_cast<std::size_t>(key - lowest)] = sqlite3_column_int64(st.get(), 1) != 0 ? 1 : 0;
+        }
+        kept.table = s_->table.name;
+        kept.column = name;
+        kept.lowest = lowest;
+        kept.byRow = std::move(byRow);
+        kept.dataVersion = version;
+        kept.changes = changes;
+    }
+    const int64_t span = static_cast<int64_t>(kept.byRow.size());
     for (long i = 0; i < s_->size(); ++i) {
-        auto it = std::lower_bound(all.begin(), all.end(), std::pair<RowKey, Value>(s_->keys[i], Value{}), byKey);
-        if (it != all.end() && it->first == s_->keys[i]) out[i] = it->second;
+        const int64_t at = s_->keys[i] - kept.lowest;
+        if (at >= 0 && at < span) out[i] = kept.byRow[static_cast<std::size_t>(at)];
     }
     return out;
 }
