@@ -7,10 +7,30 @@
 namespace qs::rt {
 namespace {
 
+// Plain ASCII is the same in UTF-16 and UTF-8; file names and field
+// texts mostly are, and copying them spares two conversion calls each.
+bool isAscii(std::wstring_view text)
+{
+    for (wchar_t c : text)
+        if (c >= 0x80)
+            return false;
+    return true;
+}
+
+bool isAscii(std::string_view bytes)
+{
+    for (char c : bytes)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    return true;
+}
+
 std::wstring toWide(UINT codePage, std::string_view bytes)
 {
     if (bytes.empty() || bytes.size() > INT_MAX)
         return {};
+    if (codePage == CP_UTF8 && isAscii(bytes))
+        return std::wstring(bytes.begin(), bytes.end());
     int n = MultiByteToWideChar(codePage, 0, bytes.data(), int(bytes.size()), nullptr, 0);
     std::wstring out(size_t(n), L'\0');
     if (n > 0)
@@ -22,6 +42,8 @@ std::string fromWide(UINT codePage, std::wstring_view text)
 {
     if (text.empty() || text.size() > INT_MAX)
         return {};
+    if (codePage == CP_UTF8 && isAscii(text))
+        return std::string(text.begin(), text.end());
     int n = WideCharToMultiByte(codePage, 0, text.data(), int(text.size()), nullptr, 0, nullptr, nullptr);
     std::string out(size_t(n), '\0');
     if (n > 0)
