@@ -1,5 +1,8 @@
 #include "app/collector.h"
 
+#include <exception>
+#include <functional>
+#include <future>
 #include <new>
 #include <string_view>
 #include <unordered_set>
@@ -129,9 +132,21 @@ void storeRecentListing(std::vector<std::string>& recentFiles, int16_t& recentFi
 
 bool rescanRecentFolder(const RecentRescan& scan) {
     try {
-        std::vector<std::string> listing = listRecentFolder(scan.recentPath);
-        std::shared_ptr<db::Database> database = db::Engine::OpenDatabase(scan.dbPath);
-        std::shared_ptr<db::Recordset> jobs = database->OpenRecordset("Jobs", db::dbOpenDynaset);
+        // Listing a large folder and opening the jobs wait on different things (the file system, the
+        // table's keys), so they run side by side. A failed listing is still the error reported.
+        std::future<std::vector<std::string>> listed =
+            std::async(std::launch::async, listRecentFolder, std::cref(scan.recentPath));
+        std::shared_ptr<db::Database> database;
+        std::shared_ptr<db::Recordset> jobs;
+        std::exception_ptr openFailure;
+        try {
+            database = db::Engine::OpenDatabase(scan.dbPath);
+            jobs = database->OpenRecordset("Jobs", db::dbOpenDynaset);
+        } catch (...) {
+            openFailure = std::current_exception();
+        }
+        std::vector<std::string> listing = listed.get();
+        if (openFailure) std::rethrow_exception(openFailure);
 
         // A yield is a trip to the window system (tens of microseconds under Wine): after each of ten
         // thousand known names it would cost more than the whole rescan. A known name takes no time, so
