@@ -248,6 +248,22 @@ TEST_F(RecordsetTest, BooleanColumnMatchesTheRecordset) {
     EXPECT_EQ(errorOf([&] { list->booleanColumn(4); }), errObjectClosed);
 }
 
+TEST_F(RecordsetTest, WholeColumnsOfRowsFarApartMatchTheRecordset) {
+    auto rs = jobs();
+    for (int i = 0; i < 2400; ++i) addJob(*rs, "N" + std::to_string(10000 + i), 45000 + i, i % 9 == 0);
+    auto list = database->OpenRecordset("SELECT * FROM Jobs WHERE JobPermanent = True OR JobName = \"N10001\" "
+                                        "ORDER BY JobName DESC");
+    ASSERT_EQ(list->RecordCount(), 268);
+    std::vector<Value> names = list->column(0);
+    std::vector<signed char> bits = list->booleanColumn(4);
+    ASSERT_EQ(names.size(), 268u);
+    ASSERT_EQ(bits.size(), 268u);
+    for (long row = 0; row < 268; ++row) {
+        EXPECT_EQ(names[row], list->at(row, 0)) << row;
+        EXPECT_EQ(bits[row], row == 266 ? 0 : 1) << row;  // N10001 comes next to last
+    }
+}
+
 TEST_F(RecordsetTest, GridReadsMatchTheRecordsetAcrossPages) {
     auto rs = jobs();
     for (int i = 0; i < 700; ++i) addJob(*rs, "N" + std::to_string(1000 + i), 45000 + i, i % 3 == 0);
