@@ -42,21 +42,7 @@ double median(std::vector<double> v) {
 
 void seed(const std::string& dbPath, int count) {
     test::createListsDatabase(dbPath);
-    auto database = db::Engine::OpenDatabase(dbPath);
-    auto jobs = database->OpenRecordset("Jobs");
-    char name[64];
-    for (int i = 0; i < count; ++i) {
-        std::snprintf(name, sizeof name, "DOCUMENT %06d.TXT", i);
-        const std::string location = "C:\\ARCHIVE\\FOLDER " + std::to_string(i % 97) + "\\";
-        jobs->AddNew();
-        jobs->set("JobName", std::string(name));
-        jobs->set("JobDate", db::Date{44000.0 + i % 1500});
-        jobs->set("JobLocation", location);
-        jobs->set("JobFullName", location + name);
-        jobs->set("JobPermanent", i % 10 == 0);
-        jobs->Update();
-    }
-    database->Close();
+    test::addNumberedJobs(dbPath, count);
 }
 
 }  // namespace

@@ -32,25 +32,6 @@ LARGE_INTEGER clockNow() {
     return t;
 }
 
-void seedJobs(const std::string& dbPath, int count) {
-    auto database = db::Engine::OpenDatabase(dbPath);
-    auto jobs = database->OpenRecordset("Jobs", db::dbOpenDynaset);
-    char name[64];
-    for (int i = 0; i < count; ++i) {
-        std::snprintf(name, sizeof name, "DOCUMENT %06d.TXT", i);
-        const std::string location = "C:\\ARCHIVE\\FOLDER " + std::to_string(i % 97) + "\\";
-        jobs->AddNew();
-        jobs->set("JobName", std::string(name));
-        jobs->set("JobDate", db::Date{44000.0 + i % 1500});
-        jobs->set("JobLocation", location);
-        jobs->set("JobFullName", location + name);
-        jobs->set("JobPermanent", i % 10 == 0);
-        jobs->Update();
-    }
-    jobs->Close();
-    database->Close();
-}
-
 void report(const char* what, std::vector<double> ms) {
     std::sort(ms.begin(), ms.end());
     std::printf("%-44s min %8.2f ms   median %8.2f ms   max %8.2f ms\n", what, ms.front(), ms[ms.size() / 2],
@@ -81,7 +62,7 @@ int main(int argc, char** argv) {
     const std::wstring seeded = std::wstring(temp) + L"qs_collect_bench_" + std::to_wstring(jobCount) + L".mdb";
     if (!CopyFileW(seeded.c_str(), rt::widen(dbPath).c_str(), TRUE)) {
         test::createJobsDatabase(dbPath);
-        seedJobs(dbPath, jobCount);
+        test::addNumberedJobs(dbPath, jobCount);
         CopyFileW(rt::widen(dbPath).c_str(), seeded.c_str(), FALSE);
     }
     std::printf("%d jobs ready in %.0f ms\n", jobCount, millisecondsSince(t));
@@ -106,13 +87,7 @@ int main(int argc, char** argv) {
 
     std::vector<std::string> recentFiles;
     int16_t recentFileCount = 0;
-    const app::RecentRescan scan{recent,
-                                 dbPath,
-                                 &recentFiles,
-                                 &recentFileCount,
-                                 [](const std::string& s) { return app::resolveShortcutPath(nullptr, s); },
-                                 [] { rt::DoEvents(); },
-                                 nullptr};
+    const app::RecentRescan scan = test::recentRescan(recent, dbPath, &recentFiles, &recentFileCount);
 
     std::vector<double> adding, refreshing, listing, yielding, opening, openingFile, finding, writing, resolving;
     for (int run = 0; run < runs; ++run) {

@@ -4,11 +4,13 @@
 #include <shlobj.h>
 #include <shobjidl.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
 
+#include "platform/runtime/app.h"
 #include "platform/runtime/text.h"
 
 namespace qs::test {
@@ -145,6 +147,37 @@ std::vector<JobRow> jobsNamed(const std::string& dbPath, const std::string& full
     for (JobRow& row : readJobs(dbPath))
         if (row.fullName == fullName) found.push_back(std::move(row));
     return found;
+}
+
+void addNumberedJobs(const std::string& dbPath, int count) {
+    auto database = db::Engine::OpenDatabase(dbPath);
+    auto jobs = database->OpenRecordset("Jobs", db::dbOpenDynaset);
+    char name[64];
+    for (int i = 0; i < count; ++i) {
+        std::snprintf(name, sizeof name, "DOCUMENT %06d.TXT", i);
+        const std::string location = "C:\\ARCHIVE\\FOLDER " + std::to_string(i % 97) + "\\";
+        jobs->AddNew();
+        jobs->set("JobName", std::string(name));
+        jobs->set("JobDate", db::Date{44000.0 + i % 1500});
+        jobs->set("JobLocation", location);
+        jobs->set("JobFullName", location + name);
+        jobs->set("JobPermanent", i % 10 == 0);
+        jobs->Update();
+    }
+    jobs->Close();
+    database->Close();
+}
+
+app::RecentRescan recentRescan(const std::string& recent, const std::string& dbPath,
+                               std::vector<std::string>* recentFiles, int16_t* recentFileCount,
+                               std::function<void()> refresh) {
+    return {recent,
+            dbPath,
+            recentFiles,
+            recentFileCount,
+            [](const std::string& s) { return app::resolveShortcutPath(nullptr, s); },
+            [] { rt::DoEvents(); },
+            std::move(refresh)};
 }
 
 std::string readFileBytes(const std::string& path) {

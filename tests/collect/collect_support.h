@@ -4,9 +4,11 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "app/collector.h"
 #include "platform/db/db.h"
 #include "platform/runtime/services.h"
 
@@ -51,7 +53,16 @@ void addJob(const std::string& dbPath, const std::string& fullName, double date,
 std::vector<JobRow> readJobs(const std::string& dbPath);
 // The rows whose JobFullName equals `fullName` exactly.
 std::vector<JobRow> jobsNamed(const std::string& dbPath, const std::string& fullName);
+// `count` rows "DOCUMENT 000000.TXT" and on, spread over 97 folders, every tenth permanent; one write
+// per row, as the program adds them.
+void addNumberedJobs(const std::string& dbPath, int count);
 std::string readFileBytes(const std::string& path);
+
+// The rescan the main window's Notify handler runs: shortcuts resolved without a window, DoEvents
+// after each name.
+app::RecentRescan recentRescan(const std::string& recent, const std::string& dbPath,
+                               std::vector<std::string>* recentFiles, int16_t* recentFileCount,
+                               std::function<void()> refresh = nullptr);
 
 // Message boxes answered OK and counted; the program folder is a test folder.
 class FakeServices : public rt::Services {

@@ -31,13 +31,7 @@ protected:
     }
 
     app::RecentRescan scan() {
-        return {recent,
-                dbPath,
-                &recentFiles,
-                &recentFileCount,
-                [](const std::string& s) { return app::resolveShortcutPath(nullptr, s); },
-                [] { rt::DoEvents(); },
-                [this] { ++refreshes; }};
+        return recentRescan(recent, dbPath, &recentFiles, &recentFileCount, [this] { ++refreshes; });
     }
 
     std::string doc(const std::string& name) {

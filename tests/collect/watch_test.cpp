@@ -27,13 +27,7 @@ TEST(WatchEndToEnd, ShortcutDroppedIntoTheWatchedFolderBecomesAJobByItself) {
     // What the main window does at load, and what its Notify handler does.
     std::vector<std::string> recentFiles = app::listRecentFolder(recent);
     int16_t recentFileCount = static_cast<int16_t>(recentFiles.size());
-    app::RecentRescan scan{recent,
-                           dbPath,
-                           &recentFiles,
-                           &recentFileCount,
-                           [](const std::string& s) { return app::resolveShortcutPath(nullptr, s); },
-                           [] { rt::DoEvents(); },
-                           nullptr};
+    app::RecentRescan scan = recentRescan(recent, dbPath, &recentFiles, &recentFileCount);
     int notifies = 0;
     std::string notifiedPath;
     int16_t notifiedType = 0;
