@@ -13,6 +13,7 @@
 #include "platform/db/db.h"
 #include "platform/db/internal.h"
 #include "platform/runtime/text.h"
+#include "tests/grid/jobsdb.h"
 
 using namespace qs;
 
@@ -106,16 +107,7 @@ int main() {
     const std::string path = rt::narrow(tmp) + "qs_db_bench.mdb";
     DeleteFileW(rt::widen(path).c_str());
 
-    {
-        auto database = db::Engine::CreateDatabase(path);
-        auto jobs = database->CreateTableDef("Jobs");
-        jobs->appendField(jobs->CreateField("JobName", db::dbText));
-        jobs->appendField(jobs->CreateField("JobDate", db::dbDate));
-        jobs->appendField(jobs->CreateField("JobLocation", db::dbText));
-        jobs->appendField(jobs->CreateField("JobFullName", db::dbText));
-        jobs->appendField(jobs->CreateField("JobPermanent", db::dbBoolean));
-        database->appendTableDef(jobs);
-    }
+    jobsdb::createJobsDatabase(path);
     double start = nowMs();
     fill(path);
     std::printf("%d Jobs rows written in %.0f ms\n\n", kRows, nowMs() - start);

@@ -2,7 +2,6 @@
 // and worst of N changes), and the worker's CPU time while the watch sits idle.
 // Usage: foldwatcher_bench [changes=1000] [idle seconds=10]
 #include <windows.h>
-#include <tlhelp32.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -25,17 +24,6 @@ double nowMs() {
     LARGE_INTEGER t;
     QueryPerformanceCounter(&t);
     return 1000.0 * static_cast<double>(t.QuadPart) / static_cast<double>(freq.QuadPart);
-}
-
-std::set<DWORD> threads() {
-    std::set<DWORD> ids;
-    HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-    THREADENTRY32 te{};
-    te.dwSize = sizeof te;
-    for (BOOL ok = Thread32First(snap, &te); ok; ok = Thread32Next(snap, &te))
-        if (te.th32OwnerProcessID == GetCurrentProcessId()) ids.insert(te.th32ThreadID);
-    CloseHandle(snap);
-    return ids;
 }
 
 double cpuMs(HANDLE thread) {
@@ -80,9 +68,9 @@ int main(int argc, char** argv) {
         watch->AddPath(path);
         SysFreeString(path);
         advise(watch, &sink);
-        auto before = threads();
+        auto before = threadsOfProcess();
         watch->put_Start(VARIANT_TRUE);
-        std::set<DWORD> after = threads();
+        std::set<DWORD> after = threadsOfProcess();
         HANDLE worker = nullptr;
         for (DWORD id : after)
             if (!before.count(id)) worker = OpenThread(THREAD_QUERY_INFORMATION, FALSE, id);

@@ -20,6 +20,7 @@
 
 #include "platform/controls/datacontrol.h"
 #include "platform/controls/flexgrid.h"
+#include "tests/grid/gridtest.h"
 #include "tests/grid/jobsdb.h"
 
 using qs::controls::DataControl;
@@ -47,14 +48,7 @@ LRESULT CALLBACK hostProc(HWND h, UINT m, WPARAM w, LPARAM l) { return DefWindow
 void redraw(FlexGrid& grid) {
     grid.Redraw(false);
     if (grid.Rows() > 1) grid.TopRow(std::min(500, grid.Rows() - 1));
-    for (int r = 1; r < grid.Rows(); ++r) {
-        bool permanent = grid.TextMatrix(r, 4) == "True";
-        grid.Row(r);
-        for (int c = 0; c < 4; ++c) {
-            grid.Col(c);
-            grid.CellBackColor(permanent ? 0xFFE169 : 0xA69244);
-        }
-    }
+    gridtest::colourJobRows(grid);
     if (grid.TopRow() > 0) {
         grid.Row(grid.TopRow());
         grid.RowSel(grid.TopRow());

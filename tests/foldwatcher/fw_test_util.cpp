@@ -1,6 +1,7 @@
 #include "tests/foldwatcher/fw_test_util.h"
 
 #include <oleauto.h>
+#include <tlhelp32.h>
 
 namespace fwtest {
 
@@ -166,6 +167,17 @@ void removeTree(const std::wstring& path) {
         FindClose(find);
     }
     RemoveDirectoryW(path.c_str());
+}
+
+std::set<DWORD> threadsOfProcess() {
+    std::set<DWORD> ids;
+    HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    THREADENTRY32 te{};
+    te.dwSize = sizeof te;
+    for (BOOL ok = Thread32First(snap, &te); ok; ok = Thread32Next(snap, &te))
+        if (te.th32OwnerProcessID == GetCurrentProcessId()) ids.insert(te.th32ThreadID);
+    CloseHandle(snap);
+    return ids;
 }
 
 int runProcess(const std::wstring& commandLine) {

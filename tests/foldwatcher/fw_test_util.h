@@ -7,6 +7,7 @@
 #include <olectl.h>
 
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -88,6 +89,9 @@ private:
 
 void writeFile(const std::wstring& path, const std::string& text);
 void removeTree(const std::wstring& path);
+
+// Ids of this process's threads, to find the ones a call starts.
+std::set<DWORD> threadsOfProcess();
 
 // Runs a command line and waits for it; the exit code, or -1 when it could not start.
 int runProcess(const std::wstring& commandLine);

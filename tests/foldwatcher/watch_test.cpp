@@ -2,7 +2,6 @@
 // interfaces and connection point, and the folder watch itself with a sink on this (pumping) thread.
 #include <gtest/gtest.h>
 #include <windows.h>
-#include <tlhelp32.h>
 
 #include <algorithm>
 #include <set>
@@ -15,17 +14,6 @@ using namespace fwtest;
 namespace {
 
 constexpr UINT WM_WATCH_NOTIFY = 0x465;
-
-std::set<DWORD> threadsOfProcess() {
-    std::set<DWORD> ids;
-    HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-    THREADENTRY32 te{};
-    te.dwSize = sizeof te;
-    for (BOOL ok = Thread32First(snap, &te); ok; ok = Thread32Next(snap, &te))
-        if (te.th32OwnerProcessID == GetCurrentProcessId()) ids.insert(te.th32ThreadID);
-    CloseHandle(snap);
-    return ids;
-}
 
 std::vector<DWORD> newThreads(const std::set<DWORD>& before) {
     std::vector<DWORD> added;

@@ -6,7 +6,22 @@
 #include <chrono>
 #include <functional>
 
+#include "platform/controls/flexgrid.h"
+
 namespace gridtest {
+
+// The main window's job colouring: the four text columns of a permanent job (column 4 reads "True")
+// light, of any other dark.
+inline void colourJobRows(qs::controls::FlexGrid& grid) {
+    for (int r = 1; r < grid.Rows(); ++r) {
+        bool permanent = grid.TextMatrix(r, 4) == "True";
+        grid.Row(r);
+        for (int c = 0; c < 4; ++c) {
+            grid.Col(c);
+            grid.CellBackColor(permanent ? 0xFFE169 : 0xA69244);
+        }
+    }
+}
 
 inline LRESULT CALLBACK hostProc(HWND h, UINT m, WPARAM w, LPARAM l) { return DefWindowProcW(h, m, w, l); }
 

@@ -28,10 +28,8 @@ inline std::string tempPath(const std::string& tag) {
 
 inline void removeDatabase(const std::string& path) { DeleteFileA(path.c_str()); }
 
-// A new database file holding an empty Jobs table.
-inline std::string freshDatabase(const std::string& tag) {
-    std::string path = tempPath(tag);
-    removeDatabase(path);
+// A database file holding an empty Jobs table.
+inline void createJobsDatabase(const std::string& path) {
     auto d = db::Engine::CreateDatabase(path, ";LANGID=0x0409;CP=1252;COUNTRY=0");
     auto def = d->CreateTableDef("Jobs");
     def->appendField(def->CreateField("JobName", db::dbText));
@@ -41,6 +39,13 @@ inline std::string freshDatabase(const std::string& tag) {
     def->appendField(def->CreateField("JobPermanent", db::dbBoolean));
     d->appendTableDef(def);
     d->Close();
+}
+
+// A new database file holding an empty Jobs table, under a name of its own.
+inline std::string freshDatabase(const std::string& tag) {
+    std::string path = tempPath(tag);
+    removeDatabase(path);
+    createJobsDatabase(path);
     return path;
 }
 
