@@ -117,20 +117,20 @@ Quillstack1::Quillstack1()
   // Every button shows its pressed face from mouse-down to release, then acts.
   forms::PictureButton* all[] = {&Image1, &Image2,  &Image3,  &Image4,  &Image5,  &Image6,  &Image7,  &Image8,
                                  &Image9, &Image10, &Image11, &Image12, &Image13, &Image14, &Image15, &Image16};
+  auto showNormal = [](forms::PictureButton& b) {
+    b.Visible(0, true);
+    b.Visible(1, false);
+  };
   for (forms::PictureButton* b : all) {
     b->onMouseDown = [b](int, int, int, float, float) {
       b->Visible(0, false);
       b->Visible(1, true);
     };
-    b->onMouseUp = [b](int, int, int, float, float) {
-      b->Visible(0, true);
-      b->Visible(1, false);
-    };
+    b->onMouseUp = [b, showNormal](int, int, int, float, float) { showNormal(*b); };
   }
-  auto after = [](forms::PictureButton& b, std::function<void()> action) {
-    b.onMouseUp = [&b, action](int, int, int, float, float) {
-      b.Visible(0, true);
-      b.Visible(1, false);
+  auto after = [showNormal](forms::PictureButton& b, std::function<void()> action) {
+    b.onMouseUp = [&b, showNormal, action](int, int, int, float, float) {
+      showNormal(b);
       action();
     };
   };
@@ -140,25 +140,21 @@ Quillstack1::Quillstack1()
   after(Image3, [this] { hideToTray(); });
   after(Image6, [this] { hideToTray(); });
   // Options shows pressed for as long as it is open.
-  Image5.onMouseUp = [this](int, int, int, float, float) {
+  Image5.onMouseUp = [this, showNormal](int, int, int, float, float) {
     showOptions(this);
-    Image5.Visible(0, true);
-    Image5.Visible(1, false);
+    showNormal(Image5);
   };
-  Image8.onMouseUp = [this](int, int, int, float, float) {
-    Image8.Visible(false);
-    stayOnTop = true;
-    setTopmost(true);
-    Image7.Visible(0, true);
-    Image7.Visible(1, false);
+  // The stay-on-top pair shares one place: the pressed button hides itself and shows the other one.
+  auto stayOnTopToggle = [this, showNormal](forms::PictureButton& pressed, forms::PictureButton& other, bool on) {
+    pressed.onMouseUp = [this, showNormal, &pressed, &other, on](int, int, int, float, float) {
+      pressed.Visible(false);
+      stayOnTop = on;
+      setTopmost(on);
+      showNormal(other);
+    };
   };
-  Image7.onMouseUp = [this](int, int, int, float, float) {
-    Image7.Visible(false);
-    stayOnTop = false;
-    setTopmost(false);
-    Image8.Visible(0, true);
-    Image8.Visible(1, false);
-  };
+  stayOnTopToggle(Image8, Image7, true);
+  stayOnTopToggle(Image7, Image8, false);
 
   Text1.onKeyUp = [this](int& keyCode, int shift) { Text1_KeyUp(keyCode, shift); };
   Text1.onGotFocus = [this] { Text1_GotFocus(); };
