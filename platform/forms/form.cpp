@@ -42,7 +42,8 @@ void forEachControl(const Container& c, F&& f) {
 }
 
 RECT workAreaFor(HWND hwnd) {
-    MONITORINFO mi{sizeof(mi)};
+    MONITORINFO mi{};
+    mi.cbSize = sizeof(mi);
     HMONITOR mon = MonitorFromWindow(hwnd, MONITOR_DEFAULTTOPRIMARY);
     if (GetMonitorInfoW(mon, &mi)) return mi.rcWork;
     RECT r{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
@@ -136,10 +137,12 @@ std::string windowText(HWND hwnd) {
 const wchar_t* registerClass(const wchar_t* name, WNDPROC proc, UINT style, HCURSOR cursor) {
     static std::mutex lock;
     std::lock_guard<std::mutex> guard(lock);
-    WNDCLASSEXW existing{sizeof(existing)};
+    WNDCLASSEXW existing{};
+    existing.cbSize = sizeof(existing);
     HINSTANCE inst = GetModuleHandleW(nullptr);
     if (GetClassInfoExW(inst, name, &existing)) return name;
-    WNDCLASSEXW wc{sizeof(wc)};
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
     wc.style = style;
     wc.lpfnWndProc = proc;
     wc.hInstance = inst;

@@ -192,10 +192,10 @@ public:
     virtual void Form_Activate() {}
     virtual void Form_Paint() {}
     virtual void Form_Resize() {}
-    virtual void Form_MouseDown(int button, int shift, float x, float y) {}
-    virtual void Form_MouseMove(int button, int shift, float x, float y) {}
-    virtual void Form_KeyDown(int& keyCode, int shift) {}
-    virtual void Form_Unload(int& cancel) {}
+    virtual void Form_MouseDown(int /*button*/, int /*shift*/, float /*x*/, float /*y*/) {}
+    virtual void Form_MouseMove(int /*button*/, int /*shift*/, float /*x*/, float /*y*/) {}
+    virtual void Form_KeyDown(int& /*keyCode*/, int /*shift*/) {}
+    virtual void Form_Unload(int& /*cancel*/) {}
 
     HWND containerWindow() const override { return hwnd_; }
     void paintBackdrop(HDC hdc, const RECT& area) override;
@@ -204,7 +204,7 @@ protected:
     // Paints the form's picture: the skin's ground, then what the derived form adds (titles, captions).
     virtual void drawSkin(HDC hdc, const RECT& client);
     // Raw messages before the form's own handling; return true with `result` set to handle one.
-    virtual bool onMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) { return false; }
+    virtual bool onMessage(UINT /*msg*/, WPARAM /*wParam*/, LPARAM /*lParam*/, LRESULT& /*result*/) { return false; }
 
 private:
     static LRESULT CALLBACK windowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);

@@ -92,7 +92,8 @@ TEST(Schema, MakedbToolMakesTheDefaultDatabase) {
     tool = tool.substr(0, tool.rfind(L'\\') + 1) + L"makedb.exe";
     const std::string path = dir.file("quill stack.mdb");
     std::wstring command = L"\"" + tool + L"\" \"" + rt::widen(path) + L"\"";
-    STARTUPINFOW si{sizeof si};
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
     ASSERT_TRUE(CreateProcessW(tool.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
     ASSERT_EQ(WaitForSingleObject(pi.hProcess, 20000), WAIT_OBJECT_0);

@@ -12,13 +12,21 @@ std::wstring dllPath() {
     return path.substr(0, path.find_last_of(L'\\') + 1) + L"Foldwatcher.dll";
 }
 
+namespace {
+// GetProcAddress hands back a generic function pointer; going through void(*)() says the cast is meant.
+template <class F>
+F procAddress(HMODULE module, const char* name) {
+    return reinterpret_cast<F>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+}
+}  // namespace
+
 Library::Library() {
     module = LoadLibraryW(dllPath().c_str());
     if (!module) return;
-    canUnloadNow = reinterpret_cast<decltype(canUnloadNow)>(GetProcAddress(module, "DllCanUnloadNow"));
-    getClassObject = reinterpret_cast<decltype(getClassObject)>(GetProcAddress(module, "DllGetClassObject"));
-    registerServer = reinterpret_cast<decltype(registerServer)>(GetProcAddress(module, "DllRegisterServer"));
-    unregisterServer = reinterpret_cast<decltype(unregisterServer)>(GetProcAddress(module, "DllUnregisterServer"));
+    canUnloadNow = procAddress<decltype(canUnloadNow)>(module, "DllCanUnloadNow");
+    getClassObject = procAddress<decltype(getClassObject)>(module, "DllGetClassObject");
+    registerServer = procAddress<decltype(registerServer)>(module, "DllRegisterServer");
+    unregisterServer = procAddress<decltype(unregisterServer)>(module, "DllUnregisterServer");
 }
 
 Library::~Library() {

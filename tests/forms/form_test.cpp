@@ -36,7 +36,7 @@ public:
         if (keyCode == cancelKey) keyCode = 0;
         if (keyCode == VK_ESCAPE && unloadOnEscape) Unload();
     }
-    void Form_MouseDown(int button, int shift, float x, float y) override {
+    void Form_MouseDown(int button, int /*shift*/, float x, float y) override {
         note("MouseDown " + std::to_string(button));
         lastX = x;
         lastY = y;

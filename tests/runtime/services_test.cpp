@@ -75,7 +75,7 @@ TEST(Services, TestsCanReplaceThem)
     EXPECT_EQ(fake.lastCommand, "Explorer /select, C:\\A.TXT");
     EXPECT_EQ(AppPath(), "C:\\Program Files\\Quillstack");
     EXPECT_EQ(Now(), 45358.5);
-    EXPECT_EQ(services().openFileDialog({nullptr, "Open", "", "Databases (*.mdb)|*.mdb"}), "C:\\CHOSEN.MDB");
+    EXPECT_EQ(services().openFileDialog({nullptr, "Open", "", "Databases (*.mdb)|*.mdb", "", ""}), "C:\\CHOSEN.MDB");
     EXPECT_EQ(fake.lastFilter, "Databases (*.mdb)|*.mdb");
     setServices(nullptr);
     EXPECT_NE(&services(), &fake);
