@@ -1,0 +1,165 @@
+#include "app/dialogs/export.h"
+
+#include <vector>
+
+#include "platform/runtime/errors.h"
+#include "platform/runtime/text.h"
+
+namespace qs::app {
+namespace {
+
+constexpr std::size_t kBufferBytes = 64 * 1024;
+
+struct TableBlock {
+  const char* table;
+  const char* heading;
+  std::vector<const char*> fields;  // in the order of the heading
+};
+
+const TableBlock kBlocks[] = {
+  {"Jobs", "Job Name\tJob Location\tJob Date\tJob Full Name\tPermanent Record",
+     {"JobName", "JobLocation", "JobDate", "JobFullName", "JobPermanent"}},
+  {"Favorites", "Name\tURL\tKeywords", {"FavName", "FavURL", "FavKeywords"}},
+  {"Phone", "Name\tInfo", {"PName", "PInfo"}},
+};
+
+bool isAscii(std::string_view text) {
+  for (char c : text)
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  return true;
+}
+
+// The full long form of a path, for comparing paths of files that may not exist.
+std::wstring fullPath(const std::string& path) {
+  const std::wstring w = rt::widen(path);
+  std::wstring full(MAX_PATH, L'\0');
+  DWORD n = GetFullPathNameW(w.c_str(), DWORD(full.size()), full.data(), nullptr);
+  if (n >= full.size()) {
+    full.resize(n);
+    n = GetFullPathNameW(w.c_str(), DWORD(full.size()), full.data(), nullptr);
+  }
+  if (n == 0) return w;
+  full.resize(n);
+  std::wstring longer(MAX_PATH, L'\0');
+  DWORD m = GetLongPathNameW(full.c_str(), longer.data(), DWORD(longer.size()));
+  if (m > 0 && m < longer.size()) return longer.substr(0, m);
+  return full;
+}
+
+// Volume and file number of an existing file; false when it cannot be opened even for its attributes.
+bool identity(const std::string& path, BY_HANDLE_FILE_INFORMATION& info) {
+  HANDLE h = CreateFileW(rt::widen(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  const BOOL ok = GetFileInformationByHandle(h, &info);
+  CloseHandle(h);
+  return ok != FALSE;
+}
+
+}  // namespace
+
+ExportFile::~ExportFile() {
+  if (!isOpen()) return;
+  try {
+    flush();
+  } catch (const std::exception&) {
+    // The failure has been reported by the write that met it; what is on disk stays.
+  }
+  CloseHandle(handle_);
+}
+
+void ExportFile::open(const std::string& path) {
+  handle_ = CreateFileW(rt::widen(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                        FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle_ == INVALID_HANDLE_VALUE) throw rt::errorFromWin32(GetLastError());
+  buffer_.reserve(kBufferBytes);
+}
+
+void ExportFile::write(std::string_view utf8) {
+  if (isAscii(utf8))
+    buffer_.append(utf8);
+  else
+    buffer_.append(rt::toAnsi(utf8));
+  if (buffer_.size() >= kBufferBytes) flush();
+}
+
+void ExportFile::endLine() { write("\r\n"); }
+
+void ExportFile::flush() {
+  if (buffer_.empty() || !isOpen()) return;
+  DWORD written = 0;
+  const BOOL ok = WriteFile(handle_, buffer_.data(), DWORD(buffer_.size()), &written, nullptr);
+  const DWORD err = GetLastError();
+  buffer_.erase(0, written);
+  if (!ok || !buffer_.empty()) {
+    buffer_.clear();
+    throw rt::errorFromWin32(ok ? ERROR_DISK_FULL : err);
+  }
+}
+
+void ExportFile::close() {
+  if (!isOpen()) return;
+  HANDLE h = handle_;
+  struct Closing {
+    HANDLE& handle;
+    HANDLE h;
+    ~Closing() {
+      CloseHandle(h);
+      handle = INVALID_HANDLE_VALUE;
+    }
+  } closing{handle_, h};
+  flush();
+}
+
+std::string exportText(const db::Value& value) {
+  if (db::isNull(value)) return "Null";
+  return db::textOf(value);
+}
+
+void writeExport(ExportFile& out, db::Database& database, const std::string& databasePath) {
+  out.write("Contents of ");
+  out.write(databasePath);
+  out.endLine();
+  out.write("Tab Delimited");
+  out.endLine();
+  for (const TableBlock& block : kBlocks) {
+    out.endLine();
+    out.write(block.table);
+    out.endLine();
+    out.endLine();
+    out.write(block.heading);
+    out.endLine();
+
+    std::shared_ptr<db::Recordset> rs = database.OpenRecordset(block.table, db::dbOpenDynaset);
+    std::vector<int> columns;
+    for (const char* field : block.fields) {
+      const int index = rs->fieldIndex(field);
+      if (index < 0) throw db::DbError(db::errItemNotFound, "Item not found in this collection.");
+      columns.push_back(index);
+    }
+    if (rs->RecordCount() > 0) {
+      rs->MoveLast();
+      rs->MoveFirst();
+      while (!rs->EOF_()) {
+        for (std::size_t i = 0; i < columns.size(); ++i) {
+          if (i > 0) out.write("\t");
+          out.write(exportText(rs->get(columns[i])));
+        }
+        out.endLine();
+        rs->MoveNext();
+      }
+    }
+    rs->Close();
+  }
+}
+
+bool sameFile(const std::string& a, const std::string& b) {
+  BY_HANDLE_FILE_INFORMATION ia{}, ib{};
+  if (identity(a, ia) && identity(b, ib))
+    return ia.dwVolumeSerialNumber == ib.dwVolumeSerialNumber && ia.nFileIndexHigh == ib.nFileIndexHigh &&
+       ia.nFileIndexLow == ib.nFileIndexLow;
+  const std::wstring fa = fullPath(a), fb = fullPath(b);
+  return CompareStringOrdinal(fa.c_str(), int(fa.size()), fb.c_str(), int(fb.size()), TRUE) == CSTR_EQUAL;
+}
+
+}  // namespace qs::app

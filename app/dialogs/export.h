@@ -1,0 +1,47 @@
+#pragma once
+// The export of the database in use to a text file: tables Jobs, Favorites and Phone, one line per row,
+// fields separated by tabs, in the ANSI code page with CR LF line ends.
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+
+#include "platform/db/db.h"
+
+namespace qs::app {
+
+// A text file written through a buffer in the ANSI code page. open creates the file or empties it;
+// what was written stays in it when the object goes, also after a failure.
+class ExportFile {
+public:
+  ExportFile() = default;
+  ~ExportFile();
+  ExportFile(const ExportFile&) = delete;
+  ExportFile& operator=(const ExportFile&) = delete;
+
+  void open(const std::string& path);  // rt::Error when the file cannot be created
+  void write(std::string_view utf8);   // rt::Error when the disk refuses
+  void endLine();
+  void close();                        // writes what is buffered; rt::Error as write
+  bool isOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
+
+private:
+  void flush();
+
+  HANDLE handle_ = INVALID_HANDLE_VALUE;
+  std::string buffer_;  // ANSI bytes not yet written
+};
+
+// How the export writes a field value: text as stored, Null as "Null", Booleans as "True"/"False",
+// dates in the system's short date and time formats (no time at midnight, no date for a time alone).
+std::string exportText(const db::Value& value);
+
+// Every line of the export of `database`, whose file is `databasePath`. Engine errors pass on; the
+// lines written before one stay.
+void writeExport(ExportFile& out, db::Database& database, const std::string& databasePath);
+
+// True when the two paths name the same file, however each is written (case, short names, "." and
+// ".." steps, a relative path); a path that names no file compares by its full long form.
+bool sameFile(const std::string& a, const std::string& b);
+
+}  // namespace qs::app

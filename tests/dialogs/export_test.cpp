@@ -1,0 +1,142 @@
+// The About window's export, byte for byte, through the real window.
+#include <gtest/gtest.h>
+
+#include "app/data/schema.h"
+#include "app/dialogs/form4.h"
+#include "app/globals.h"
+#include "platform/runtime/dates.h"
+#include "platform/runtime/files.h"
+#include "platform/runtime/text.h"
+#include "tests/dialogs/dialogs_support.h"
+
+using namespace qs;
+using namespace qs::test;
+
+namespace {
+
+std::string dateText(int y, int m, int d) {
+    SYSTEMTIME st{};
+    st.wYear = WORD(y);
+    st.wMonth = WORD(m);
+    st.wDay = WORD(d);
+    wchar_t buf[64];
+    GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &st, nullptr, buf, 64);
+    return rt::narrow(buf);
+}
+
+std::string timeText(int h, int mi, int s) {
+    SYSTEMTIME st{};
+    st.wYear = 2000;
+    st.wMonth = 1;
+    st.wDay = 1;
+    st.wHour = WORD(h);
+    st.wMinute = WORD(mi);
+    st.wSecond = WORD(s);
+    wchar_t buf[64];
+    GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &st, nullptr, buf, 64);
+    return rt::narrow(buf);
+}
+
+class Export : public ::testing::Test {
+protected:
+    ComApartment com;
+    MainWindowRun run{"export"};
+    std::string out = run.dir.file("out.txt");
+    app::Form4 about;
+
+    void SetUp() override { about.Show(); }
+
+    void fill() {
+        auto db = db::Engine::OpenDatabase(run.dbPath);
+        auto jobs = db->OpenRecordset("Jobs");
+        addJobRow(*jobs, "C:\\DOCS\\LETTER.TXT", db::Date{rt::makeDate(2024, 11, 3, 9, 7, 2)}, false);
+        addJobRow(*jobs, "C:\\DOCS\\BUDGET.XLS", db::Date{rt::makeDate(2024, 12, 1)}, true);
+        addJobRow(*jobs, "D:\\NO DATE.DOC", db::Value{}, db::Value{});
+        addJobRow(*jobs, "D:\\TAB\tIN NAME.TXT", db::Date{0.75}, false);
+        auto favs = db->OpenRecordset("Favorites");
+        addFavorite(*favs, "CAF\xC3\x89 CENTRAL", "http://cafe.example/", " ");
+        auto phone = db->OpenRecordset("Phone");
+        addPhone(*phone, "SMITH JOHN", "EXT 101");
+        db->Close();
+    }
+
+    // A click on the export button, answering the save dialog with `name`.
+    void exportTo(const std::string& name) {
+        run.services->saveAnswer = name;
+        about.Image3_MouseDown(0, 1, 0, 0, 0);
+        about.Image3_MouseUp(0, 1, 0, 0, 0);
+        EXPECT_TRUE(about.Image3.elementVisible(0));
+        EXPECT_FALSE(about.Image3.elementVisible(1));
+        EXPECT_TRUE(about.Loaded());
+    }
+
+    std::string heading(const char* table, const char* columns) {
+        return std::string("\r\n") + table + "\r\n\r\n" + columns + "\r\n";
+    }
+};
+
+}  // namespace
+
+TEST_F(Export, EveryRowOfTheThreeTablesInTheLineFormat) {
+    fill();
+    exportTo(out);
+    ASSERT_EQ(run.services->saveRequests.size(), 1u);
+    const rt::FileDialogRequest& asked = run.services->saveRequests[0];
+    EXPECT_EQ(asked.title, "New Text File Name:");
+    EXPECT_EQ(asked.initDir, run.dir.path());
+    EXPECT_EQ(asked.filter, "Databases (*.txt)|*.txt");
+    EXPECT_EQ(asked.fileName, "");
+    const std::string expected =
+        "Contents of " + run.dbPath + "\r\nTab Delimited\r\n" +
+        heading("Jobs", "Job Name\tJob Location\tJob Date\tJob Full Name\tPermanent Record") +
+        "LETTER.TXT\tC:\\DOCS\\\t" + dateText(2024, 11, 3) + " " + timeText(9, 7, 2) + "\tC:\\DOCS\\LETTER.TXT\tFalse\r\n" +
+        "BUDGET.XLS\tC:\\DOCS\\\t" + dateText(2024, 12, 1) + "\tC:\\DOCS\\BUDGET.XLS\tTrue\r\n" +
+        "NO DATE.DOC\tD:\\\tNull\tD:\\NO DATE.DOC\tNull\r\n" +
+        "TAB\tIN NAME.TXT\tD:\\\t" + timeText(18, 0, 0) + "\tD:\\TAB\tIN NAME.TXT\tFalse\r\n" +
+        heading("Favorites", "Name\tURL\tKeywords") + "CAF\xC9 CENTRAL\thttp://cafe.example/\t \r\n" +
+        heading("Phone", "Name\tInfo") + "SMITH JOHN\tEXT 101\r\n";
+    EXPECT_EQ(readFileBytes(out), expected);
+    EXPECT_TRUE(run.services->messages.empty());
+}
+
+TEST_F(Export, AnEmptyDatabaseWritesTheHeadingsOnly) {
+    exportTo(out);
+    EXPECT_EQ(readFileBytes(out), "Contents of " + run.dbPath + "\r\nTab Delimited\r\n" +
+                                      heading("Jobs", "Job Name\tJob Location\tJob Date\tJob Full Name\tPermanent Record") +
+                                      heading("Favorites", "Name\tURL\tKeywords") + heading("Phone", "Name\tInfo"));
+}
+
+TEST_F(Export, CancelAndTheOverwriteQuestionLeaveFilesAlone) {
+    exportTo("");
+    EXPECT_FALSE(rt::fileExists(out));
+    writeFile(out, "keep me");
+    run.services->answers = {IDCANCEL};
+    exportTo(out);
+    EXPECT_EQ(readFileBytes(out), "keep me");
+    EXPECT_EQ(run.services->messages, std::vector<std::string>{"Overwrite Existing file?"});
+    EXPECT_EQ(run.services->buttons, std::vector<int>{MB_OKCANCEL});
+    exportTo(out);
+    EXPECT_EQ(readFileBytes(out).rfind("Contents of ", 0), 0u);
+}
+
+TEST_F(Export, TheDatabaseInUseIsNeverTheExportFile) {
+    fill();
+    const std::string before = readFileBytes(run.dbPath);
+    std::string lower = run.dir.path() + "\\.\\QUILLSTACK.MDB";
+    exportTo(lower);
+    ASSERT_EQ(run.services->messages.size(), 1u);
+    EXPECT_NE(run.services->messages[0].find("database in use"), std::string::npos);
+    EXPECT_EQ(readFileBytes(run.dbPath), before);
+}
+
+TEST_F(Export, AFailurePartWaySaysSoAndKeepsTheLinesWritten) {
+    const std::string partial = run.dir.file("jobs only.mdb");
+    createJobsDatabase(partial);
+    app::myDBname = partial;
+    exportTo(out);
+    ASSERT_EQ(run.services->messages.size(), 1u);
+    EXPECT_NE(run.services->messages[0].find("Favorites"), std::string::npos);
+    const std::string text = readFileBytes(out);
+    EXPECT_EQ(text.rfind("Contents of " + partial, 0), 0u);
+    EXPECT_TRUE(text.ends_with("\r\nFavorites\r\n\r\nName\tURL\tKeywords\r\n"));
+}
