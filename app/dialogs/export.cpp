@@ -1,7 +1,9 @@
 #include "app/dialogs/export.h"
 
+#include <cmath>
 #include <vector>
 
+#include "platform/runtime/dates.h"
 #include "platform/runtime/errors.h"
 #include "platform/runtime/text.h"
 
@@ -116,7 +118,40 @@ std::string exportText(const db::Value& value) {
   return db::textOf(value);
 }
 
+const std::string& DateTexts::day(long days) {
+  auto it = days_.find(days);
+  if (it == days_.end()) it = days_.emplace(days, rt::dateTimeText(double(days))).first;
+  return it->second;
+}
+
+const std::string& DateTexts::time(long seconds) {
+  auto it = times_.find(seconds);
+  if (it == times_.end()) it = times_.emplace(seconds, rt::dateTimeText(seconds / 86400.0)).first;
+  return it->second;
+}
+
+const std::string& DateTexts::text(double date) {
+  // The whole days, and the time of day counted forward from midnight (also before 1899).
+  const double whole = std::trunc(date);
+  const double seconds = std::fabs(date - whole) * 86400.0;
+  const double rounded = std::round(seconds);
+  if (!std::isfinite(date) || std::fabs(whole) > 3e6 || std::fabs(seconds - rounded) > 1e-4 || rounded >= 86400)
+    return joined_ = rt::dateTimeText(date);
+  const long days = long(whole), secs = long(rounded);
+  // The system leaves out the date of a time alone, and the time of a midnight.
+  if (days == 0) return time(secs);
+  if (secs == 0) return day(days);
+  joined_ = day(days);
+  joined_ += ' ';
+  joined_ += time(secs);
+  return joined_;
+}
+
 void writeExport(ExportFile& out, db::Database& database, const std::string& databasePath) {
+  // One transaction for the reading: a consistent picture, and one lock taken instead of one per page
+  // of rows. Nothing is written in it; it ends with the export.
+  db::Transaction reading(database);
+  DateTexts dates;
   out.write("Contents of ");
   out.write(databasePath);
   out.endLine();
@@ -143,7 +178,11 @@ void writeExport(ExportFile& out, db::Database& database, const std::string& dat
       while (!rs->EOF_()) {
         for (std::size_t i = 0; i < columns.size(); ++i) {
           if (i > 0) out.write("\t");
-          out.write(exportText(rs->get(columns[i])));
+          const db::Value value = rs->get(columns[i]);
+          if (auto d = std::get_if<db::Date>(&value))
+            out.write(dates.text(d->oa));
+          else
+            out.write(exportText(value));
         }
         out.endLine();
         rs->MoveNext();
@@ -151,6 +190,7 @@ void writeExport(ExportFile& out, db::Database& database, const std::string& dat
     }
     rs->Close();
   }
+  reading.commit();
 }
 
 bool sameFile(const std::string& a, const std::string& b) {

@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 #include "platform/db/db.h"
 
@@ -36,8 +37,24 @@ private:
 // dates in the system's short date and time formats (no time at midnight, no date for a time alone).
 std::string exportText(const db::Value& value);
 
-// Every line of the export of `database`, whose file is `databasePath`. Engine errors pass on; the
-// lines written before one stay.
+// Date texts as exportText writes them, made once per day and once per time of day: a table's dates
+// share their days, and a day has at most 86,400 whole seconds. A date with a fraction of a second is
+// made whole each time.
+class DateTexts {
+ public:
+  const std::string& text(double date);
+
+ private:
+  const std::string& day(long days);
+  const std::string& time(long seconds);
+
+  std::unordered_map<long, std::string> days_;
+  std::unordered_map<long, std::string> times_;
+  std::string joined_;
+};
+
+// Every line of the export of `database`, whose file is `databasePath`, read in one transaction: one
+// consistent picture of the three tables. Engine errors pass on; the lines written before one stay.
 void writeExport(ExportFile& out, db::Database& database, const std::string& databasePath);
 
 // True when the two paths name the same file, however each is written (case, short names, "." and

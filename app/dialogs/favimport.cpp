@@ -101,21 +101,28 @@ void FavouritesImport::walk(std::string& path, const std::string& pattern, PerFi
   if (path.empty() || path.back() != '\\') path += '\\';
 
   // Folder phase: the subfolders, in listing order.
-  std::vector<std::string> subfolders;
+  std::vector<Entry> entries;
   try {
-    for (Entry& e : listing(path + "*"))
-      if ((e.attributes & FILE_ATTRIBUTE_DIRECTORY) && !(e.attributes & FILE_ATTRIBUTE_REPARSE_POINT))
-        subfolders.push_back(std::move(e.name));
+    entries = listing(path + "*");
   } catch (const std::exception& e) {
     failed(path, e);
   }
+  std::vector<std::string> subfolders;
+  for (const Entry& e : entries)
+    if ((e.attributes & FILE_ATTRIBUTE_DIRECTORY) && !(e.attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+      subfolders.push_back(e.name);
 
-  // File phase: every file matching the pattern, hidden and system ones included.
+  // File phase: every file matching the pattern, hidden and system ones included. A pattern of every
+  // name needs no listing of its own: the folder's is the same.
   std::vector<Entry> files;
-  try {
-    files = listing(path + pattern);
-  } catch (const std::exception& e) {
-    failed(path + pattern, e);
+  if (pattern == "*.*" || pattern == "*") {
+    files = std::move(entries);
+  } else {
+    try {
+      files = listing(path + pattern);
+    } catch (const std::exception& e) {
+      failed(path + pattern, e);
+    }
   }
   for (const Entry& f : files) {
     if (stopped_) return;

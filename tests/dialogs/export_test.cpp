@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "app/data/schema.h"
+#include "app/dialogs/export.h"
 #include "app/dialogs/form4.h"
 #include "app/globals.h"
 #include "platform/runtime/dates.h"
@@ -139,4 +140,11 @@ TEST_F(Export, AFailurePartWaySaysSoAndKeepsTheLinesWritten) {
     const std::string text = readFileBytes(out);
     EXPECT_EQ(text.rfind("Contents of " + partial, 0), 0u);
     EXPECT_TRUE(text.ends_with("\r\nFavorites\r\n\r\nName\tURL\tKeywords\r\n"));
+}
+
+TEST(ExportDates, MadeOncePerDayAndTimeOfDayTheyReadAsTheSystemWritesThem) {
+    app::DateTexts texts;
+    std::vector<double> dates = {0.0, 0.75, 1.0, -1.25, -700.5, 45000.0, 45000.999988, 2958465.5, 45000.25 + 0.4 / 86400};
+    for (int i = 0; i < 3000; ++i) dates.push_back(((i * 7919) % 60000) - 700 + ((i * 104729) % 86400) / 86400.0);
+    for (double d : dates) EXPECT_EQ(texts.text(d), rt::dateTimeText(d)) << d;
 }
