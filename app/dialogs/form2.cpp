@@ -130,6 +130,8 @@ void Form2::importFolder(const std::string& folder) {
   Picture2.Visible(true);
   Picture2.Left(-Picture2.Width());
   barPos = Picture2.Left();
+  // The walk does not yield to the message loop: the empty well is painted now, the bar as it moves.
+  Picture1.Refresh();
   MousePointer(forms::vbHourglass);
 
   walk_ = std::make_unique<FavouritesImport>(*database, *favourites,

@@ -37,6 +37,17 @@ Form4::Form4()
       cd1(*this) {
   Caption("About Quillstack");
   setClientSize(7710, 4905);
+  // The caption is long for the button: drawn in the plain weight of the caption face so it fits.
+  Image3.painter = [this](HDC hdc, const RECT& rc, int element) {
+    const bool down = element == 1;
+    forms::skin::drawButtonFace(hdc, rc, forms::Face{}, down);
+    RECT text{rc.left + 2, rc.top + 2, rc.right - 2, rc.bottom - 2};
+    if (down) OffsetRect(&text, 1, 1);
+    forms::Font plain = forms::skin::captionFont();
+    plain.bold = false;
+    forms::skin::drawText(hdc, text, Image3.face(element).caption, down ? forms::skin::kTextBright : forms::skin::kText,
+                          plain, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+  };
   Image2.onMouseDown = [this](int i, int b, int s, float x, float y) { Image2_MouseDown(i, b, s, x, y); };
   Image3.onMouseDown = [this](int i, int b, int s, float x, float y) { Image3_MouseDown(i, b, s, x, y); };
   Image2.onMouseUp = [this](int i, int b, int s, float x, float y) { Image2_MouseUp(i, b, s, x, y); };
