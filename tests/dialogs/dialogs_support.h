@@ -66,22 +66,4 @@ public:
     bool start();
 };
 
-// The form of class F that this thread shows now, nullptr when there is none.
-template <class F>
-F* openForm() {
-    struct Search {
-        F* found = nullptr;
-        static BOOL CALLBACK visit(HWND hwnd, LPARAM p) {
-            auto* s = reinterpret_cast<Search*>(p);
-            if (auto* f = dynamic_cast<F*>(forms::Form::fromHwnd(hwnd)); f && IsWindowVisible(hwnd)) {
-                s->found = f;
-                return FALSE;
-            }
-            return TRUE;
-        }
-    } search;
-    EnumThreadWindows(GetCurrentThreadId(), &Search::visit, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
 }  // namespace qs::test

@@ -1,12 +1,14 @@
 // The favourites import window on generated folder trees, with the real main window's Favorites list.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <map>
 
 #include "app/dialogs/form2.h"
 #include "app/globals.h"
 #include "platform/controls/datacontrol.h"
+#include "platform/runtime/files.h"
 #include "platform/runtime/text.h"
 #include "tests/dialogs/dialogs_support.h"
 
@@ -85,7 +87,6 @@ TEST_F(Import, ATreeAddsEveryNewNameOnceInWalkOrder) {
     writeFile(tree.file("notes.html"), "<html>\r\nURL=http://html/\r\n");
     writeFile(tree.file("long.url"), "URL=" + longUrl + "\r\n");
     writeFile(tree.file("empty.url"), "URL=\r\nURL=http://second/\r\n");
-    writeFile(tree.file("lf.url"), "[InternetShortcut]\nURL=http://lf/\n");
     writeFile(tree.file("cr.url"), "[InternetShortcut]\rURL=http://cr/");
     writeFile(tree.file("hidden.url"), "URL=http://hidden/");
     setAttributes(tree.file("hidden.url"), FILE_ATTRIBUTE_HIDDEN);
@@ -95,25 +96,42 @@ TEST_F(Import, ATreeAddsEveryNewNameOnceInWalkOrder) {
     CreateDirectoryW(rt::widen(tree.file("sub\\deeper")).c_str(), nullptr);
     writeFile(tree.file("sub\\a.url"), "URL=http://sub-a/\r\n");
     writeFile(tree.file("sub\\deeper\\d.url"), "URL=http://d/\r\n");
+    for (const char* sibling : {"one", "two"}) {
+        CreateDirectoryW(rt::widen(tree.file(sibling)).c_str(), nullptr);
+        writeFile(tree.file(sibling) + "\\twin.url", std::string("URL=http://") + sibling + "/");
+    }
     Locked sys(tree.file("pagefile.sys")), upper(tree.file("DRIVER.SYS"));
+    // While the message is up, the folder watch may write: no transaction of the import is open then.
+    bool othersCouldWrite = false;
+    run.services->onMessage = [&] {
+        auto other = db::Engine::OpenDatabase(run.dbPath);
+        addJobRow(*other->OpenRecordset("Jobs"), "C:\\DOCS\\WHILE THE MESSAGE IS UP.TXT", db::Value{}, false);
+        othersCouldWrite = true;
+    };
 
     const std::vector<int> bar = browse(tree.path());
 
     EXPECT_EQ(run.services->prompts, std::vector<std::string>{"Select Folder To Import URLs From:"});
+    // Of two files of one name in sibling folders, the one in the folder listed first.
+    const std::vector<std::string> entries = rt::listDir(tree.path() + "\\*", rt::attrDirectory);
+    const std::string firstTwin =
+        *std::find_if(entries.begin(), entries.end(), [](const std::string& n) { return n == "one" || n == "two"; });
     const Favourites expected = {{"A", "http://a.example/"},
                                  {"CR", "http://cr/"},
                                  {"D", "http://d/"},
                                  {"HIDDEN", "http://hidden/"},
                                  {"LONG", longUrl.substr(0, 255)},
                                  {"NEWS", "http://old-news/"},
-                                 {"NOTES.", "http://html/"}};
+                                 {"NOTES.", "http://html/"},
+                                 {"TWIN", "http://" + firstTwin + "/"}};
     EXPECT_EQ(stored(), expected);
     // The unreadable file whose name ends in ".sys" passes silently, the one in capitals does not.
     EXPECT_EQ(run.services->messages,
               std::vector<std::string>{"Error: 70 - Permission denied " + tree.file("DRIVER.SYS")});
+    EXPECT_TRUE(othersCouldWrite);
     EXPECT_EQ(listed(), long(expected.size()));
     // One step per file of the tree, sliding in from wholly left of the well to filling it.
-    ASSERT_EQ(bar.size(), 13u);
+    ASSERT_EQ(bar.size(), 14u);
     EXPECT_GT(bar.front(), -3750);
     EXPECT_TRUE(std::is_sorted(bar.begin(), bar.end()));
 }
@@ -184,4 +202,16 @@ TEST_F(Import, AWindowWhoseDatabaseCannotBeOpenedSaysSoOnceAndCloses) {
     EXPECT_FALSE(form.Loaded());
     ASSERT_EQ(run.services->messages.size(), 1u);
     EXPECT_NE(run.services->messages[0].find("Error: 3024"), std::string::npos);
+}
+
+TEST_F(Import, WithoutAFavoritesFolderNothingIsWalkedAndTheUserIsToldOnce) {
+    ShellFolderRedirect favorites(L"Favorites", "");
+    addBehindTheListsBack("ADDED ELSEWHERE");
+    app::Form2 form;
+    form.Show();
+    form.Image1_MouseUp(0, 1, 0, 0, 0);
+    EXPECT_FALSE(form.Loaded());
+    EXPECT_EQ(run.services->messages,
+              std::vector<std::string>{"The Favorites folder could not be found, so nothing was imported."});
+    EXPECT_EQ(listed(), 2);
 }
