@@ -1,6 +1,7 @@
 #include "app/dialogs/export.h"
 
 #include <cmath>
+#include <memory>
 #include <vector>
 
 #include "platform/runtime/dates.h"
@@ -149,8 +150,13 @@ const std::string& DateTexts::text(double date) {
 
 void writeExport(ExportFile& out, db::Database& database, const std::string& databasePath) {
   // One transaction for the reading: a consistent picture, and one lock taken instead of one per page
-  // of rows. Nothing is written in it; it ends with the export.
-  db::Transaction reading(database);
+  // of rows. Nothing is written in it; it ends with the export. A file that cannot be written
+  // (read-only, or another program writing to it) is read without one, page by page.
+  std::unique_ptr<db::Transaction> reading;
+  try {
+    reading = std::make_unique<db::Transaction>(database);
+  } catch (const db::DbError&) {
+  }
   DateTexts dates;
   out.write("Contents of ");
   out.write(databasePath);
@@ -190,7 +196,7 @@ void writeExport(ExportFile& out, db::Database& database, const std::string& dat
     }
     rs->Close();
   }
-  reading.commit();
+  if (reading) reading->commit();
 }
 
 bool sameFile(const std::string& a, const std::string& b) {
