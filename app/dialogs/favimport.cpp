@@ -50,7 +50,7 @@ class ReadHandle {
  public:
   explicit ReadHandle(const std::string& path)
       : h_(CreateFileW(rt::widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                       OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr)) {
+                       OPEN_EXISTING, 0, nullptr)) {
     if (h_ == INVALID_HANDLE_VALUE) throw rt::errorFromWin32(GetLastError());
   }
   ~ReadHandle() { CloseHandle(h_); }

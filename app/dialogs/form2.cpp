@@ -16,6 +16,7 @@ namespace {
 
 constexpr char kNoFavoritesFolder[] = "The Favorites folder could not be found, so nothing was imported.";
 constexpr int kFavoritesFolder = 6;
+constexpr unsigned long long kBarPaintMs = 30;
 
 void pressed(forms::PictureButton& b) {
   b.Visible(0, false);
@@ -154,10 +155,13 @@ void Form2::importFolder(const std::string& folder) {
 void Form2::advanceBar() {
   barPos += barStep;
   const int left = int(rt::roundHalfEven(barPos));
-  // Moved and repainted only when it moves on screen: a pixel is many files in a large tree.
-  if (forms::toPixels(left) != forms::toPixels(Picture2.Left())) {
+  // Moved and repainted only when it moves on screen, and not more often than the eye follows: a
+  // repaint costs more than reading a file, and a pixel is many files in a large tree.
+  const unsigned long long now = GetTickCount64();
+  if (forms::toPixels(left) != forms::toPixels(Picture2.Left()) && now - lastBarPaint_ >= kBarPaintMs) {
     Picture2.Left(left);
     Picture2.Refresh();
+    lastBarPaint_ = now;
   }
   if (onBarStep) onBarStep();
 }

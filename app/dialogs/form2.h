@@ -60,6 +60,7 @@ class Form2 : public forms::Form {
   void endRun();
 
   std::unique_ptr<FavouritesImport> walk_;
+  unsigned long long lastBarPaint_ = 0;  // tick count of the bar's last repaint
 };
 
 // Shows the import window modal with `owner` as its owner; returns when it has closed.
