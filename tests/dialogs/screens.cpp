@@ -69,11 +69,12 @@ int main(int argc, char** argv) {
         SetCursorPos(1000, 900);
 
         TempDir tree("screenstree");
-        for (int f = 0; f < 4; ++f) {
+        // Large enough for the bar to be repainted many times before the picture is taken.
+        for (int f = 0; f < 10; ++f) {
             const std::string sub = tree.file("Folder " + std::to_string(f));
             CreateDirectoryW(rt::widen(sub).c_str(), nullptr);
-            for (int n = 0; n < 25; ++n)
-                writeFile(sub + "\\Site " + std::to_string(f * 25 + n) + ".url",
+            for (int n = 0; n < 100; ++n)
+                writeFile(sub + "\\Site " + std::to_string(f * 100 + n) + ".url",
                           "[InternetShortcut]\r\nURL=http://site-" + std::to_string(n) + ".example/\r\n");
         }
         run.services->folderAnswer = tree.path();
@@ -81,7 +82,7 @@ int main(int argc, char** argv) {
             app::Form2 import;
             int steps = 0;
             import.onBarStep = [&] {
-                if (++steps == 55) saveWindow(import.hWnd(), folder + "\\form2-mid-import.bmp");
+                if (++steps == 600) saveWindow(import.hWnd(), folder + "\\form2-mid-import.bmp");
             };
             import.Move(1500, 1500, import.Width(), import.Height());
             import.Show();
