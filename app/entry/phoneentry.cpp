@@ -8,7 +8,7 @@ namespace qs::app {
 namespace {
 
 // Places in twips.
-constexpr int kBoxLeft = 750, kBoxWidth = 3135, kBoxHeight = 270;
+constexpr int kBoxLeft = 840, kBoxWidth = 3045, kBoxHeight = 270;
 constexpr int kNameTop = 525, kInfoTop = 915;
 constexpr int kButtonTop = 1335, kButtonWidth = 900, kButtonHeight = 345;
 
