@@ -1,36 +1,62 @@
+// The keywords and phone entry boxes through their real windows, driven while the opener waits in
+// ShowModal; the phone-book import and the Temp table on scratch files.
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "app/data/schema.h"
 #include "app/entry/keywords.h"
 #include "app/entry/phoneentry.h"
 #include "app/globals.h"
-#include "platform/runtime/services.h"
+#include "app/phonebook.h"
 #include "platform/runtime/text.h"
-#include "tests/entry/boxdriver.h"
+#include "tests/collect/collect_support.h"
 
 using namespace qs;
 using namespace qs::app;
-using qs::test::BoxDriver;
-using qs::test::mouseDown;
-using qs::test::pressKey;
-using qs::test::typeText;
+using namespace qs::test;
 
 namespace {
 
-struct Messages : rt::Services {
-    Messages() { rt::setServices(this); }
-    ~Messages() override { rt::setServices(nullptr); }
-    int msgBox(const std::string& text, int, const std::string&) override {
-        shown.push_back(text);
-        return IDOK;
+// Runs `drive` once on the Box this thread shows, from a thread timer; a box still open 5 s later is
+// closed, so a failing test does not hang.
+template <class Box>
+struct Driver {
+    explicit Driver(std::function<void(Box&)> d) : drive(std::move(d)) { current = this, timer = SetTimer(nullptr, 0, 40, tick); }
+    ~Driver() { KillTimer(nullptr, timer), current = nullptr; }
+    static BOOL CALLBACK find(HWND hwnd, LPARAM out) {
+        auto* box = dynamic_cast<Box*>(forms::Form::fromHwnd(hwnd));
+        if (box && IsWindowVisible(hwnd)) *reinterpret_cast<Box**>(out) = box;
+        return !*reinterpret_cast<Box**>(out);
     }
-    std::vector<std::string> shown;
+    static void CALLBACK tick(HWND, UINT, UINT_PTR, DWORD) {
+        Box* box = nullptr;
+        if (current) EnumThreadWindows(GetCurrentThreadId(), find, reinterpret_cast<LPARAM>(&box));
+        if (box && !current->ran) current->ran = GetTickCount(), current->drive(*box);
+        else if (box && GetTickCount() - current->ran > 5000) PostMessageW(box->hWnd(), WM_CLOSE, 0, 0);
+    }
+    static inline Driver* current = nullptr;
+    std::function<void(Box&)> drive;
+    DWORD ran = 0;
+    UINT_PTR timer = 0;
 };
 
-class Owner : public forms::Form {};
+void type(HWND edit, const wchar_t* text) {
+    while (*text) PostMessageW(edit, WM_CHAR, *text++, 1);
+}
+void enter(HWND edit) { PostMessageW(edit, WM_KEYDOWN, VK_RETURN, 1); }
+
+struct Messages : FakeServices {
+    Messages() : FakeServices("C:\\") {}
+    int msgBox(const std::string& text, int buttons, const std::string& title) override {
+        if (whileShown) whileShown();
+        return FakeServices::msgBox(text, buttons, title);
+    }
+    std::function<void()> whileShown;
+};
 
 class EntryBoxes : public ::testing::Test {
 protected:
@@ -39,149 +65,154 @@ protected:
         owner.Move(1500, 1500, 7155, 4275);
         owner.Show();
     }
-    void TearDown() override { owner.Unload(); }
-
-    // Where the box sits over the owner and how big its client area is, in pixels.
-    static void expectCentredOver(HWND box, HWND owner, int clientW, int clientH) {
+    // What the user sees: the client size in pixels, centred on the owner, topmost or not.
+    void expectPlaced(HWND box, int clientW, int clientH, bool topmost) {
         RECT b, o, c;
-        GetWindowRect(box, &b);
-        GetWindowRect(owner, &o);
-        GetClientRect(box, &c);
-        EXPECT_EQ(c.right, clientW);
-        EXPECT_EQ(c.bottom, clientH);
-        EXPECT_NEAR((b.left + b.right) / 2, (o.left + o.right) / 2, 1);
-        EXPECT_NEAR((b.top + b.bottom) / 2, (o.top + o.bottom) / 2, 1);
+        GetWindowRect(box, &b), GetWindowRect(owner.hWnd(), &o), GetClientRect(box, &c);
+        EXPECT_EQ(c.right * 1000 + c.bottom, clientW * 1000 + clientH);
+        EXPECT_NEAR(b.left + b.right + b.top + b.bottom, o.left + o.right + o.top + o.bottom, 2);
+        EXPECT_EQ((GetWindowLongW(box, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0, topmost);
     }
-    static bool topmost(HWND h) { return (GetWindowLongW(h, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
-
-    Owner owner;
+    forms::Form owner;
     Messages messages;
 };
 
-std::string repeat(const std::string& s, int n) {
-    std::string r;
-    for (int i = 0; i < n; ++i) r += s;
-    return r;
-}
+TEST_F(EntryBoxes, KeywordsComeBackOnEnterOnlyCutAsTheEngineCounts) {
+    stayOnTop = true;  // not followed by the keywords box
+    std::string kw = "old";
+    Driver<Form3> typed([&](Form3& box) {
+        expectPlaced(box.hWnd(), 304, 47, false);
+        EXPECT_EQ(box.Text1.Text(), "old");
+        SendMessageW(box.Text1.hWnd(), EM_SETSEL, 0, -1);
+        type(box.Text1.hWnd(), L"pier tender");
+        enter(box.Text1.hWnd());
+    });
+    EXPECT_TRUE(editKeywords(owner.hWnd(), kw));
+    EXPECT_EQ(keywordsResult + "|" + kw, "pier tender|PIER TENDER");
 
-TEST_F(EntryBoxes, KeywordsComeBackOnEnterCutToWhatAFieldHolds) {
-    stayOnTop = true;  // the keywords box does not follow it
-    std::string keywords = "old";
-    {
-        BoxDriver<Form3> d({[&](Form3& box) {
-            expectCentredOver(box.hWnd(), owner.hWnd(), 304, 47);
-            EXPECT_FALSE(topmost(box.hWnd()));
-            EXPECT_EQ(box.Text1.Text(), "old");
-            SetWindowTextW(box.Text1.hWnd(), L"");
-            typeText(box.Text1.hWnd(), L"harbour plans");
-            pressKey(box.Text1.hWnd(), VK_RETURN);
-        }});
-        EXPECT_TRUE(editKeywords(owner.hWnd(), keywords));
-        EXPECT_TRUE(d.finished());
-    }
-    EXPECT_EQ(keywordsResult, "harbour plans");  // as typed; the opener's copy is upper case
-    EXPECT_EQ(keywords, "HARBOUR PLANS");
-
-    // 255 units pass whole; beyond, the message and the cut, never inside a surrogate pair.
+    // 255 units pass whole; beyond, the message and the cut, a surrogate pair never split.
+    auto times = [](std::string s, int n) { std::string r; while (n--) r += s; return r; };
     const std::string e = "\xC3\xA9", smile = "\xF0\x9F\x98\x80";
-    struct Case { std::string typed, back; size_t messages; };
-    const Case cases[] = {{repeat(e, 255), repeat(e, 255), 0},
-                          {repeat(e, 256), repeat(e, 255), 1},
-                          {repeat("a", 254) + smile + "b", repeat("a", 254), 2},
-                          {"", "", 2}};
-    for (const Case& c : cases) {
-        BoxDriver<Form3> d({[&](Form3& box) {
-            SetWindowTextW(box.Text1.hWnd(), rt::widen(c.typed).c_str());
-            pressKey(box.Text1.hWnd(), VK_RETURN);
-        }});
-        std::string kw = "x";
+    const std::string cases[][2] = {{times(e, 255), times(e, 255)}, {times(e, 256), times(e, 255)},
+                                    {times("a", 254) + smile, times("a", 254)}, {"", ""}};
+    for (const auto& c : cases) {
+        Driver<Form3> d([&](Form3& box) { SetWindowTextW(box.Text1.hWnd(), rt::widen(c[0]).c_str()), enter(box.Text1.hWnd()); });
         EXPECT_TRUE(editKeywords(owner.hWnd(), kw));
-        EXPECT_EQ(keywordsResult, c.back);
-        EXPECT_EQ(messages.shown.size(), c.messages);
+        EXPECT_EQ(keywordsResult, c[1]);
     }
-    EXPECT_EQ(messages.shown.back(), "255 characters is the maximum size allowed for keywords");
-}
+    EXPECT_EQ(messages.messages, std::vector<std::string>(2, "255 characters is the maximum size allowed for keywords"));
 
-TEST_F(EntryBoxes, KeywordsBoxClosedOtherwiseChangesNothing) {
-    keywordsResult = "EARLIER";
-    std::string keywords = "KEEP";
-    BoxDriver<Form3> d({[&](Form3& box) {
-                            typeText(box.Text1.hWnd(), L"new words");
-                            pressKey(box.Text1.hWnd(), VK_ESCAPE);
-                        },
-                        [&](Form3& box) { PostMessageW(box.hWnd(), WM_SYSCOMMAND, SC_CLOSE, 0); }});
-    EXPECT_FALSE(editKeywords(owner.hWnd(), keywords));
-    EXPECT_TRUE(d.finished());  // Esc left it open; the system's close shut it
-    EXPECT_EQ(keywords, "KEEP");
-    EXPECT_EQ(keywordsResult, "EARLIER");
+    // Closed by the system after typing: nothing handed back, not even an earlier result.
+    kw = "KEEP", keywordsResult = "EARLIER";
+    Driver<Form3> closed([&](Form3& box) { type(box.Text1.hWnd(), L"new"), PostMessageW(box.hWnd(), WM_SYSCOMMAND, SC_CLOSE, 0); });
+    EXPECT_FALSE(editKeywords(owner.hWnd(), kw));
+    EXPECT_EQ(kw, "KEEP");
 }
 
 TEST_F(EntryBoxes, PhoneEntryOkEnterCancelAndClose) {
     stayOnTop = true;
     std::string name = "holm anna", info = "ext 1";
-    {
-        BoxDriver<Form1> d({[&](Form1& box) {
-            expectCentredOver(box.hWnd(), owner.hWnd(), 267, 118);
-            EXPECT_TRUE(topmost(box.hWnd()));
-            EXPECT_EQ(box.Caption(), "Form1");
-            EXPECT_EQ(box.Text1.Text(), "holm anna");
-            EXPECT_EQ(box.Text2.Text(), "ext 1");
-            SendMessageW(box.Text2.hWnd(), EM_SETSEL, 0, -1);
-            typeText(box.Text2.hWnd(), L"2231 r\u00f8d");
-            mouseDown(box.Image1.hWnd(), WM_LBUTTONDOWN, MK_LBUTTON);  // acts before any release
-        }});
-        EXPECT_TRUE(editPhoneEntry(owner.hWnd(), name, info));
-        EXPECT_TRUE(d.finished());
-    }
-    EXPECT_EQ(name, "HOLM ANNA");
-    EXPECT_EQ(info, "2231 R\xC3\x98" "D");
+    Driver<Form1> ok([&](Form1& box) {
+        expectPlaced(box.hWnd(), 267, 118, true);
+        EXPECT_EQ(box.Caption() + "|" + box.Text1.Text() + "|" + box.Text2.Text(), "Form1|holm anna|ext 1");
+        SendMessageW(box.Text2.hWnd(), EM_SETSEL, 0, -1);
+        type(box.Text2.hWnd(), L"r\u00f8d");
+        PostMessageW(box.Image1.hWnd(), WM_LBUTTONDOWN, MK_LBUTTON, 0);  // acts before any release
+    });
+    EXPECT_TRUE(editPhoneEntry(owner.hWnd(), name, info));
+    EXPECT_EQ(name + "|" + info, "HOLM ANNA|R\xC3\x98" "D");
 
+    // Enter in the name box does nothing (the info typed after it still counts); in the info box it is
+    // Ok. With the info empty the opener stores nothing.
     stayOnTop = false;
-    name = "berg";
-    info = "";
-    {
-        BoxDriver<Form1> d({[&](Form1& box) {
-                                EXPECT_FALSE(topmost(box.hWnd()));
-                                pressKey(box.Text1.hWnd(), VK_RETURN);  // nothing in the name box
-                            },
-                            [&](Form1& box) {
-                                typeText(box.Text2.hWnd(), L"site");
-                                pressKey(box.Text2.hWnd(), VK_RETURN);
-                            }});
-        EXPECT_TRUE(editPhoneEntry(owner.hWnd(), name, info));
-        EXPECT_TRUE(d.finished());
+    for (const wchar_t* typedInfo : {L"site", L""}) {
+        name = "berg", info = "";
+        Driver<Form1> d([&](Form1& box) {
+            EXPECT_FALSE(box.topmost());
+            enter(box.Text1.hWnd()), type(box.Text2.hWnd(), typedInfo), enter(box.Text2.hWnd());
+        });
+        EXPECT_EQ(editPhoneEntry(owner.hWnd(), name, info), *typedInfo != 0);
+        EXPECT_EQ(phoneNameResult + "|" + phoneInfoResult, *typedInfo ? "BERG|SITE" : "BERG|");
     }
-    EXPECT_EQ(name, "BERG");
-    EXPECT_EQ(info, "SITE");
-
-    // Ok with an empty info returns the name alone, and the opener stores nothing.
-    name = "lie";
-    info = "";
-    {
-        BoxDriver<Form1> d({[&](Form1& box) { mouseDown(box.Image1.hWnd(), WM_LBUTTONDOWN, MK_LBUTTON); }});
-        EXPECT_FALSE(editPhoneEntry(owner.hWnd(), name, info));
-    }
-    EXPECT_EQ(phoneNameResult, "LIE");
-    EXPECT_EQ(phoneInfoResult, "");
-    EXPECT_EQ(name, "lie");
 
     // Cancel with the right button after typing, and a close by the system: both results empty.
-    for (bool cancel : {true, false}) {
+    for (UINT msg : {UINT(WM_RBUTTONDOWN), UINT(WM_CLOSE)}) {
         phoneNameResult = phoneInfoResult = "EARLIER";
-        BoxDriver<Form1> d({[&](Form1& box) {
-            typeText(box.Text1.hWnd(), L"dahl");
-            typeText(box.Text2.hWnd(), L"912");
-            if (cancel)
-                mouseDown(box.Image2.hWnd(), WM_RBUTTONDOWN, MK_RBUTTON);
-            else
-                PostMessageW(box.hWnd(), WM_CLOSE, 0, 0);
-        }});
+        Driver<Form1> d([&](Form1& box) {
+            type(box.Text1.hWnd(), L"dahl"), type(box.Text2.hWnd(), L"912");
+            PostMessageW(msg == WM_CLOSE ? box.hWnd() : box.Image2.hWnd(), msg, MK_RBUTTON, 0);
+        });
         EXPECT_FALSE(editPhoneEntry(owner.hWnd(), name, info));
-        EXPECT_TRUE(d.finished());
-        EXPECT_EQ(phoneNameResult, "");
-        EXPECT_EQ(phoneInfoResult, "");
-        EXPECT_EQ(name, "lie");
+        EXPECT_EQ(phoneNameResult + phoneInfoResult + "|" + name, "|berg");
     }
+}
+
+// A file with one table of two fields, holding `rows` ("" in a name: Null).
+void makeFile(const std::string& path, const char* table, int infoType, const std::vector<std::string>& rows) {
+    auto f = db::Engine::CreateDatabase(path);
+    auto def = f->CreateTableDef(table);
+    def->appendField(def->CreateField(table[0] == 'P' ? "PName" : "Field1", db::dbText));
+    def->appendField(def->CreateField(table[0] == 'P' ? "PInfo" : "Field2", infoType));
+    f->appendTableDef(def);
+    auto rs = f->OpenRecordset(table);
+    for (std::size_t i = 0; i + 1 < rows.size(); i += 2) {
+        rs->AddNew();
+        if (!rows[i].empty()) rs->set(0, rows[i]);
+        rs->set(1, rows[i + 1]);
+        rs->Update();
+    }
+}
+
+std::vector<std::string> phoneRows(const std::string& dbPath) {
+    std::vector<std::string> out;
+    for (auto rs = db::Engine::OpenDatabase(dbPath)->OpenRecordset("Phone"); !rs->EOF_(); rs->MoveNext())
+        out.push_back((db::isNull(rs->get(0)) ? "<null>" : db::textOf(rs->get(0))) + "|" + db::textOf(rs->get(1)));
+    return out;
+}
+
+TEST_F(EntryBoxes, PhoneBookImportAddsMissingNamesAndKeepsRowsBeforeAFailure) {
+    TempDir dir("phonebook");
+    const std::string dbPath = dir.file("q.mdb"), book = dir.file("Town Staff.mdb");
+    makeFile(dbPath, "Phone", db::dbText, {"BERG OLAV", "OLD INFO"});
+    makeFile(book, "Town Staff", db::dbText, {"Holm Anna", "ext 1", "holm ANNA", "again", "", "no name",
+                                              "O\"Brien", "ext 2", "Berg Olav", "new info"});
+    std::vector<std::string> rows = {"BERG OLAV|OLD INFO", "HOLM ANNA|EXT 1", "<null>|NO NAME", "O\"BRIEN|EXT 2"};
+    EXPECT_TRUE(importPhoneBook(dbPath, book));
+    EXPECT_EQ(phoneRows(dbPath), rows);
+    EXPECT_TRUE(importPhoneBook(dbPath, book));  // only the name that cannot be found comes again
+    rows.push_back("<null>|NO NAME");
+    makeFile(dir.file("empty.mdb"), "Town Staff", db::dbText, {});
+    EXPECT_FALSE(importPhoneBook(dbPath, dir.file("empty.mdb")));
+    EXPECT_FALSE(importPhoneBook(dbPath, dir.file("missing.mdb")));
+    EXPECT_EQ(phoneRows(dbPath), rows);
+
+    // PInfo taking numbers only: the third row fails; the two before it are in the file, for others to
+    // read, before the message shows.
+    makeFile(dir.file("numbers.mdb"), "Phone", db::dbLong, {});
+    makeFile(dir.file("book2.mdb"), "Town Staff", db::dbText, {"a", "1", "b", "2", "c", "ext", "d", "4"});
+    messages.whileShown = [&] { rows = phoneRows(dir.file("numbers.mdb")); };
+    EXPECT_FALSE(importPhoneBook(dir.file("numbers.mdb"), dir.file("book2.mdb")));
+    EXPECT_EQ(rows, (std::vector<std::string>{"A|1", "B|2"}));
+    EXPECT_EQ(messages.messages, std::vector<std::string>(3, "You must place Town Staff.mdb in app folder and press Ctrl-F12 to import phonebook"));
+}
+
+TEST_F(EntryBoxes, CreateTempTableOnceOtherwiseOneMessageAndNothingChanged) {
+    TempDir dir("temptable");
+    const std::string dbPath = dir.file("q.mdb"), held = dir.file("held.mdb");
+    for (const std::string& p : {dbPath, held}) db::Engine::CreateDatabase(p), CreateTableDefX(p);
+    createTempTable(dbPath);
+    EXPECT_TRUE(messages.messages.empty());
+    auto temp = db::Engine::OpenDatabase(dbPath)->OpenRecordset("SELECT checksum1, checksum2 FROM Temp");
+    EXPECT_EQ(temp->fieldType(0) * 10 + temp->fieldType(1), db::dbLong * 11);  // two 32-bit integers
+    createTempTable(dbPath);
+    // Held open by another program without write sharing; missing.
+    HANDLE h = CreateFileW(rt::widen(held).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    createTempTable(held);
+    CloseHandle(h);
+    createTempTable(dir.file("missing.mdb"));
+    EXPECT_EQ(messages.messages.size(), 3u);
+    EXPECT_EQ(db::Engine::OpenDatabase(dbPath)->tableNames().size(), 5u);
+    EXPECT_EQ(db::Engine::OpenDatabase(held)->tableNames().size(), 4u);
 }
 
 }  // namespace
