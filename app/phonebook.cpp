@@ -34,19 +34,29 @@ bool importPhoneBook(const std::string& dbPath, const std::string& phoneBookPath
     // Fails on an empty phone book, which counts as a failed import.
     source->MoveLast();
     source->MoveFirst();
-    while (!source->EOF_()) {
-      const db::Value name = source->get("Field1");
-      // A Null name is looked up as empty text, so it never matches and is added again.
-      phone->FindFirst("PName = " + quoted(db::textOf(name)));
-      if (phone->NoMatch()) {
-        phone->AddNew();
-        phone->set("PName", upperOf(name));
-        phone->set("PInfo", upperOf(source->get("Field2")));
-        phone->Update();
-        phone->Bookmark(phone->LastModified());
+    // One commit for all the names; a failing row ends the loop, and the rows before it are committed
+    // before the message shows, so no write lock is held while it waits for the user.
+    std::exception_ptr failure;
+    {
+      db::Transaction batch(*db);
+      try {
+        for (; !source->EOF_(); source->MoveNext()) {
+          const db::Value name = source->get("Field1");
+          // A Null name is looked up as empty text, so it never matches and is added again.
+          phone->FindFirst("PName = " + quoted(db::textOf(name)));
+          if (!phone->NoMatch()) continue;
+          phone->AddNew();
+          phone->set("PName", upperOf(name));
+          phone->set("PInfo", upperOf(source->get("Field2")));
+          phone->Update();
+          phone->Bookmark(phone->LastModified());
+        }
+      } catch (const std::exception&) {
+        failure = std::current_exception();
       }
-      source->MoveNext();
+      batch.commit();
     }
+    if (failure) std::rethrow_exception(failure);
     phone->Close();
     source->Close();
     db->Close();
