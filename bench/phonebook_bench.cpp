@@ -1,5 +1,6 @@
-// The phone-book import of 10,000 new names into a Phone table of 10,000 names, next to the floor: the
-// same lookups and inserts by bare SQLite in one transaction, on a fresh copy of the same file each run.
+// The phone-book import of 10,000 names, half of them in the Phone table of 10,000 names already, next to
+// the floor: the same lookups and inserts by bare SQLite in one transaction, on a fresh copy of the same
+// file each run.
 #include <windows.h>
 
 #include <sqlite3.h>
@@ -144,7 +145,7 @@ int main() {
         def->appendField(def->CreateField("Field2", db::dbText));
         b->appendTableDef(def);
     }
-    fill(book, "Town Staff", kNames, kNames, false);
+    fill(book, "Town Staff", kNames / 2, kNames, false);
 
     auto fresh = [&] {
         if (!CopyFileW(rt::widen(seeded).c_str(), rt::widen(run).c_str(), FALSE)) std::exit(3);
@@ -161,5 +162,5 @@ int main() {
 
     rt::setServices(nullptr);
     for (const std::string& p : {seeded, run, book}) DeleteFileW(rt::widen(p).c_str());
-    return engineRows == 2 * kNames && bareRows == 2 * kNames ? 0 : 5;
+    return engineRows == kNames * 3 / 2 && bareRows == kNames * 3 / 2 ? 0 : 5;
 }
