@@ -91,7 +91,8 @@ void bareImport(const std::string& dbPath, const std::string& bookPath) {
     sqlite3* db = openBare(dbPath);
     sqlite3* book = openBare(bookPath);
     sqlite3_stmt *read = nullptr, *find = nullptr, *add = nullptr;
-    check(sqlite3_prepare_v2(book, "SELECT Field1, Field2 FROM \"Town Staff\" ORDER BY rowid", -1, &read, nullptr), book);
+    check(sqlite3_prepare_v2(book, "SELECT Field1, Field2 FROM \"Town Staff\" ORDER BY rowid", -1, &read, nullptr),
+          book);
     check(sqlite3_prepare_v2(db, "SELECT rowid FROM Phone WHERE PName = ?1 COLLATE QSCI", -1, &find, nullptr), db);
     check(sqlite3_prepare_v2(db, "INSERT INTO Phone VALUES (?1, ?2)", -1, &add, nullptr), db);
     check(sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr), db);
@@ -115,7 +116,9 @@ void bareImport(const std::string& dbPath, const std::string& bookPath) {
     sqlite3_close(db);
 }
 
-long phoneCount(const std::string& path) { return db::Engine::OpenDatabase(path)->OpenRecordset("Phone")->RecordCount(); }
+long phoneCount(const std::string& path) {
+    return db::Engine::OpenDatabase(path)->OpenRecordset("Phone")->RecordCount();
+}
 
 struct Silent : rt::Services {
     int msgBox(const std::string& text, int, const std::string&) override {
@@ -157,8 +160,8 @@ int main() {
     double bare = timeIt(fresh, [&] { bareImport(run, book); });
     const long bareRows = phoneCount(run);
     std::printf("Phone rows after the import: %ld (bare: %ld)\n", engineRows, bareRows);
-    std::printf("%-44s engine %8.2f ms   bare %8.2f ms   ratio %5.2f\n", "import 10,000 names into 10,000", engine, bare,
-                engine / bare);
+    std::printf("%-44s engine %8.2f ms   bare %8.2f ms   ratio %5.2f\n", "import 10,000 names into 10,000", engine,
+                bare, engine / bare);
 
     rt::setServices(nullptr);
     for (const std::string& p : {seeded, run, book}) DeleteFileW(rt::widen(p).c_str());

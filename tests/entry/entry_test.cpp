@@ -25,7 +25,9 @@ namespace {
 // closed, so a failing test does not hang.
 template <class Box>
 struct Driver {
-    explicit Driver(std::function<void(Box&)> d) : drive(std::move(d)) { current = this, timer = SetTimer(nullptr, 0, 40, tick); }
+    explicit Driver(std::function<void(Box&)> d) : drive(std::move(d)) {
+        current = this, timer = SetTimer(nullptr, 0, 40, tick);
+    }
     ~Driver() { KillTimer(nullptr, timer), current = nullptr; }
     static BOOL CALLBACK find(HWND hwnd, LPARAM out) {
         auto* box = dynamic_cast<Box*>(forms::Form::fromHwnd(hwnd));
@@ -65,13 +67,13 @@ protected:
         owner.Move(1500, 1500, 7155, 4275);
         owner.Show();
     }
-    // What the user sees: the client size in pixels, centred on the owner, topmost or not.
-    void expectPlaced(HWND box, int clientW, int clientH, bool topmost) {
+    // What the user sees: the client size in pixels, the centre the owner's (as "w h x y").
+    std::string placed(HWND box) {
         RECT b, o, c;
         GetWindowRect(box, &b), GetWindowRect(owner.hWnd(), &o), GetClientRect(box, &c);
-        EXPECT_EQ(c.right * 1000 + c.bottom, clientW * 1000 + clientH);
-        EXPECT_NEAR(b.left + b.right + b.top + b.bottom, o.left + o.right + o.top + o.bottom, 2);
-        EXPECT_EQ((GetWindowLongW(box, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0, topmost);
+        auto centre = [&](LONG x, LONG y) { return " " + std::to_string(x / 2) + " " + std::to_string(y / 2); };
+        return std::to_string(c.right) + " " + std::to_string(c.bottom) +
+               centre(b.left + b.right - o.left - o.right, b.top + b.bottom - o.top - o.bottom);
     }
     forms::Form owner;
     Messages messages;
@@ -81,8 +83,7 @@ TEST_F(EntryBoxes, KeywordsComeBackOnEnterOnlyCutAsTheEngineCounts) {
     stayOnTop = true;  // not followed by the keywords box
     std::string kw = "old";
     Driver<Form3> typed([&](Form3& box) {
-        expectPlaced(box.hWnd(), 304, 47, false);
-        EXPECT_EQ(box.Text1.Text(), "old");
+        EXPECT_EQ(placed(box.hWnd()) + (box.topmost() ? " topmost " : " ") + box.Text1.Text(), "304 47 0 0 old");
         SendMessageW(box.Text1.hWnd(), EM_SETSEL, 0, -1);
         type(box.Text1.hWnd(), L"pier tender");
         enter(box.Text1.hWnd());
@@ -96,15 +97,20 @@ TEST_F(EntryBoxes, KeywordsComeBackOnEnterOnlyCutAsTheEngineCounts) {
     const std::string cases[][2] = {{times(e, 255), times(e, 255)}, {times(e, 256), times(e, 255)},
                                     {times("a", 254) + smile, times("a", 254)}, {"", ""}};
     for (const auto& c : cases) {
-        Driver<Form3> d([&](Form3& box) { SetWindowTextW(box.Text1.hWnd(), rt::widen(c[0]).c_str()), enter(box.Text1.hWnd()); });
+        Driver<Form3> d([&](Form3& box) {
+            SetWindowTextW(box.Text1.hWnd(), rt::widen(c[0]).c_str()), enter(box.Text1.hWnd());
+        });
         EXPECT_TRUE(editKeywords(owner.hWnd(), kw));
         EXPECT_EQ(keywordsResult, c[1]);
     }
-    EXPECT_EQ(messages.messages, std::vector<std::string>(2, "255 characters is the maximum size allowed for keywords"));
+    const std::string tooLong = "255 characters is the maximum size allowed for keywords";
+    EXPECT_EQ(messages.messages, std::vector<std::string>(2, tooLong));
 
     // Closed by the system after typing: nothing handed back, not even an earlier result.
     kw = "KEEP", keywordsResult = "EARLIER";
-    Driver<Form3> closed([&](Form3& box) { type(box.Text1.hWnd(), L"new"), PostMessageW(box.hWnd(), WM_SYSCOMMAND, SC_CLOSE, 0); });
+    Driver<Form3> closed([&](Form3& box) {
+        type(box.Text1.hWnd(), L"new"), PostMessageW(box.hWnd(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    });
     EXPECT_FALSE(editKeywords(owner.hWnd(), kw));
     EXPECT_EQ(kw, "KEEP");
 }
@@ -113,8 +119,9 @@ TEST_F(EntryBoxes, PhoneEntryOkEnterCancelAndClose) {
     stayOnTop = true;
     std::string name = "holm anna", info = "ext 1";
     Driver<Form1> ok([&](Form1& box) {
-        expectPlaced(box.hWnd(), 267, 118, true);
-        EXPECT_EQ(box.Caption() + "|" + box.Text1.Text() + "|" + box.Text2.Text(), "Form1|holm anna|ext 1");
+        EXPECT_EQ(placed(box.hWnd()) + (box.topmost() ? " topmost " : " ") + box.Caption(),
+                  "267 118 0 0 topmost Form1");
+        EXPECT_EQ(box.Text1.Text() + "|" + box.Text2.Text(), "holm anna|ext 1");
         SendMessageW(box.Text2.hWnd(), EM_SETSEL, 0, -1);
         type(box.Text2.hWnd(), L"r\u00f8d");
         PostMessageW(box.Image1.hWnd(), WM_LBUTTONDOWN, MK_LBUTTON, 0);  // acts before any release
@@ -147,7 +154,8 @@ TEST_F(EntryBoxes, PhoneEntryOkEnterCancelAndClose) {
     }
 }
 
-// A file with one table of two fields, holding `rows` ("" in a name: Null).
+// A file with one table: Phone (PName, PInfo) or the phone book's (Field1, Field2), holding `rows` as
+// name, info pairs ("" as a name: Null).
 void makeFile(const std::string& path, const char* table, int infoType, const std::vector<std::string>& rows) {
     auto f = db::Engine::CreateDatabase(path);
     auto def = f->CreateTableDef(table);
@@ -193,7 +201,8 @@ TEST_F(EntryBoxes, PhoneBookImportAddsMissingNamesAndKeepsRowsBeforeAFailure) {
     messages.whileShown = [&] { rows = phoneRows(dir.file("numbers.mdb")); };
     EXPECT_FALSE(importPhoneBook(dir.file("numbers.mdb"), dir.file("book2.mdb")));
     EXPECT_EQ(rows, (std::vector<std::string>{"A|1", "B|2"}));
-    EXPECT_EQ(messages.messages, std::vector<std::string>(3, "You must place Town Staff.mdb in app folder and press Ctrl-F12 to import phonebook"));
+    const std::string failed = "You must place Town Staff.mdb in app folder and press Ctrl-F12 to import phonebook";
+    EXPECT_EQ(messages.messages, std::vector<std::string>(3, failed));
 }
 
 TEST_F(EntryBoxes, CreateTempTableOnceOtherwiseOneMessageAndNothingChanged) {
@@ -206,7 +215,8 @@ TEST_F(EntryBoxes, CreateTempTableOnceOtherwiseOneMessageAndNothingChanged) {
     EXPECT_EQ(temp->fieldType(0) * 10 + temp->fieldType(1), db::dbLong * 11);  // two 32-bit integers
     createTempTable(dbPath);
     // Held open by another program without write sharing; missing.
-    HANDLE h = CreateFileW(rt::widen(held).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE h = CreateFileW(rt::widen(held).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                           nullptr);
     createTempTable(held);
     CloseHandle(h);
     createTempTable(dir.file("missing.mdb"));
