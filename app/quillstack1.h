@@ -2,8 +2,8 @@
 // The main window: tray-resident, borderless, three lists (Jobs, Favorites, Phone) bound to their data
 // controls, a search box and sixteen picture buttons. One instance per run, reached through mainWindow().
 //
-// The grids and data controls are made when the window loads (the grids need its handle) and live until
-// it is destroyed, so they are held by pointer: `mainWindow()->Data1->Refresh()`, `MSgrid1->TopRow()`.
+// The grids and data controls are held by pointer (`mainWindow()->Data1->Refresh()`, `MSgrid1->TopRow()`)
+// and live as long as the window; the grids' own windows are made when it loads (they need its handle).
 #include <windows.h>
 
 #include <array>
