@@ -304,11 +304,15 @@ void Quillstack1::Form_Unload(int&) {
     Data1->RecordSource(purgeSource(rt::Today(), timelimit));
     Data1->Refresh();
     std::shared_ptr<db::Recordset> rs = Data1->Recordset();
+    // One commit for the whole purge: a synced commit per row made an exit with thousands of old jobs
+    // take seconds. A purge that cannot commit leaves every job for the next exit.
+    db::Transaction purge(*Data1->Database());
     rs->MoveFirst();
     while (!rs->EOF_()) {
       attempt([&] { rs->Delete(); });
       rs->MoveNext();
     }
+    purge.commit();
   });
 
   // 2: the nine settings.
