@@ -1,6 +1,5 @@
 #include "tests/dialogs/dialogs_support.h"
 
-#include "app/declares.h"
 #include "app/globals.h"
 #include "platform/runtime/dates.h"
 #include "platform/runtime/settings.h"
@@ -12,8 +11,6 @@ namespace {
 
 constexpr const wchar_t* kKeys[2] = {L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders",
                                      L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders"};
-
-BOOL noTray(DWORD, app::NotifyIconData88*) { return TRUE; }
 
 }  // namespace
 
@@ -76,8 +73,6 @@ MainWindowRun::MainWindowRun(const std::string& tag) : dir(tag), recent(tag + "r
     redirect = std::make_unique<RecentRedirect>(recent.path());
     createListsDatabase(dbPath);
     app::myDBname = dbPath;
-    app::Quillstack1::endProgram = [] {};
-    app::setTrayCall(noTray);
     // Off the screen, where no dialog of the test sits on it.
     rt::SaveSetting("Quillstack", "Settings", "myleft", "-15000");
     rt::SaveSetting("Quillstack", "Settings", "mytop", "-15000");
@@ -87,8 +82,6 @@ MainWindowRun::~MainWindowRun() {
     if (main && main->Loaded()) main->Unload();
     main.reset();
     forms::setMainForm(nullptr);
-    app::Quillstack1::endProgram = nullptr;
-    app::setTrayCall(nullptr);
     redirect.reset();
     services.reset();
     rt::DeleteSetting("Quillstack");
