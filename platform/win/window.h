@@ -4,9 +4,9 @@
 // it; what the object leaves unhandled goes on to the class's own procedure.
 //
 // The procedure is the one boundary exceptions never cross: a handler that throws is reported (see
-// setHandlerErrorReporter), the message gets the object's faultResult, and the window and the message
-// loop go on. Everything a handler holds (a paint, a DC, a selection) is scoped, so it is given back on
-// the way out.
+// setHandlerErrorReporter), the message returns 0, and the window and the message loop go on. What a
+// handler holds (a paint, a DC, a selection) is scoped (gdi.h, handles.h), so it is given back on the
+// way out.
 #pragma once
 
 #include <windows.h>
@@ -51,8 +51,6 @@ protected:
     virtual bool processMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) = 0;
     // The default processing of a message, for a handler that wants it before doing its own.
     LRESULT callDefault(UINT msg, WPARAM wParam, LPARAM lParam) const;
-    // What a message returns when its handler threw.
-    virtual LRESULT faultResult(UINT /*msg*/) const { return 0; }
     // The window has gone (WM_NCDESTROY) and the binding with it; hwnd() is null here.
     virtual void windowGone() {}
 
