@@ -3,6 +3,8 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/win/gdi.h"
+
 namespace qs::app {
 
 namespace {
@@ -37,9 +39,7 @@ HICON makeAppIcon(int size) {
   bi.bmiHeader.biBitCount = 32;
   bi.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  HDC screen = GetDC(nullptr);
-  HBITMAP colour = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-  ReleaseDC(nullptr, screen);
+  win::UniqueBitmap colour(CreateDIBSection(win::WindowDC(nullptr).get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
   if (!colour) return nullptr;
 
   const int stride = ((size + 15) / 16) * 2;  // mask rows are WORD aligned
@@ -53,15 +53,13 @@ HICON makeAppIcon(int size) {
       if (!opaque) mask[size_t(y) * stride + x / 8] |= 0x80 >> (x % 8);
     }
   }
-  HBITMAP maskBitmap = CreateBitmap(size, size, 1, 1, mask.data());
+  win::UniqueBitmap maskBitmap(CreateBitmap(size, size, 1, 1, mask.data()));
   ICONINFO info{};
   info.fIcon = TRUE;
-  info.hbmColor = colour;
-  info.hbmMask = maskBitmap;
-  HICON icon = CreateIconIndirect(&info);
-  DeleteObject(colour);
-  DeleteObject(maskBitmap);
-  return icon;
+  info.hbmColor = colour.get();
+  info.hbmMask = maskBitmap.get();
+  // The icon keeps copies of both bitmaps.
+  return CreateIconIndirect(&info);
 }
 
 }  // namespace qs::app

@@ -84,28 +84,26 @@ void recordReceivedPaths(const std::vector<std::string>& paths) {
 }  // namespace
 
 void FrmInvisible::Load() {
-    if (hwnd_) return;
+    if (hwnd()) return;
     HINSTANCE instance = GetModuleHandleW(nullptr);
-    WNDCLASSW wc{};
-    if (!GetClassInfoW(instance, kReceiverClass, &wc)) {
-        wc.lpfnWndProc = DefWindowProcW;
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    if (!GetClassInfoExW(instance, kReceiverClass, &wc)) {
+        wc = WNDCLASSEXW{};
         wc.hInstance = instance;
         wc.lpszClassName = kReceiverClass;
-        RegisterClassW(&wc);
+        registerClass(wc);
     }
     // Never shown: created without WS_VISIBLE and left that way.
-    hwnd_ = CreateWindowExW(0, kReceiverClass, rt::widen(kReceiverTitle).c_str(), WS_OVERLAPPEDWINDOW,
-                            CW_USEDEFAULT, CW_USEDEFAULT, 200, 100, nullptr, nullptr, instance, nullptr);
-    if (!hwnd_) throw rt::errorFromWin32(GetLastError());
-    txtReceive_ = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | ES_AUTOHSCROLL, 0, 0, 180, 20, hwnd_,
+    if (!createBound(0, kReceiverClass, rt::widen(kReceiverTitle).c_str(), WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+                     CW_USEDEFAULT, 200, 100, nullptr, nullptr, instance))
+        throw rt::errorFromWin32(GetLastError());
+    txtReceive_ = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | ES_AUTOHSCROLL, 0, 0, 180, 20, hwnd(),
                                   nullptr, instance, nullptr);
 }
 
 void FrmInvisible::Unload() {
-    if (!hwnd_) return;
-    DestroyWindow(hwnd_);
-    hwnd_ = nullptr;
-    txtReceive_ = nullptr;
+    if (hwnd()) DestroyWindow(hwnd());
 }
 
 void hookWindow() {

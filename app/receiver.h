@@ -5,6 +5,8 @@
 #include <functional>
 #include <span>
 
+#include "platform/win/window.h"
+
 namespace qs::app {
 
 // WM_COPYDATA kinds the receiver answers.
@@ -14,17 +16,20 @@ inline constexpr ULONG_PTR CDS_STRING = 3;     // ANSI text, at most 255 bytes t
 // Senders find the receiver by this title.
 inline constexpr char kReceiverTitle[] = "Invisible Window to Receive a String";
 
-// The hidden top-level window other programs send their paths to. Never shown.
-class FrmInvisible {
+// The hidden top-level window other programs send their paths to. Never shown. Its own procedure
+// leaves every message to the system; hookWindow puts WindowProc in front of it.
+class FrmInvisible : public win::Window {
 public:
     void Load();    // creates the window (and its text box txtReceive); does nothing when loaded
     void Unload();  // destroys it
-    bool isLoaded() const { return hwnd_ != nullptr; }
-    HWND hWnd() const { return hwnd_; }
+    bool isLoaded() const { return hwnd() != nullptr; }
+    HWND hWnd() const { return hwnd(); }
     HWND txtReceive() const { return txtReceive_; }
 
 private:
-    HWND hwnd_ = nullptr;
+    bool processMessage(UINT, WPARAM, LPARAM, LRESULT&) override { return false; }
+    void windowGone() override { txtReceive_ = nullptr; }
+
     HWND txtReceive_ = nullptr;
 };
 extern FrmInvisible frmInvisible;

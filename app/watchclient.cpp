@@ -2,33 +2,20 @@
 
 #include <ocidl.h>
 #include <oleauto.h>
+#include <wrl/client.h>
 
 #include <atomic>
 
+#include "foldwatcher/Foldwatcher.h"
 #include "foldwatcher/foldwatcher_ids.h"
 #include "platform/runtime/text.h"
+#include "platform/win/handles.h"
 
 namespace qs::app {
 
-// The IWatch table after IDispatch's seven slots, as the type library publishes it (slots 7 to 10).
-// Not in an unnamed namespace: nothing here implements it, and the optimiser would take a type that no
-// other unit can see for one without implementations and drop the calls.
-struct IWatchTable : IDispatch {
-    virtual HRESULT STDMETHODCALLTYPE AddPath(BSTR sPathName) = 0;
-    virtual HRESULT STDMETHODCALLTYPE get_Start(VARIANT_BOOL* pVal) = 0;
-    virtual HRESULT STDMETHODCALLTYPE put_Start(VARIANT_BOOL newVal) = 0;
-    virtual HRESULT STDMETHODCALLTYPE RemovePath(BSTR sPathName) = 0;
-};
+using Microsoft::WRL::ComPtr;
 
 namespace {
-
-template <class T>
-void release(T*& p) {
-    if (p) {
-        p->Release();
-        p = nullptr;
-    }
-}
 
 // The _IWatchEvents sink. The connection point holds a reference to it until Unadvise, and a Notify may
 // be running (and pumping messages) while the client goes away, so the handler lives as long as the sink
@@ -78,81 +65,73 @@ public:
 
         // Positional arguments arrive last first: rgvarg[0] is nType, rgvarg[1] sPathName.
         std::string path;
-        VARIANT v;
-        VariantInit(&v);
-        if (SUCCEEDED(VariantChangeType(&v, &params->rgvarg[1], 0, VT_BSTR)) && v.bstrVal)
-            path = rt::narrow(std::wstring_view(v.bstrVal, SysStringLen(v.bstrVal)));
-        VariantClear(&v);
+        {
+            win::UniqueVariant v;
+            if (SUCCEEDED(VariantChangeType(v.get(), &params->rgvarg[1], 0, VT_BSTR)) && v->bstrVal)
+                path = rt::narrow(std::wstring_view(v->bstrVal, SysStringLen(v->bstrVal)));
+        }
         int16_t type = 0;
-        if (SUCCEEDED(VariantChangeType(&v, &params->rgvarg[0], 0, VT_I2))) type = v.iVal;
-        VariantClear(&v);
+        {
+            win::UniqueVariant v;
+            if (SUCCEEDED(VariantChangeType(v.get(), &params->rgvarg[0], 0, VT_I2))) type = v->iVal;
+        }
 
-        AddRef();  // the handler may tear the client down
+        ComPtr<EventSink> self(this);  // the handler may tear the client down
         try {
             onNotify_(path, type);
         } catch (...) {
             // An exception must not cross back into the Watch object; the handler reports its own errors.
         }
-        Release();
         return S_OK;
     }
 
 private:
-    std::atomic<ULONG> refs_{1};
+    std::atomic<ULONG> refs_{0};  // the first ComPtr takes the first reference
     bool attached_ = true;
     WatchClient::NotifyHandler onNotify_;
 };
 
 }  // namespace
 
+// Released in reverse order: the connection point, the sink, then the object.
 struct WatchClient::Impl {
-    IWatchTable* watch = nullptr;
-    IConnectionPoint* point = nullptr;
-    EventSink* sink = nullptr;
+    ComPtr<IWatch> watch;
+    ComPtr<EventSink> sink;
+    ComPtr<IConnectionPoint> point;
     DWORD cookie = 0;
 
     ~Impl() {
         if (sink) sink->detach();
         if (point && cookie) point->Unadvise(cookie);
-        release(point);
-        release(sink);
-        release(watch);
     }
 };
 
 WatchClient::WatchClient(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
 WatchClient::~WatchClient() = default;
 
-std::unique_ptr<WatchClient> WatchClient::create(NotifyHandler onNotify) {
+std::unique_ptr<WatchClient> WatchClient::create(NotifyHandler onNotify, HRESULT* result) {
     auto impl = std::make_unique<Impl>();
     HRESULT hr = CoCreateInstance(CLSID_Watch, nullptr, CLSCTX_INPROC_SERVER, IID_IWatch,
-                                  reinterpret_cast<void**>(&impl->watch));
-    if (FAILED(hr) || !impl->watch) return nullptr;
-
-    IConnectionPointContainer* container = nullptr;
-    hr = impl->watch->QueryInterface(IID_IConnectionPointContainer,
-                                     reinterpret_cast<void**>(&container));
-    if (FAILED(hr) || !container) return nullptr;
-    hr = container->FindConnectionPoint(DIID__IWatchEvents, &impl->point);
-    container->Release();
-    if (FAILED(hr) || !impl->point) return nullptr;
-
-    impl->sink = new EventSink(std::move(onNotify));
-    hr = impl->point->Advise(impl->sink, &impl->cookie);
-    if (FAILED(hr)) {
-        impl->cookie = 0;
-        return nullptr;
+                                  reinterpret_cast<void**>(impl->watch.ReleaseAndGetAddressOf()));
+    ComPtr<IConnectionPointContainer> container;
+    if (SUCCEEDED(hr))
+        hr = impl->watch->QueryInterface(IID_IConnectionPointContainer,
+                                         reinterpret_cast<void**>(container.ReleaseAndGetAddressOf()));
+    if (SUCCEEDED(hr)) hr = container->FindConnectionPoint(DIID__IWatchEvents, impl->point.ReleaseAndGetAddressOf());
+    if (SUCCEEDED(hr)) {
+        impl->sink = new EventSink(std::move(onNotify));
+        hr = impl->point->Advise(impl->sink.Get(), &impl->cookie);
+        if (FAILED(hr)) impl->cookie = 0;
     }
+    if (result) *result = hr;
+    if (FAILED(hr)) return nullptr;
     return std::unique_ptr<WatchClient>(new WatchClient(std::move(impl)));
 }
 
 HRESULT WatchClient::AddPath(const std::string& path) {
-    std::wstring wide = rt::widen(path);
-    BSTR text = SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
+    win::UniqueBstr text = win::UniqueBstr::from(rt::widen(path));
     if (!text) return E_OUTOFMEMORY;
-    HRESULT hr = impl_->watch->AddPath(text);
-    SysFreeString(text);
-    return hr;
+    return impl_->watch->AddPath(text.get());
 }
 
 HRESULT WatchClient::putStart(bool start) {

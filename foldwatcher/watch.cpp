@@ -11,7 +11,8 @@
 // m_lock guards m_paths (copied by the worker at each rebuild) and m_changedPath (written by the
 // worker, read by OnWatchNotify); nothing else happens under it. The worker never calls a sink
 // and never waits for the owner, so StopWatch can join it from the owner thread. The events and
-// the window outlive the worker: they go in FinalRelease, after the join.
+// the window outlive the worker: they go in FinalRelease, after the join. A worker that cannot be
+// started leaves the object stopped, and the Start setter says so with its result.
 //
 // At most kMaxWatchedFolders (20) folders fit into one wait. The worker watches the first 20
 // folders of the list that can be opened; further ones stay listed and take a freed place at the
@@ -24,6 +25,8 @@
 #include <array>
 #include <mutex>
 #include <new>
+
+#include <wrl/client.h>
 
 namespace qs::foldwatcher {
 namespace {
@@ -137,19 +140,18 @@ STDMETHODIMP Watch::get_Start(VARIANT_BOOL* pVal) {
 }
 
 STDMETHODIMP Watch::put_Start(VARIANT_BOOL newVal) {
-    if (newVal == VARIANT_TRUE)
-        StartWatch();
-    else
-        StopWatch();
+    if (newVal == VARIANT_TRUE) return StartWatch();
+    StopWatch();
     return S_OK;
 }
 
-void Watch::StartWatch() {
-    if (m_bStarted) return;
-    HANDLE thread = CreateThread(nullptr, 0, &Watch::WatchThread, this, 0, nullptr);
-    if (!thread) return;   // stays stopped; the getter tells the caller
-    m_hThread.reset(thread);
+HRESULT Watch::StartWatch() {
+    if (m_bStarted) return S_OK;
+    win::UniqueHandle thread(CreateThread(nullptr, 0, &Watch::WatchThread, this, 0, nullptr));
+    if (!thread) return lastErrorResult();   // stays stopped
+    m_hThread = std::move(thread);
     m_bStarted = true;
+    return S_OK;
 }
 
 void Watch::StopWatch() {
@@ -167,7 +169,7 @@ bool Watch::processWindowMessage(HWND, UINT msg, WPARAM wParam, LPARAM lParam, L
 }
 
 LRESULT Watch::OnWatchNotify(UINT, WPARAM wParam, LPARAM) {
-    com::UniqueBstr path;
+    win::UniqueBstr path;
     try {
         std::string changed;
         {
@@ -180,10 +182,8 @@ LRESULT Watch::OnWatchNotify(UINT, WPARAM wParam, LPARAM) {
     if (!path) return 0;   // out of memory: no event rather than a wrong one
     // A sink may let go of the object while it is notified (its handler can pump messages and
     // close its owner); the object stays until every sink has had the event.
-    IWatch* self = this;
-    self->AddRef();
+    Microsoft::WRL::ComPtr<IWatch> self(static_cast<IWatch*>(this));
     FireNotify(path.get(), static_cast<short>(LOWORD(wParam)));
-    self->Release();
     return 0;
 }
 
@@ -191,26 +191,21 @@ void Watch::FireNotify(BSTR sPathName, short nType) {
     m_events.forEachSink([&](IUnknown* sink) {
         // The sink was obtained for _IWatchEvents, a dispatch interface.
         auto* events = reinterpret_cast<IDispatch*>(sink);
-        VARIANTARG args[2];   // positional arguments, last parameter first
-        VariantInit(&args[0]);
-        VariantInit(&args[1]);
-        args[0].vt = VT_I2;
-        args[0].iVal = nType;
-        BSTR copy = SysAllocStringLen(sPathName, SysStringLen(sPathName));
-        if (copy) {
-            args[1].vt = VT_BSTR;
-            args[1].bstrVal = copy;
+        win::UniqueVariant args[2];   // positional arguments, last parameter first
+        static_assert(sizeof args == 2 * sizeof(VARIANTARG), "DISPPARAMS takes them as one array");
+        args[0]->vt = VT_I2;
+        args[0]->iVal = nType;
+        if (BSTR copy = SysAllocStringLen(sPathName, SysStringLen(sPathName))) {
+            args[1]->vt = VT_BSTR;
+            args[1]->bstrVal = copy;
         } else {
-            args[1].vt = VT_ERROR;
-            args[1].scode = E_OUTOFMEMORY;
+            args[1]->vt = VT_ERROR;
+            args[1]->scode = E_OUTOFMEMORY;
         }
-        DISPPARAMS params{args, nullptr, 2, 0};
-        VARIANT result;
-        VariantInit(&result);
-        events->Invoke(DISPID_Notify, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, &result, nullptr,
-                       nullptr);
-        VariantClear(&result);
-        VariantClear(&args[1]);
+        DISPPARAMS params{args[0].get(), nullptr, 2, 0};
+        win::UniqueVariant result;
+        events->Invoke(DISPID_Notify, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, result.get(),
+                       nullptr, nullptr);
     });
 }
 
@@ -238,18 +233,14 @@ DWORD WINAPI Watch::WatchThread(LPVOID param) {
             size_t watched = 0;
             for (std::string& path : paths) {
                 if (watched == kMaxWatchedFolders) break;
-                HANDLE triple[3];
-                int opened = 0;
-                for (; opened < 3; ++opened) {
-                    triple[opened] = FindFirstChangeNotificationA(path.c_str(), FALSE, kFilters[opened]);
-                    if (triple[opened] == INVALID_HANDLE_VALUE) break;
+                win::UniqueChangeNotification triple[3];
+                bool opened = true;
+                for (int t = 0; t < 3 && opened; ++t) {
+                    triple[t].reset(FindFirstChangeNotificationA(path.c_str(), FALSE, kFilters[t]));
+                    opened = static_cast<bool>(triple[t]);
                 }
-                if (opened < 3) {   // not watched until the next rebuild
-                    while (opened > 0) FindCloseChangeNotification(triple[--opened]);
-                    continue;
-                }
-                std::copy(triple, triple + 3, set.handles.begin() + set.used);
-                set.used += 3;
+                if (!opened) continue;   // not watched until the next rebuild
+                for (auto& handle : triple) set.handles[set.used++] = handle.release();
                 set.paths[watched++] = std::move(path);
             }
         }

@@ -12,9 +12,9 @@
 #include "foldwatcher/foldwatcher_ids.h"
 #include "platform/com/connection.h"
 #include "platform/com/dispatch.h"
-#include "platform/com/handle.h"
 #include "platform/com/object.h"
 #include "platform/com/window.h"
+#include "platform/win/handles.h"
 
 namespace qs::foldwatcher {
 
@@ -52,7 +52,7 @@ protected:
     bool processWindowMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
 private:
-    void StartWatch();
+    HRESULT StartWatch();
     void StopWatch();
     LRESULT OnWatchNotify(UINT msg, WPARAM wParam, LPARAM lParam);
     void FireNotify(BSTR sPathName, short nType);
@@ -64,9 +64,9 @@ private:
     com::CriticalSection m_lock;             // guards m_paths and m_changedPath between the two threads
 
     std::vector<std::string> m_paths;        // ANSI, in the order added, no two byte-equal
-    com::UniqueHandle m_hStopEvent;          // auto-reset; ends the worker
-    com::UniqueHandle m_hReloadEvent;        // auto-reset; the list changed while started
-    com::UniqueHandle m_hThread;
+    win::UniqueHandle m_hStopEvent;          // auto-reset; ends the worker
+    win::UniqueHandle m_hReloadEvent;        // auto-reset; the list changed while started
+    win::UniqueHandle m_hThread;
     bool m_bStarted = false;
     std::string m_changedPath;               // the folder the worker reported last
 };

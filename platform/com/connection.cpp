@@ -5,12 +5,10 @@
 namespace qs::com {
 
 ConnectionPoint::~ConnectionPoint() {
-    for (IUnknown*& sink : slots_) {
-        if (sink) {
-            IUnknown* s = sink;
-            sink = nullptr;
-            s->Release();
-        }
+    // Each slot is emptied before its sink goes, since a sink's release may call back into us.
+    for (auto& slot : slots_) {
+        Microsoft::WRL::ComPtr<IUnknown> sink;
+        sink.Swap(slot);
     }
 }
 
@@ -39,8 +37,8 @@ STDMETHODIMP ConnectionPoint::GetConnectionPointContainer(IConnectionPointContai
 STDMETHODIMP ConnectionPoint::Advise(IUnknown* sink, DWORD* cookie) {
     if (cookie) *cookie = 0;
     if (!sink || !cookie) return E_POINTER;
-    IUnknown* events = nullptr;
-    HRESULT hr = sink->QueryInterface(iid_, reinterpret_cast<void**>(&events));
+    Microsoft::WRL::ComPtr<IUnknown> events;
+    HRESULT hr = sink->QueryInterface(iid_, reinterpret_cast<void**>(events.ReleaseAndGetAddressOf()));
     if (hr == E_NOINTERFACE) return CONNECT_E_CANNOTCONNECT;
     if (FAILED(hr)) return hr;
     size_t slot = 0;
@@ -50,20 +48,18 @@ STDMETHODIMP ConnectionPoint::Advise(IUnknown* sink, DWORD* cookie) {
             if (slots_.size() >= MAXDWORD - 1) throw std::bad_alloc();
             slots_.push_back(nullptr);
         } catch (const std::bad_alloc&) {
-            events->Release();
             return CONNECT_E_ADVISELIMIT;
         }
     }
-    slots_[slot] = events;
+    slots_[slot].Swap(events);
     *cookie = static_cast<DWORD>(slot + 1);
     return S_OK;
 }
 
 STDMETHODIMP ConnectionPoint::Unadvise(DWORD cookie) {
     if (cookie == 0 || cookie > slots_.size() || !slots_[cookie - 1]) return CONNECT_E_NOCONNECTION;
-    IUnknown* sink = slots_[cookie - 1];
-    slots_[cookie - 1] = nullptr;   // emptied before the release, which may call back into us
-    sink->Release();
+    Microsoft::WRL::ComPtr<IUnknown> sink;
+    sink.Swap(slots_[cookie - 1]);   // emptied before the release, which may call back into us
     return S_OK;
 }
 
@@ -79,10 +75,7 @@ namespace {
 class PointEnum final : public IEnumConnectionPoints {
 public:
     PointEnum(IConnectionPointContainer* owner, std::span<ConnectionPoint* const> points, size_t pos)
-        : owner_(owner), points_(points), pos_(pos) {
-        owner_->AddRef();
-    }
-    ~PointEnum() { owner_->Release(); }
+        : owner_(owner), points_(points), pos_(pos) {}
 
     STDMETHODIMP QueryInterface(REFIID iid, void** ppv) override {
         if (!ppv) return E_POINTER;
@@ -120,13 +113,13 @@ public:
     }
     STDMETHODIMP Clone(IEnumConnectionPoints** out) override {
         if (!out) return E_POINTER;
-        *out = new (std::nothrow) PointEnum(owner_, points_, pos_);
+        *out = new (std::nothrow) PointEnum(owner_.Get(), points_, pos_);
         return *out ? S_OK : E_OUTOFMEMORY;
     }
 
 private:
     volatile LONG refs_ = 1;
-    IConnectionPointContainer* owner_;
+    Microsoft::WRL::ComPtr<IConnectionPointContainer> owner_;
     std::span<ConnectionPoint* const> points_;
     size_t pos_;
 };

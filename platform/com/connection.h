@@ -7,6 +7,7 @@
 #include <windows.h>
 #include <ocidl.h>
 #include <olectl.h>
+#include <wrl/client.h>
 
 #include <span>
 #include <vector>
@@ -29,11 +30,8 @@ public:
     void forEachSink(Fn&& fn) {
         const size_t count = slots_.size();
         for (size_t i = 0; i < count && i < slots_.size(); ++i) {
-            IUnknown* sink = slots_[i];
-            if (!sink) continue;
-            sink->AddRef();
-            fn(sink);
-            sink->Release();
+            Microsoft::WRL::ComPtr<IUnknown> sink = slots_[i];
+            if (sink) fn(sink.Get());
         }
     }
 
@@ -50,7 +48,7 @@ public:
 private:
     IConnectionPointContainer* container_;
     IID iid_;
-    std::vector<IUnknown*> slots_;
+    std::vector<Microsoft::WRL::ComPtr<IUnknown>> slots_;
 };
 
 class ConnectionPointContainer : public IConnectionPointContainer {

@@ -7,28 +7,20 @@ namespace qs::com {
 HRESULT TypeInfoHolder::load(LCID lcid) {
     std::lock_guard guard(module().cs());
     if (info_) return S_OK;
-    ITypeLib* typeLib = nullptr;
-    HRESULT hr = LoadRegTypeLib(*libid_, major_, minor_, lcid, &typeLib);
+    Microsoft::WRL::ComPtr<ITypeLib> typeLib;
+    HRESULT hr = LoadRegTypeLib(*libid_, major_, minor_, lcid, typeLib.ReleaseAndGetAddressOf());
     if (FAILED(hr)) return hr;
-    ITypeInfo* info = nullptr;
-    hr = typeLib->GetTypeInfoOfGuid(*iid_, &info);
-    typeLib->Release();
+    Microsoft::WRL::ComPtr<ITypeInfo> info;
+    hr = typeLib->GetTypeInfoOfGuid(*iid_, info.ReleaseAndGetAddressOf());
     if (FAILED(hr)) return hr;
     hr = module().addTermFunc(&TypeInfoHolder::release, this);
-    if (FAILED(hr)) {
-        info->Release();
-        return hr;
-    }
-    info_ = info;
+    if (FAILED(hr)) return hr;
+    info_.Swap(info);
     return S_OK;
 }
 
 void TypeInfoHolder::release(void* holder) {
-    auto* self = static_cast<TypeInfoHolder*>(holder);
-    if (self->info_) {
-        self->info_->Release();
-        self->info_ = nullptr;
-    }
+    static_cast<TypeInfoHolder*>(holder)->info_.Reset();
 }
 
 HRESULT TypeInfoHolder::get(LCID lcid, ITypeInfo** out) {
@@ -36,9 +28,7 @@ HRESULT TypeInfoHolder::get(LCID lcid, ITypeInfo** out) {
     *out = nullptr;
     HRESULT hr = load(lcid);
     if (FAILED(hr)) return hr;
-    info_->AddRef();
-    *out = info_;
-    return S_OK;
+    return info_.CopyTo(out);
 }
 
 HRESULT TypeInfoHolder::getIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID lcid, DISPID* ids) {

@@ -5,12 +5,13 @@
 
 #include <windows.h>
 #include <oleauto.h>
+#include <wrl/client.h>
 
 namespace qs::com {
 
 class TypeInfoHolder {
 public:
-    constexpr TypeInfoHolder(const GUID* libid, const IID* iid, WORD major, WORD minor)
+    TypeInfoHolder(const GUID* libid, const IID* iid, WORD major, WORD minor)
         : libid_(libid), iid_(iid), major_(major), minor_(minor) {}
 
     // The description (with a reference for the caller), or the loading failure.
@@ -26,7 +27,7 @@ private:
     const GUID* libid_;
     const IID* iid_;
     WORD major_, minor_;
-    ITypeInfo* info_ = nullptr;
+    Microsoft::WRL::ComPtr<ITypeInfo> info_;
 };
 
 template <class Base, const IID* Iid, const GUID* Libid, WORD Major = 1, WORD Minor = 0>

@@ -5,6 +5,7 @@
 #include <new>
 
 #include "platform/com/classfactory.h"
+#include "platform/win/handles.h"
 
 namespace qs::com {
 
@@ -26,12 +27,7 @@ void Module::term() {
         funcs.swap(termFuncs_);
     }
     for (auto it = funcs.rbegin(); it != funcs.rend(); ++it) it->fn(it->arg);
-    for (ClassEntry& entry : classes_) {
-        if (entry.factory) {
-            entry.factory->Release();
-            entry.factory = nullptr;
-        }
-    }
+    for (ClassEntry& entry : classes_) entry.factory.Reset();
 }
 
 std::wstring Module::fileName() const {
@@ -65,7 +61,7 @@ HRESULT Module::getClassObject(REFCLSID clsid, REFIID iid, void** ppv) {
         {
             std::lock_guard guard(cs_);
             if (!entry.factory) {
-                HRESULT hr = createClassFactory(entry, &entry.factory);
+                HRESULT hr = createClassFactory(entry, entry.factory.ReleaseAndGetAddressOf());
                 if (FAILED(hr)) return hr;
             }
         }
@@ -77,19 +73,16 @@ HRESULT Module::getClassObject(REFCLSID clsid, REFIID iid, void** ppv) {
 HRESULT Module::registerTypeLib() {
     std::wstring path = fileName();
     if (path.empty()) return HRESULT_FROM_WIN32(GetLastError());
-    ITypeLib* typeLib = nullptr;
-    HRESULT hr = LoadTypeLibEx(path.c_str(), REGKIND_NONE, &typeLib);
+    Microsoft::WRL::ComPtr<ITypeLib> typeLib;
+    HRESULT hr = LoadTypeLibEx(path.c_str(), REGKIND_NONE, typeLib.ReleaseAndGetAddressOf());
     if (FAILED(hr)) return hr;
-    hr = RegisterTypeLib(typeLib, path.data(), nullptr);
-    typeLib->Release();
-    return hr;
+    return RegisterTypeLib(typeLib.Get(), path.data(), nullptr);
 }
 
 HRESULT Module::unregisterTypeLib(WORD major, WORD minor) {
     // Already unregistered is not a failure.
-    BSTR path = nullptr;
-    if (FAILED(QueryPathOfRegTypeLib(libid_, major, minor, LOCALE_NEUTRAL, &path))) return S_OK;
-    SysFreeString(path);
+    win::UniqueBstr path;
+    if (FAILED(QueryPathOfRegTypeLib(libid_, major, minor, LOCALE_NEUTRAL, path.put()))) return S_OK;
     return UnRegisterTypeLib(libid_, major, minor, LOCALE_NEUTRAL, SYS_WIN32);
 }
 

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 #include <objbase.h>
+#include <wrl/client.h>
 
 #include <mutex>
 #include <span>
@@ -30,7 +31,7 @@ private:
 struct ClassEntry {
     const CLSID* clsid;
     HRESULT (*create)(IUnknown* outer, REFIID iid, void** ppv);
-    IClassFactory* factory = nullptr;
+    Microsoft::WRL::ComPtr<IClassFactory> factory{};
 };
 
 class Module {

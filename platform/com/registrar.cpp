@@ -4,6 +4,8 @@
 #include <new>
 #include <vector>
 
+#include "platform/win/handles.h"
+
 namespace qs::com {
 namespace {
 
@@ -194,23 +196,21 @@ private:
 };
 
 LONG deleteTree(HKEY parent, const std::wstring& name) {
-    HKEY key = nullptr;
-    LONG err = RegOpenKeyExW(parent, name.c_str(), 0, KEY_READ | KEY_WRITE, &key);
-    if (err == ERROR_FILE_NOT_FOUND) return ERROR_SUCCESS;
-    if (err != ERROR_SUCCESS) return err;
-    for (;;) {
-        wchar_t sub[256];
-        DWORD len = 256;
-        err = RegEnumKeyExW(key, 0, sub, &len, nullptr, nullptr, nullptr, nullptr);
-        if (err == ERROR_NO_MORE_ITEMS) break;
-        if (err == ERROR_SUCCESS) err = deleteTree(key, sub);
-        if (err != ERROR_SUCCESS) {
-            RegCloseKey(key);
-            return err;
+    {
+        win::UniqueRegKey key;
+        LONG err = RegOpenKeyExW(parent, name.c_str(), 0, KEY_READ | KEY_WRITE, key.put());
+        if (err == ERROR_FILE_NOT_FOUND) return ERROR_SUCCESS;
+        if (err != ERROR_SUCCESS) return err;
+        for (;;) {
+            wchar_t sub[256];
+            DWORD len = 256;
+            err = RegEnumKeyExW(key.get(), 0, sub, &len, nullptr, nullptr, nullptr, nullptr);
+            if (err == ERROR_NO_MORE_ITEMS) break;
+            if (err == ERROR_SUCCESS) err = deleteTree(key.get(), sub);
+            if (err != ERROR_SUCCESS) return err;
         }
     }
-    RegCloseKey(key);
-    err = RegDeleteKeyW(parent, name.c_str());
+    LONG err = RegDeleteKeyW(parent, name.c_str());
     return err == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : err;
 }
 
@@ -227,12 +227,12 @@ LONG registerNode(HKEY parent, const Node& node) {
         LONG err = deleteTree(parent, node.name);
         if (err != ERROR_SUCCESS || node.deleteKey) return err;
     }
-    HKEY key = nullptr;
-    LONG err = RegCreateKeyExW(parent, node.name.c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &key, nullptr);
+    win::UniqueRegKey key;
+    LONG err = RegCreateKeyExW(parent, node.name.c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, key.put(),
+                               nullptr);
     if (err != ERROR_SUCCESS) return err;
-    if (node.hasValue) err = setString(key, nullptr, node.value);
-    if (err == ERROR_SUCCESS) err = registerNodes(key, node.children);
-    RegCloseKey(key);
+    if (node.hasValue) err = setString(key.get(), nullptr, node.value);
+    if (err == ERROR_SUCCESS) err = registerNodes(key.get(), node.children);
     return err;
 }
 
@@ -252,13 +252,11 @@ LONG unregisterNode(HKEY parent, const Node& node) {
         return err == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : err;
     }
     if (!node.noRemove) return deleteTree(parent, node.name);
-    HKEY key = nullptr;
-    LONG err = RegOpenKeyExW(parent, node.name.c_str(), 0, KEY_READ | KEY_WRITE, &key);
+    win::UniqueRegKey key;
+    LONG err = RegOpenKeyExW(parent, node.name.c_str(), 0, KEY_READ | KEY_WRITE, key.put());
     if (err == ERROR_FILE_NOT_FOUND) return ERROR_SUCCESS;
     if (err != ERROR_SUCCESS) return err;
-    err = unregisterNodes(key, node.children);
-    RegCloseKey(key);
-    return err;
+    return unregisterNodes(key.get(), node.children);
 }
 
 LONG unregisterNodes(HKEY parent, const std::vector<Node>& nodes) {

@@ -39,14 +39,12 @@ const wchar_t* WindowImpl::className() {
     swprintf(g_className, sizeof g_className / sizeof g_className[0], L"QsComWnd:%p:%llx", static_cast<void*>(instance),
              static_cast<unsigned long long>(stamp.QuadPart));
     WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
     wc.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
-    wc.lpfnWndProc = &WindowImpl::windowProc;
     wc.hInstance = instance;
     wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
     wc.lpszClassName = g_className;
-    g_classAtom = RegisterClassExW(&wc);
+    g_classAtom = registerClass(wc);
     if (!g_classAtom) return nullptr;
     if (FAILED(module().addTermFunc(&unregisterClass, nullptr))) {
         unregisterClass(nullptr);
@@ -57,52 +55,18 @@ const wchar_t* WindowImpl::className() {
 }
 
 HWND WindowImpl::create(HWND parent, const RECT& rect, const wchar_t* name, DWORD style, DWORD exStyle, HMENU menu) {
-    if (hwnd_) {
+    if (hwnd()) {
         SetLastError(ERROR_ALREADY_EXISTS);
         return nullptr;
     }
     const wchar_t* cls = className();
     if (!cls) return nullptr;
-    return CreateWindowExW(exStyle, cls, name, style, rect.left, rect.top, rect.right - rect.left,
-                           rect.bottom - rect.top, parent, menu, codeInstance(), this);
+    return createBound(exStyle, cls, name, style, rect.left, rect.top, rect.right - rect.left,
+                       rect.bottom - rect.top, parent, menu, codeInstance());
 }
 
 bool WindowImpl::destroy() {
-    return hwnd_ && DestroyWindow(hwnd_);
-}
-
-WindowImpl::~WindowImpl() {
-    if (!hwnd_) return;
-    // The derived part is gone: the last messages go to the default procedure.
-    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
-    DestroyWindow(hwnd_);
-    hwnd_ = nullptr;
-}
-
-LRESULT CALLBACK WindowImpl::windowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    auto* self = reinterpret_cast<WindowImpl*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (msg == WM_NCCREATE) {
-        self = static_cast<WindowImpl*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        self->hwnd_ = hwnd;
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
-
-    LRESULT result = 0;
-    bool handled = false;
-    try {
-        handled = self->processWindowMessage(hwnd, msg, wParam, lParam, result);
-    } catch (...) {
-        // A fault in one handler must not unwind through the system's message dispatch.
-        handled = true;
-        result = 0;
-    }
-    if (!handled) result = DefWindowProcW(hwnd, msg, wParam, lParam);
-    if (msg == WM_NCDESTROY) {
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-        self->hwnd_ = nullptr;
-    }
-    return result;
+    return hwnd() && DestroyWindow(hwnd());
 }
 
 }  // namespace qs::com

@@ -6,6 +6,7 @@
 
 #include "platform/controls/datacontrol.h"
 #include "platform/runtime/errors.h"
+#include "platform/win/gdi.h"
 
 namespace qs::controls {
 
@@ -36,9 +37,8 @@ std::wstring wide(const std::string& s) {
 }
 
 int screenDpi() {
-    HDC dc = GetDC(nullptr);
-    int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
-    if (dc) ReleaseDC(nullptr, dc);
+    win::WindowDC dc(nullptr);
+    int dpi = dc.get() ? GetDeviceCaps(dc.get(), LOGPIXELSY) : 96;
     return dpi > 0 ? dpi : 96;
 }
 
@@ -47,37 +47,12 @@ int shiftState() {
            (GetKeyState(VK_MENU) < 0 ? 4 : 0);
 }
 
-struct GdiObject {
-    HGDIOBJ h = nullptr;
-    GdiObject() = default;
-    explicit GdiObject(HGDIOBJ o) : h(o) {}
-    GdiObject(const GdiObject&) = delete;
-    GdiObject& operator=(const GdiObject&) = delete;
-    ~GdiObject() { reset(); }
-    void reset(HGDIOBJ o = nullptr) {
-        if (h) DeleteObject(h);
-        h = o;
-    }
-};
-
-class SelectIn {
-public:
-    SelectIn(HDC dc, HGDIOBJ o) : dc_(dc), old_(SelectObject(dc, o)) {}
-    ~SelectIn() { SelectObject(dc_, old_); }
-    SelectIn(const SelectIn&) = delete;
-    SelectIn& operator=(const SelectIn&) = delete;
-
-private:
-    HDC dc_;
-    HGDIOBJ old_;
-};
-
 }  // namespace
 
 struct FlexGrid::Impl {
     int dpi = 96;
-    GdiObject font, headerFont;
-    GdiObject buffer;            // back buffer the size of the client area
+    win::UniqueFont font, headerFont;
+    win::UniqueBitmap buffer;    // back buffer the size of the client area
     SIZE bufferSize{0, 0};
     bool dragging = false;       // left button held after a press on a data row
 };
@@ -88,27 +63,22 @@ FlexGrid::FlexGrid() : impl_(std::make_unique<Impl>()) {
     colours_.resize(1);
 }
 
+// The window goes with the base, unbound first.
 FlexGrid::~FlexGrid() {
     if (binder_) binder_->grid_ = nullptr;
-    if (hwnd_) {
-        SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
-        DestroyWindow(hwnd_);
-    }
 }
 
 void FlexGrid::create(HWND parent, int left, int top, int width, int height, int id) {
     static const bool registered = [] {
         WNDCLASSEXW wc{};
-        wc.cbSize = sizeof wc;
         wc.style = CS_DBLCLKS;
-        wc.lpfnWndProc = &FlexGrid::windowProc;
         wc.hInstance = GetModuleHandleW(nullptr);
         wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
         wc.lpszClassName = kClassName;
-        return RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+        return registerClass(wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
     }();
     if (!registered) throw rt::Error(5, "Cannot register the grid's window class");
-    if (hwnd_) DestroyWindow(hwnd_);
+    if (hwnd()) DestroyWindow(hwnd());
 
     impl_->dpi = screenDpi();
     auto px = [this](int tw) { return MulDiv(tw, impl_->dpi, 1440); };
@@ -117,67 +87,43 @@ void FlexGrid::create(HWND parent, int left, int top, int width, int height, int
                                   CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Tahoma"));
     impl_->headerFont.reset(CreateFontW(fontHeight, 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                                         CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Tahoma"));
-    HWND h = CreateWindowExW(0, kClassName, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS, px(left),
-                             px(top), px(width), px(height), parent,
-                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), this);
+    HWND h = createBound(0, kClassName, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS, px(left), px(top),
+                         px(width), px(height), parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                         GetModuleHandleW(nullptr));
     if (!h) throw rt::Error(5, "Cannot create the grid window");
     layoutValid_ = false;
 }
 
 void FlexGrid::Move(int left, int top, int width, int height) {
-    if (!hwnd_) return;
+    if (!hwnd()) return;
     auto px = [this](int tw) { return MulDiv(tw, impl_->dpi, 1440); };
-    MoveWindow(hwnd_, px(left), px(top), px(width), px(height), redraw_);
+    MoveWindow(hwnd(), px(left), px(top), px(width), px(height), redraw_);
 }
 
-LRESULT CALLBACK FlexGrid::windowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_NCCREATE) {
-        auto* self = static_cast<FlexGrid*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        self->hwnd_ = hwnd;
-    }
-    auto* self = reinterpret_cast<FlexGrid*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
-    if (msg == WM_NCDESTROY) {
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-        self->hwnd_ = nullptr;
-        return DefWindowProcW(hwnd, msg, wp, lp);
-    }
-    // A fault in one event handler must not tear down the message loop.
-    try {
-        return self->handle(msg, wp, lp);
-    } catch (const std::exception& e) {
-        OutputDebugStringA(e.what());
-    } catch (...) {
-    }
-    return 0;
-}
-
-LRESULT FlexGrid::handle(UINT msg, WPARAM wp, LPARAM lp) {
+bool FlexGrid::processMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     switch (msg) {
     case WM_ERASEBKGND:
-        return 1;
+        result = 1;
+        return true;
     case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(hwnd_, &ps);
+        win::PaintDC dc(hwnd());
         if (redraw_)
-            paint(dc, ps.rcPaint);
+            paint(dc.get(), dc.area());
         else
             dirty_ = true;
-        EndPaint(hwnd_, &ps);
-        return 0;
+        return true;
     }
     case WM_SIZE:
         impl_->buffer.reset();
         invalidateAll();
-        return 0;
+        return true;
     case WM_GETDLGCODE:
-        return DLGC_WANTARROWS | DLGC_WANTCHARS;
+        result = DLGC_WANTARROWS | DLGC_WANTCHARS;
+        return true;
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
         keyDown(wp);
-        if (msg == WM_SYSKEYDOWN) return DefWindowProcW(hwnd_, msg, wp, lp);
-        return 0;
+        return msg == WM_KEYDOWN;
     case WM_MOUSEWHEEL: {
         int notches = GET_WHEEL_DELTA_WPARAM(wp) / WHEEL_DELTA;
         if (notches != 0 && rows_ > 1) {
@@ -185,7 +131,7 @@ LRESULT FlexGrid::handle(UINT msg, WPARAM wp, LPARAM lp) {
             int limit = std::max(maxScrollTop(), topRow_);
             scrollTo(std::clamp(target, 1, limit));
         }
-        return 0;
+        return true;
     }
     case WM_MOUSEMOVE:
     case WM_LBUTTONDOWN:
@@ -198,12 +144,12 @@ LRESULT FlexGrid::handle(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_MBUTTONUP:
     case WM_MBUTTONDBLCLK:
         mouseEvent(msg, wp, lp);
-        return 0;
+        return true;
     case WM_CAPTURECHANGED:
         impl_->dragging = false;
-        return 0;
+        return true;
     }
-    return DefWindowProcW(hwnd_, msg, wp, lp);
+    return false;
 }
 
 // ---- properties
@@ -354,20 +300,20 @@ void FlexGrid::Redraw(bool on) {
     }
 }
 
-bool FlexGrid::Visible() const { return hwnd_ && (GetWindowLongW(hwnd_, GWL_STYLE) & WS_VISIBLE); }
+bool FlexGrid::Visible() const { return hwnd() && (GetWindowLongW(hwnd(), GWL_STYLE) & WS_VISIBLE); }
 
 void FlexGrid::Visible(bool on) {
-    if (hwnd_) ShowWindow(hwnd_, on ? SW_SHOWNA : SW_HIDE);
+    if (hwnd()) ShowWindow(hwnd(), on ? SW_SHOWNA : SW_HIDE);
 }
 
 void FlexGrid::Refresh() {
-    if (!hwnd_ || !redraw_) return;
-    InvalidateRect(hwnd_, nullptr, FALSE);
-    UpdateWindow(hwnd_);
+    if (!hwnd() || !redraw_) return;
+    InvalidateRect(hwnd(), nullptr, FALSE);
+    UpdateWindow(hwnd());
 }
 
 void FlexGrid::SetFocus() {
-    if (hwnd_) ::SetFocus(hwnd_);
+    if (hwnd()) ::SetFocus(hwnd());
 }
 
 void FlexGrid::reload(std::shared_ptr<GridSource> source) {
@@ -409,7 +355,7 @@ void FlexGrid::layoutColumns() const {
 
 int FlexGrid::visibleDataRows() const {
     RECT rc{};
-    if (hwnd_) GetClientRect(hwnd_, &rc);
+    if (hwnd()) GetClientRect(hwnd(), &rc);
     int h = rowHeightPx();
     return std::max(1, int(rc.bottom - h) / h);
 }
@@ -435,7 +381,7 @@ void FlexGrid::invalidateAll() {
         dirty_ = true;
         return;
     }
-    if (hwnd_) InvalidateRect(hwnd_, nullptr, FALSE);
+    if (hwnd()) InvalidateRect(hwnd(), nullptr, FALSE);
 }
 
 void FlexGrid::invalidateRows(int first, int last) {
@@ -443,13 +389,13 @@ void FlexGrid::invalidateRows(int first, int last) {
         dirty_ = true;
         return;
     }
-    if (!hwnd_) return;
+    if (!hwnd()) return;
     int h = rowHeightPx();
     RECT rc;
-    GetClientRect(hwnd_, &rc);
+    GetClientRect(hwnd(), &rc);
     if (first <= 0) {
         RECT header{0, 0, rc.right, h};
-        InvalidateRect(hwnd_, &header, FALSE);
+        InvalidateRect(hwnd(), &header, FALSE);
         first = 1;
     }
     int lastShown = topRow_ + (rc.bottom - h) / h;
@@ -457,7 +403,7 @@ void FlexGrid::invalidateRows(int first, int last) {
     last = std::min(last, lastShown);
     if (first > last) return;
     RECT band{0, h + (first - topRow_) * h, rc.right, h + (last - topRow_ + 1) * h};
-    InvalidateRect(hwnd_, &band, FALSE);
+    InvalidateRect(hwnd(), &band, FALSE);
 }
 
 void FlexGrid::hitTest(int x, int y, int& row, int& col) const {
@@ -490,8 +436,8 @@ void FlexGrid::mouseEvent(UINT msg, WPARAM wp, LPARAM lp) {
 
     switch (msg) {
     case WM_LBUTTONDOWN:
-        ::SetFocus(hwnd_);
-        SetCapture(hwnd_);
+        ::SetFocus(hwnd());
+        SetCapture(hwnd());
         if (onDataRow) {
             impl_->dragging = true;
             if (shift & 1)
@@ -505,13 +451,13 @@ void FlexGrid::mouseEvent(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_MBUTTONDOWN:
     case WM_RBUTTONDBLCLK:
     case WM_MBUTTONDBLCLK:
-        ::SetFocus(hwnd_);
-        SetCapture(hwnd_);
+        ::SetFocus(hwnd());
+        SetCapture(hwnd());
         if (onMouseDown) onMouseDown(msg == WM_RBUTTONDOWN || msg == WM_RBUTTONDBLCLK ? 2 : 4, shift, tx, ty);
         break;
     case WM_LBUTTONDBLCLK:
         // The second press of a double click is the double click itself, not another press.
-        SetCapture(hwnd_);
+        SetCapture(hwnd());
         if (onDblClick) onDblClick();
         break;
     case WM_LBUTTONUP:
@@ -519,7 +465,7 @@ void FlexGrid::mouseEvent(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_MBUTTONUP: {
         int button = msg == WM_LBUTTONUP ? 1 : msg == WM_RBUTTONUP ? 2 : 4;
         if (button == 1) impl_->dragging = false;
-        if (!(wp & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)) && GetCapture() == hwnd_) ReleaseCapture();
+        if (!(wp & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)) && GetCapture() == hwnd()) ReleaseCapture();
         if (onMouseUp) onMouseUp(button, shift, tx, ty);
         break;
     }
@@ -544,7 +490,7 @@ void FlexGrid::mouseEvent(UINT msg, WPARAM wp, LPARAM lp) {
 void FlexGrid::keyDown(WPARAM key) {
     int shift = shiftState();
     if (onKeyDown) onKeyDown(int(key), shift);
-    if (!hwnd_ || rows_ <= 1) return;
+    if (!hwnd() || rows_ <= 1) return;
     int page = visibleDataRows();
     int from = (shift & 1) ? rowSel_ : row_;
     int target;
@@ -569,15 +515,16 @@ void FlexGrid::keyDown(WPARAM key) {
 
 void FlexGrid::paint(HDC target, const RECT& area) {
     RECT client;
-    GetClientRect(hwnd_, &client);
+    GetClientRect(hwnd(), &client);
     if (client.right <= 0 || client.bottom <= 0) return;
-    if (!impl_->buffer.h || impl_->bufferSize.cx != client.right || impl_->bufferSize.cy != client.bottom) {
+    if (!impl_->buffer || impl_->bufferSize.cx != client.right || impl_->bufferSize.cy != client.bottom) {
         impl_->buffer.reset(CreateCompatibleBitmap(target, client.right, client.bottom));
         impl_->bufferSize = {client.right, client.bottom};
     }
-    HDC dc = CreateCompatibleDC(target);
+    win::MemoryDC memory(target);
+    HDC dc = memory.get();
     {
-        SelectIn bitmap(dc, impl_->buffer.h);
+        win::Selection bitmap(dc, impl_->buffer.get());
         SetBkMode(dc, TRANSPARENT);
         layoutColumns();
         int h = rowHeightPx();
@@ -634,17 +581,16 @@ void FlexGrid::paint(HDC target, const RECT& area) {
         };
 
         {
-            SelectIn font(dc, impl_->headerFont.h ? impl_->headerFont.h : GetStockObject(DEFAULT_GUI_FONT));
+            win::Selection font(dc, impl_->headerFont ? impl_->headerFont.get() : GetStockObject(DEFAULT_GUI_FONT));
             drawRow(0, 0);
         }
-        SelectIn font(dc, impl_->font.h ? impl_->font.h : GetStockObject(DEFAULT_GUI_FONT));
+        win::Selection font(dc, impl_->font ? impl_->font.get() : GetStockObject(DEFAULT_GUI_FONT));
         int y = h;
         for (int row = topRow_; row < rows_ && y < client.bottom; ++row, y += h) drawRow(row, y);
         if (y < client.bottom) fill(RECT{0, y, client.right, client.bottom}, kEmptyColour);
         BitBlt(target, area.left, area.top, area.right - area.left, area.bottom - area.top, dc, area.left, area.top,
                SRCCOPY);
     }
-    DeleteDC(dc);
 }
 
 }  // namespace qs::controls

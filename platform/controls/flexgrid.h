@@ -19,6 +19,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/win/window.h"
+
 namespace qs::controls {
 
 class DataControl;
@@ -33,7 +35,9 @@ public:
     virtual std::string text(long record, int field) = 0;  // Boolean "True"/"False", Null ""
 };
 
-class FlexGrid {
+// Bound to its window the one way of qs::win::Window: an event handler that throws is reported and the
+// grid goes on.
+class FlexGrid : public win::Window {
 public:
     // Skin colours (blue in the high byte).
     static constexpr uint32_t kRowColour = 0xA69244;        // #4492A6
@@ -41,14 +45,14 @@ public:
     static constexpr uint32_t kHeaderTextColour = 0xFFC675; // #75C6FF
 
     FlexGrid();
-    ~FlexGrid();
+    ~FlexGrid() override;
     FlexGrid(const FlexGrid&) = delete;
     FlexGrid& operator=(const FlexGrid&) = delete;
 
     // Creates the window as a child of parent (twips). Throws qs::rt::Error when the window cannot be made.
     void create(HWND parent, int left, int top, int width, int height, int id = 0);
     void Move(int left, int top, int width, int height);  // twips
-    HWND hWnd() const { return hwnd_; }
+    HWND hWnd() const { return hwnd(); }
 
     // Row 0 is the header; with no bound source the grid holds Rows x Cols texts put by the program.
     int Rows() const { return rows_; }
@@ -121,8 +125,7 @@ public:
 private:
     friend class DataControl;
     struct Impl;
-    static LRESULT CALLBACK windowProc(HWND, UINT, WPARAM, LPARAM);
-    LRESULT handle(UINT msg, WPARAM wp, LPARAM lp);
+    bool processMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
     void checkRow(int row) const;
     void checkCol(int col) const;
@@ -142,7 +145,6 @@ private:
     std::string cellText(int row, int col) const;
     uint32_t cellBackColour(int row, int col) const;
 
-    HWND hwnd_ = nullptr;
     std::shared_ptr<GridSource> source_;
     DataControl* binder_ = nullptr;  // the data control bound to this grid, told when the grid goes
     int rows_ = 1, cols_ = 1;

@@ -5,6 +5,7 @@
 #include <exception>
 
 #include "platform/forms/paint.h"
+#include "platform/win/gdi.h"
 
 namespace qs::controls {
 namespace {
@@ -35,14 +36,10 @@ void drawArrow(HDC hdc, const RECT& r, bool up, bool pressed) {
         p[1] = {cx + half, cy - half / 2};
         p[2] = {cx, cy + half / 2 + 1};
     }
-    HBRUSH b = CreateSolidBrush(pressed ? skin::kTextBright : skin::kText);
-    HPEN pen = CreatePen(PS_SOLID, 1, pressed ? skin::kTextBright : skin::kText);
-    HGDIOBJ ob = SelectObject(hdc, b), op = SelectObject(hdc, pen);
+    qs::win::UniqueBrush brush(CreateSolidBrush(pressed ? skin::kTextBright : skin::kText));
+    qs::win::UniquePen pen(CreatePen(PS_SOLID, 1, pressed ? skin::kTextBright : skin::kText));
+    qs::win::Selection withBrush(hdc, brush.get()), withPen(hdc, pen.get());
     Polygon(hdc, p, 3);
-    SelectObject(hdc, ob);
-    SelectObject(hdc, op);
-    DeleteObject(b);
-    DeleteObject(pen);
 }
 
 } // namespace
@@ -158,10 +155,7 @@ void ScrollBar::step(int direction, double amount) {
 }
 
 HWND ScrollBar::createWindow(HWND parent, const RECT& pixels) {
-    const wchar_t* cls = qs::forms::detail::registerClass(L"QsScrollBar", &ScrollBar::windowProc);
-    return CreateWindowExW(0, cls, L"", WS_CHILD | WS_CLIPSIBLINGS, pixels.left, pixels.top,
-                           pixels.right - pixels.left, pixels.bottom - pixels.top, parent, nullptr,
-                           GetModuleHandleW(nullptr), nullptr);
+    return createChild(qs::forms::detail::registerClass(L"QsScrollBar"), parent, pixels, 0);
 }
 
 void ScrollBar::paint(HDC hdc, const RECT& rc) {
@@ -185,27 +179,16 @@ void ScrollBar::paint(HDC hdc, const RECT& rc) {
     }
 }
 
-LRESULT CALLBACK ScrollBar::windowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    auto* self = dynamic_cast<ScrollBar*>(Control::fromHwnd(hwnd));
-    if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
-    try {
-        return self->handle(hwnd, msg, wParam, lParam);
-    } catch (const std::exception& e) {
-        qs::forms::reportHandlerError(e.what());
-    } catch (...) {
-        qs::forms::reportHandlerError("unknown exception");
-    }
-    return 0;
-}
-
-LRESULT ScrollBar::handle(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+bool ScrollBar::processMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    const HWND hwnd = hWnd();
     switch (msg) {
     case WM_ERASEBKGND:
-        return 1;
+        result = 1;
+        return true;
     case WM_PAINT: {
         qs::forms::detail::BufferedPaint p(hwnd);
         paint(p.dc(), p.client());
-        return 0;
+        return true;
     }
     case WM_LBUTTONDOWN: {
         POINT pt{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
@@ -222,7 +205,7 @@ LRESULT ScrollBar::handle(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
             dragOffset_ = pt.y - th.top;
             dragStartValue_ = value_;
             InvalidateRect(hwnd, nullptr, FALSE);
-            return 0;
+            return true;
         } else if (pt.y < th.top) {
             held_ = Part::TrackUp;
             step(-1, largeChange_);
@@ -234,7 +217,7 @@ LRESULT ScrollBar::handle(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
             InvalidateRect(hwnd, nullptr, FALSE);
             SetTimer(hwnd, kRepeatTimer, kFirstRepeatMs, nullptr);
         }
-        return 0;
+        return true;
     }
     case WM_TIMER: {
         if (wParam != kRepeatTimer) break;
@@ -261,17 +244,17 @@ LRESULT ScrollBar::handle(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
             KillTimer(hwnd, kRepeatTimer);
             break;
         }
-        return 0;
+        return true;
     }
     case WM_MOUSEMOVE:
         if (held_ == Part::Thumb) {
             int y = static_cast<short>(HIWORD(lParam));
             setValue(valueAt(y - dragOffset_), true);
         }
-        return 0;
+        return true;
     case WM_LBUTTONUP:
     case WM_CAPTURECHANGED: {
-        if (held_ == Part::None) return 0;
+        if (held_ == Part::None) return true;
         Part was = held_;
         held_ = Part::None;
         if (hWnd()) {
@@ -280,17 +263,17 @@ LRESULT ScrollBar::handle(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
             InvalidateRect(hwnd, nullptr, FALSE);
         }
         if (was == Part::Thumb && value_ != dragStartValue_ && onChange) onChange();
-        return 0;
+        return true;
     }
     case WM_MOUSEWHEEL: {
         int notches = GET_WHEEL_DELTA_WPARAM(wParam) / WHEEL_DELTA;
         for (int i = 0; i < std::abs(notches); ++i) step(notches > 0 ? -1 : +1, smallChange_);
-        return 0;
+        return true;
     }
     default:
         break;
     }
-    return DefWindowProcW(hwnd, msg, wParam, lParam);
+    return false;
 }
 
 } // namespace qs::controls

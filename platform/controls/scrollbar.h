@@ -40,10 +40,9 @@ public:
 
 protected:
     HWND createWindow(HWND parent, const RECT& pixels) override;
+    bool processMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
 private:
-    static LRESULT CALLBACK windowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-    LRESULT handle(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     void paint(HDC hdc, const RECT& rc);
     void setValue(int v, bool scrolling);
     int lowBound() const;

@@ -5,21 +5,21 @@
 
 #include "platform/forms/paint.h"
 #include "platform/runtime/text.h"
+#include "platform/win/gdi.h"
 
 namespace qs::forms {
 namespace {
 
-// Runs a window procedure's body; a fault in an event handler is reported and the loop goes on.
+// Runs an event handler whose message must still reach the control when the handler fails.
 template <class F>
-LRESULT guarded(F&& body) {
+void guarded(F&& handler) {
     try {
-        return body();
+        handler();
     } catch (const std::exception& e) {
         reportHandlerError(e.what());
     } catch (...) {
         reportHandlerError("unknown exception");
     }
-    return 0;
 }
 
 int buttonOfMessage(UINT msg) {
@@ -36,11 +36,6 @@ int buttonOfMessage(UINT msg) {
     default:
         return 0;
     }
-}
-
-HWND makeChild(const wchar_t* cls, HWND parent, const RECT& r, DWORD style, DWORD ex = 0, const wchar_t* text = L"") {
-    return CreateWindowExW(ex, cls, text, WS_CHILD | WS_CLIPSIBLINGS | style, r.left, r.top, r.right - r.left,
-                           r.bottom - r.top, parent, nullptr, GetModuleHandleW(nullptr), nullptr);
 }
 
 // The rectangle of `child` in its parent's client coordinates.
@@ -141,8 +136,7 @@ void PictureButton::setFace(int element, Face face) {
 }
 
 HWND PictureButton::createWindow(HWND parent, const RECT& pixels) {
-    const wchar_t* cls = detail::registerClass(L"QsPictureButton", &PictureButton::windowProc);
-    return makeChild(cls, parent, pixels, 0);
+    return createChild(detail::registerClass(L"QsPictureButton"), parent, pixels, 0);
 }
 
 void PictureButton::paint(HDC hdc, const RECT& rc) {
@@ -154,16 +148,12 @@ void PictureButton::paint(HDC hdc, const RECT& rc) {
         skin::drawButtonFace(hdc, rc, faces_[element], element == 1);
 }
 
-LRESULT CALLBACK PictureButton::windowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    auto* self = dynamic_cast<PictureButton*>(Control::fromHwnd(hwnd));
-    if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
-    return guarded([&] { return self->handle(hwnd, msg, wParam, lParam); });
-}
-
-LRESULT PictureButton::handle(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+bool PictureButton::processMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    const HWND hwnd = hWnd();
     switch (msg) {
     case WM_ERASEBKGND:
-        return 1;
+        result = 1;
+        return true;
     case WM_PAINT: {
         detail::BufferedPaint p(hwnd);
         // A check face leaves the window's ground showing round the box.
@@ -171,25 +161,25 @@ LRESULT PictureButton::handle(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         if (element >= 0 && (faces_[element].glyph == Glyph::CheckEmpty || faces_[element].glyph == Glyph::CheckTicked))
             paintParentBackdrop(*this, p.dc(), p.area());
         paint(p.dc(), p.client());
-        return 0;
+        return true;
     }
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN: {
-        if (pressedIndex_ >= 0) return 0;   // a second button while one is held
+        if (pressedIndex_ >= 0) return true;   // a second button while one is held
         int element = shownElement();
-        if (element < 0) return 0;
+        if (element < 0) return true;
         pressedIndex_ = element;
         pressedButton_ = buttonOfMessage(msg);
         SetCapture(hwnd);
         if (onMouseDown)
             onMouseDown(element, pressedButton_, detail::shiftOf(wParam), detail::twipsX(lParam), detail::twipsY(lParam));
-        return 0;
+        return true;
     }
     case WM_LBUTTONUP:
     case WM_RBUTTONUP:
     case WM_MBUTTONUP: {
-        if (pressedIndex_ < 0 || buttonOfMessage(msg) != pressedButton_) return 0;
+        if (pressedIndex_ < 0 || buttonOfMessage(msg) != pressedButton_) return true;
         int element = pressedIndex_;
         int button = pressedButton_;
         pressedIndex_ = -1;
@@ -197,7 +187,7 @@ LRESULT PictureButton::handle(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         // Released before the action, which may open a modal window.
         if (GetCapture() == hwnd) ReleaseCapture();
         if (onMouseUp) onMouseUp(element, button, detail::shiftOf(wParam), detail::twipsX(lParam), detail::twipsY(lParam));
-        return 0;
+        return true;
     }
     case WM_CAPTURECHANGED:
         // Taken away by someone else (another window, a menu): the press is over without a release.
@@ -205,14 +195,13 @@ LRESULT PictureButton::handle(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
             pressedIndex_ = -1;
             pressedButton_ = 0;
         }
-        return 0;
+        return true;
     case WM_NCDESTROY:
         pressedIndex_ = -1;
-        break;
+        return false;
     default:
-        break;
+        return false;
     }
-    return DefWindowProcW(hwnd, msg, wParam, lParam);
 }
 
 // ---- labels ---------------------------------------------------------------------------------------
@@ -254,67 +243,56 @@ UINT Label::drawFormat() const {
 
 int Label::fitHeight() const {
     std::wstring text = qs::rt::widen(caption_);
-    HDC screen = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(screen, skin::font(font_));
+    win::WindowDC screen(nullptr);
+    win::Selection font(screen.get(), skin::font(font_));
     RECT r{0, 0, std::max(1, toPixels(Width())), 0};
-    DrawTextW(screen, text.empty() ? L" " : text.c_str(), text.empty() ? 1 : static_cast<int>(text.size()), &r,
+    DrawTextW(screen.get(), text.empty() ? L" " : text.c_str(), text.empty() ? 1 : static_cast<int>(text.size()), &r,
               drawFormat() | DT_CALCRECT);
-    SelectObject(screen, old);
-    ReleaseDC(nullptr, screen);
     return toTwips(r.bottom - r.top);
 }
 
 HWND Label::createWindow(HWND parent, const RECT& pixels) {
-    const wchar_t* cls = detail::registerClass(L"QsLabel", &Label::windowProc);
-    return makeChild(cls, parent, pixels, 0);
+    return createChild(detail::registerClass(L"QsLabel"), parent, pixels, 0);
 }
 
-LRESULT CALLBACK Label::windowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    auto* self = dynamic_cast<Label*>(Control::fromHwnd(hwnd));
-    if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
+bool Label::processMessage(UINT msg, WPARAM, LPARAM, LRESULT& result) {
     switch (msg) {
     case WM_ERASEBKGND:
-        return 1;
+        result = 1;
+        return true;
     case WM_NCHITTEST:
         // Clicks go through to the window beneath, so a form can still be dragged by its captions.
-        return HTTRANSPARENT;
-    case WM_PAINT:
-        return guarded([&]() -> LRESULT {
-            detail::BufferedPaint p(hwnd);
-            if (self->backColor_ == CLR_INVALID)
-                paintParentBackdrop(*self, p.dc(), p.area());
-            else
-                skin::fillSolid(p.dc(), p.client(), self->backColor_);
-            skin::drawText(p.dc(), p.client(), self->caption_, self->foreColor_, self->font_, self->drawFormat());
-            return 0;
-        });
+        result = HTTRANSPARENT;
+        return true;
+    case WM_PAINT: {
+        detail::BufferedPaint p(hWnd());
+        if (backColor_ == CLR_INVALID)
+            paintParentBackdrop(*this, p.dc(), p.area());
+        else
+            skin::fillSolid(p.dc(), p.client(), backColor_);
+        skin::drawText(p.dc(), p.client(), caption_, foreColor_, font_, drawFormat());
+        return true;
+    }
     default:
-        return DefWindowProcW(hwnd, msg, wParam, lParam);
+        return false;
     }
 }
 
 // ---- text boxes -----------------------------------------------------------------------------------
-
-namespace {
-WNDPROC g_editProc = nullptr;   // the system EDIT class's own procedure, the same for every text box
-}
 
 TextBox::TextBox(Container& parent, int left, int top, int width, int height, std::string text)
     : Control(parent, left, top, width, height), text_(std::move(text)) {
     font_ = qs::forms::Font{"MS Sans Serif", 8.25};
 }
 
-TextBox::~TextBox() {
-    if (backBrush_) DeleteObject(backBrush_);
-}
+TextBox::~TextBox() = default;
 
 HBRUSH TextBox::backBrush() {
     if (!backBrush_ || backBrushColour_ != backColor_) {
-        if (backBrush_) DeleteObject(backBrush_);
-        backBrush_ = CreateSolidBrush(backColor_);
+        backBrush_.reset(CreateSolidBrush(backColor_));
         backBrushColour_ = backColor_;
     }
-    return backBrush_;
+    return backBrush_.get();
 }
 
 std::string TextBox::Text() const {
@@ -392,17 +370,16 @@ bool TextBox::hasFocus() const { return hWnd() && GetFocus() == hWnd(); }
 
 HWND TextBox::createWindow(HWND parent, const RECT& pixels) {
     std::wstring text = qs::rt::widen(text_);
-    HWND h = makeChild(L"EDIT", parent, pixels, WS_TABSTOP | ES_AUTOHSCROLL, 0, text.c_str());
+    HWND h = CreateWindowExW(0, L"EDIT", text.c_str(), WS_CHILD | WS_CLIPSIBLINGS | WS_TABSTOP | ES_AUTOHSCROLL,
+                             pixels.left, pixels.top, pixels.right - pixels.left, pixels.bottom - pixels.top, parent,
+                             nullptr, GetModuleHandleW(nullptr), nullptr);
     if (!h) return nullptr;
     SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(skin::font(font_)), FALSE);
     SendMessageW(h, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(3, 3));
     if (maxLength_) SendMessageW(h, EM_LIMITTEXT, maxLength_, 0);
     SendMessageW(h, EM_SETSEL, selStart_, selStart_ + selLength_);
-    WNDPROC old = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrW(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TextBox::subclassProc)));
-    if (!g_editProc) g_editProc = old;
-    editProc_ = old;
-    return h;
+    return h;   // the system's EDIT: bound by subclassing it
+
 }
 
 void TextBox::windowDestroyed() {
@@ -410,48 +387,37 @@ void TextBox::windowDestroyed() {
     Control::windowDestroyed();
 }
 
-LRESULT CALLBACK TextBox::subclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    auto* self = dynamic_cast<TextBox*>(Control::fromHwnd(hwnd));
-    WNDPROC base = self && self->editProc_ ? self->editProc_ : g_editProc;
-    if (!self) return CallWindowProcW(base, hwnd, msg, wParam, lParam);
+bool TextBox::processMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     switch (msg) {
     case WM_KEYDOWN:
     case WM_KEYUP: {
+        const HWND hwnd = hWnd();
         int key = static_cast<int>(wParam);
-        guarded([&]() -> LRESULT {
-            auto& handler = msg == WM_KEYDOWN ? self->onKeyDown : self->onKeyUp;
-            if (handler) handler(key, currentShiftState());
-            return 0;
-        });
+        auto& handler = msg == WM_KEYDOWN ? onKeyDown : onKeyUp;
+        if (handler) guarded([&] { handler(key, currentShiftState()); });
         // The handler may have unloaded the form, taking this window with it.
-        if (!IsWindow(hwnd) || key == 0) return 0;
-        return CallWindowProcW(base, hwnd, msg, static_cast<WPARAM>(key), lParam);
+        if (!IsWindow(hwnd) || !hWnd() || key == 0) return true;
+        result = callDefault(msg, static_cast<WPARAM>(key), lParam);
+        return true;
     }
     case WM_CHAR:
         // A one-line box has nothing to do with these, and the system would beep.
-        if (wParam == VK_RETURN || wParam == VK_ESCAPE || wParam == '\n') return 0;
-        break;
-    case WM_SETFOCUS: {
-        LRESULT r = CallWindowProcW(base, hwnd, msg, wParam, lParam);
-        detail::invalidateFrame(hwnd);
-        guarded([&]() -> LRESULT {
-            if (self->onGotFocus) self->onGotFocus();
-            return 0;
-        });
-        return r;
-    }
-    case WM_KILLFOCUS: {
-        LRESULT res = CallWindowProcW(base, hwnd, msg, wParam, lParam);
-        detail::invalidateFrame(hwnd);
-        return res;
-    }
+        return wParam == VK_RETURN || wParam == VK_ESCAPE || wParam == '\n';
+    case WM_SETFOCUS:
+        result = callDefault(msg, wParam, lParam);
+        detail::invalidateFrame(hWnd());
+        if (onGotFocus) onGotFocus();
+        return true;
+    case WM_KILLFOCUS:
+        result = callDefault(msg, wParam, lParam);
+        detail::invalidateFrame(hWnd());
+        return true;
     case WM_NCDESTROY:
-        self->windowDestroyed();
-        return CallWindowProcW(base, hwnd, msg, wParam, lParam);
+        windowDestroyed();   // keeps the text, while the system's box still has it
+        return false;
     default:
-        break;
+        return false;
     }
-    return CallWindowProcW(base, hwnd, msg, wParam, lParam);
 }
 
 // ---- picture boxes --------------------------------------------------------------------------------
@@ -473,52 +439,43 @@ void PictureBox::paintBackdrop(HDC hdc, const RECT& area) {
     if (!hWnd()) return;
     RECT client;
     GetClientRect(hWnd(), &client);
-    int saved = SaveDC(hdc);
+    win::SavedDC saved(hdc);
     IntersectClipRect(hdc, area.left, area.top, area.right, area.bottom);
     skin::fillSolid(hdc, client, backColor_);
     if (framed_) skin::drawFrame(hdc, client, skin::kFrameOuter, skin::kFrameInner);
     detail::drawControlFrames(hdc, *this);
     if (onPaint) onPaint(hdc, client);
-    RestoreDC(hdc, saved);
 }
 
 HWND PictureBox::createWindow(HWND parent, const RECT& pixels) {
-    const wchar_t* cls = detail::registerClass(L"QsPictureBox", &PictureBox::windowProc);
-    return makeChild(cls, parent, pixels, WS_CLIPCHILDREN, WS_EX_CONTROLPARENT);
+    return createChild(detail::registerClass(L"QsPictureBox"), parent, pixels, WS_CLIPCHILDREN, WS_EX_CONTROLPARENT);
 }
 
-LRESULT CALLBACK PictureBox::windowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    auto* self = dynamic_cast<PictureBox*>(Control::fromHwnd(hwnd));
-    if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
-    return guarded([&]() -> LRESULT {
-        switch (msg) {
-        case WM_ERASEBKGND:
-            return 1;
-        case WM_PAINT: {
-            detail::BufferedPaint p(hwnd);
-            self->paintBackdrop(p.dc(), p.area());
-            return 0;
-        }
-        case WM_LBUTTONDOWN:
-        case WM_RBUTTONDOWN:
-        case WM_MBUTTONDOWN:
-            if (self->onMouseDown)
-                self->onMouseDown(buttonOfMessage(msg), detail::shiftOf(wParam), detail::twipsX(lParam),
-                                  detail::twipsY(lParam));
-            return 0;
-        case WM_COMMAND:
-            if (detail::controlCommand(wParam, lParam)) return 0;
-            break;
-        case WM_CTLCOLOREDIT:
-        case WM_CTLCOLORSTATIC:
-            if (LRESULT b = detail::controlColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam)))
-                return b;
-            break;
-        default:
-            break;
-        }
-        return DefWindowProcW(hwnd, msg, wParam, lParam);
-    });
+bool PictureBox::processMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    switch (msg) {
+    case WM_ERASEBKGND:
+        result = 1;
+        return true;
+    case WM_PAINT: {
+        detail::BufferedPaint p(hWnd());
+        paintBackdrop(p.dc(), p.area());
+        return true;
+    }
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+        if (onMouseDown)
+            onMouseDown(buttonOfMessage(msg), detail::shiftOf(wParam), detail::twipsX(lParam), detail::twipsY(lParam));
+        return true;
+    case WM_COMMAND:
+        return detail::controlCommand(wParam, lParam);
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORSTATIC:
+        result = detail::controlColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+        return result != 0;
+    default:
+        return false;
+    }
 }
 
 // ---- popup menus ----------------------------------------------------------------------------------
@@ -538,22 +495,22 @@ int PopupMenu::addItem(const std::string& caption, std::function<void()> onClick
 void PopupMenu::addSeparator() { items_.push_back(Item{0, {}, {}}); }
 
 int PopupMenu::show(HWND owner) {
-    HMENU menu = CreatePopupMenu();
+    win::UniqueMenu menu(CreatePopupMenu());
     if (!menu) return 0;
     for (const Item& it : items_) {
         if (it.id == 0)
-            AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+            AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
         else
-            AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(it.id), qs::rt::widen(it.caption).c_str());
+            AppendMenuW(menu.get(), MF_STRING, static_cast<UINT_PTR>(it.id), qs::rt::widen(it.caption).c_str());
     }
     POINT pt;
     GetCursorPos(&pt);
     if (owner) SetForegroundWindow(owner);
     int chosen = static_cast<int>(
-        TrackPopupMenu(menu, TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON, pt.x, pt.y, 0, owner, nullptr));
+        TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON, pt.x, pt.y, 0, owner, nullptr));
     // Lets the menu's foreground switch finish (the tray's well-known quirk).
     if (owner) PostMessageW(owner, WM_NULL, 0, 0);
-    DestroyMenu(menu);
+    menu.reset();
     for (const Item& it : items_)
         if (chosen != 0 && it.id == chosen && it.onClick) {
             it.onClick();

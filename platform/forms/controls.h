@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/forms/form.h"
+#include "platform/win/gdi.h"
 
 namespace qs::forms {
 
@@ -51,10 +52,9 @@ public:
 protected:
     HWND createWindow(HWND parent, const RECT& pixels) override;
     bool windowShown() const override;
+    bool processMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
 private:
-    static LRESULT CALLBACK windowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-    LRESULT handle(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     void paint(HDC hdc, const RECT& rc);
 
     Face faces_[2];
@@ -85,9 +85,9 @@ public:
 
 protected:
     HWND createWindow(HWND parent, const RECT& pixels) override;
+    bool processMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
 private:
-    static LRESULT CALLBACK windowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     UINT drawFormat() const;
 
     std::string caption_;
@@ -128,11 +128,11 @@ public:
 protected:
     HWND createWindow(HWND parent, const RECT& pixels) override;
     void windowDestroyed() override;
+    bool processMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
 private:
     friend bool detail::controlCommand(WPARAM wParam, LPARAM lParam);
     friend LRESULT detail::controlColour(HDC hdc, HWND child);
-    static LRESULT CALLBACK subclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     void textChangedByWindow();
     HBRUSH backBrush();
 
@@ -141,10 +141,9 @@ private:
     int selStart_ = 0, selLength_ = 0;
     COLORREF foreColor_ = skin::kWellText;
     COLORREF backColor_ = skin::kWell;
-    HBRUSH backBrush_ = nullptr;      // of backBrushColour_, for the box's own painting
+    win::UniqueBrush backBrush_;      // of backBrushColour_, for the box's own painting
     COLORREF backBrushColour_ = CLR_INVALID;
     qs::forms::Font font_;
-    WNDPROC editProc_ = nullptr;
     bool settingText_ = false;
 };
 
@@ -167,10 +166,9 @@ public:
 
 protected:
     HWND createWindow(HWND parent, const RECT& pixels) override;
+    bool processMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
 private:
-    static LRESULT CALLBACK windowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-
     COLORREF backColor_ = skin::kWell;
     bool framed_ = false;
 };

@@ -10,22 +10,15 @@
 #include "platform/forms/paint.h"
 #include "platform/runtime/app.h"
 #include "platform/runtime/text.h"
+#include "platform/win/gdi.h"
 
 namespace qs::forms {
 namespace {
-
-const wchar_t kFormProp[] = L"QsForm";
-const wchar_t kControlProp[] = L"QsControl";
 
 Form* g_mainForm = nullptr;
 // The form activated last, so Form_Activate fires between our own forms and on a first activation,
 // not each time the user comes back from another program.
 const Form* g_lastActivated = nullptr;
-
-std::function<void(const std::string&)>& errorReporter() {
-    static std::function<void(const std::string&)> reporter;
-    return reporter;
-}
 
 void installFilter() {
     static std::once_flag once;
@@ -56,9 +49,8 @@ RECT workAreaFor(HWND hwnd) {
 
 int twipsPerPixel() {
     static const int tpp = [] {
-        HDC screen = GetDC(nullptr);
-        int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSX) : 96;
-        if (screen) ReleaseDC(nullptr, screen);
+        win::WindowDC screen(nullptr);
+        int dpi = screen.get() ? GetDeviceCaps(screen.get(), LOGPIXELSX) : 96;
         return dpi > 0 ? std::max(1, 1440 / dpi) : 15;
     }();
     return tpp;
@@ -79,50 +71,35 @@ int currentShiftState() {
 }
 
 void setHandlerErrorReporter(std::function<void(const std::string&)> reporter) {
-    errorReporter() = std::move(reporter);
+    win::setHandlerErrorReporter(std::move(reporter));
 }
 
-void reportHandlerError(const std::string& what) {
-    if (errorReporter()) {
-        try {
-            errorReporter()(what);
-            return;
-        } catch (...) {
-        }
-    }
-    OutputDebugStringA(("Quillstack: event handler failed: " + what + "\n").c_str());
-}
+void reportHandlerError(const std::string& what) { win::reportHandlerError(what); }
 
 namespace detail {
 
-BufferedPaint::BufferedPaint(HWND hwnd) : hwnd_(hwnd) {
-    BeginPaint(hwnd, &ps_);
+BufferedPaint::BufferedPaint(HWND hwnd) : paint_(hwnd) {
     GetClientRect(hwnd, &client_);
-    int w = ps_.rcPaint.right - ps_.rcPaint.left, h = ps_.rcPaint.bottom - ps_.rcPaint.top;
+    const RECT& area = paint_.area();
+    int w = area.right - area.left, h = area.bottom - area.top;
     if (w <= 0 || h <= 0) return;
-    mem_ = CreateCompatibleDC(ps_.hdc);
-    bitmap_ = CreateCompatibleBitmap(ps_.hdc, w, h);
-    if (!mem_ || !bitmap_) {
-        if (bitmap_) DeleteObject(bitmap_);
-        if (mem_) DeleteDC(mem_);
-        mem_ = nullptr;
-        bitmap_ = nullptr;
+    bitmap_.reset(CreateCompatibleBitmap(paint_.get(), w, h));
+    if (!bitmap_) return;
+    mem_.emplace(paint_.get());
+    if (!*mem_) {
+        mem_.reset();
         return;
     }
-    oldBitmap_ = SelectObject(mem_, bitmap_);
-    SetViewportOrgEx(mem_, -ps_.rcPaint.left, -ps_.rcPaint.top, nullptr);
+    selected_.emplace(mem_->get(), bitmap_.get());
+    SetViewportOrgEx(mem_->get(), -area.left, -area.top, nullptr);
 }
 
 BufferedPaint::~BufferedPaint() {
-    if (mem_) {
-        SetViewportOrgEx(mem_, 0, 0, nullptr);
-        BitBlt(ps_.hdc, ps_.rcPaint.left, ps_.rcPaint.top, ps_.rcPaint.right - ps_.rcPaint.left,
-               ps_.rcPaint.bottom - ps_.rcPaint.top, mem_, 0, 0, SRCCOPY);
-        SelectObject(mem_, oldBitmap_);
-        DeleteObject(bitmap_);
-        DeleteDC(mem_);
-    }
-    EndPaint(hwnd_, &ps_);
+    if (!mem_) return;
+    const RECT& area = paint_.area();
+    SetViewportOrgEx(mem_->get(), 0, 0, nullptr);
+    BitBlt(paint_.get(), area.left, area.top, area.right - area.left, area.bottom - area.top, mem_->get(), 0, 0,
+           SRCCOPY);
 }
 
 std::string windowText(HWND hwnd) {
@@ -134,7 +111,7 @@ std::string windowText(HWND hwnd) {
     return qs::rt::narrow(buf);
 }
 
-const wchar_t* registerClass(const wchar_t* name, WNDPROC proc, UINT style, HCURSOR cursor) {
+const wchar_t* registerClass(const wchar_t* name, UINT style, HCURSOR cursor) {
     static std::mutex lock;
     std::lock_guard<std::mutex> guard(lock);
     WNDCLASSEXW existing{};
@@ -142,13 +119,11 @@ const wchar_t* registerClass(const wchar_t* name, WNDPROC proc, UINT style, HCUR
     HINSTANCE inst = GetModuleHandleW(nullptr);
     if (GetClassInfoExW(inst, name, &existing)) return name;
     WNDCLASSEXW wc{};
-    wc.cbSize = sizeof(wc);
     wc.style = style;
-    wc.lpfnWndProc = proc;
     wc.hInstance = inst;
     wc.hCursor = cursor ? cursor : LoadCursorA(nullptr, IDC_ARROW);
     wc.lpszClassName = name;
-    RegisterClassExW(&wc);
+    win::Window::registerClass(wc);
     return name;
 }
 
@@ -188,29 +163,24 @@ Control::Control(Container& parent, int left, int top, int width, int height)
     parent_.children_.push_back(this);
 }
 
+// The window goes with the base (unbound first, then destroyed).
 Control::~Control() {
     auto& list = parent_.children_;
     list.erase(std::remove(list.begin(), list.end(), this), list.end());
-    if (hwnd_) {
-        HWND h = hwnd_;
-        RemovePropW(h, kControlProp);
-        hwnd_ = nullptr;
-        DestroyWindow(h);
-    }
 }
 
-Control* Control::fromHwnd(HWND hwnd) {
-    return hwnd ? static_cast<Control*>(GetPropW(hwnd, kControlProp)) : nullptr;
-}
+Control* Control::fromHwnd(HWND hwnd) { return dynamic_cast<Control*>(win::Window::fromHwnd(hwnd)); }
 
-void Control::attach(HWND hwnd) {
-    hwnd_ = hwnd;
-    SetPropW(hwnd, kControlProp, this);
+void Control::attach(HWND hwnd) { subclass(hwnd); }
+
+HWND Control::createChild(const wchar_t* className, HWND parent, const RECT& pixels, DWORD style, DWORD exStyle) {
+    return createBound(exStyle, className, L"", WS_CHILD | WS_CLIPSIBLINGS | style, pixels.left, pixels.top,
+                       pixels.right - pixels.left, pixels.bottom - pixels.top, parent, nullptr,
+                       GetModuleHandleW(nullptr));
 }
 
 void Control::windowDestroyed() {
-    if (hwnd_) RemovePropW(hwnd_, kControlProp);
-    hwnd_ = nullptr;
+    detach();
     if (auto* c = dynamic_cast<Container*>(this))
         for (Control* child : c->controls()) child->windowDestroyed();
 }
@@ -222,10 +192,10 @@ RECT Control::pixelRect() const {
 
 void Control::create() {
     HWND parentWindow = parent_.containerWindow();
-    if (!parentWindow || hwnd_) return;
+    if (!parentWindow || hWnd()) return;
     HWND h = createWindow(parentWindow, pixelRect());
     if (!h) return;
-    attach(h);
+    if (hWnd() != h) attach(h);
     EnableWindow(h, enabled_);
     if (auto* c = dynamic_cast<Container*>(this)) c->createChildWindows();
     ShowWindow(h, windowShown() ? SW_SHOWNA : SW_HIDE);
@@ -233,9 +203,9 @@ void Control::create() {
 }
 
 void Control::placeWindow() {
-    if (!hwnd_) return;
+    if (!hWnd()) return;
     RECT r = pixelRect();
-    SetWindowPos(hwnd_, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(hWnd(), nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void Control::Left(int twips) { Move(twips, top_, width_, height_); }
@@ -257,14 +227,15 @@ void Control::Visible(bool on) {
 }
 
 void Control::updateShown() {
-    if (!hwnd_) return;
+    if (!hWnd()) return;
     bool shown = windowShown();
-    if (shown != ((GetWindowLongW(hwnd_, GWL_STYLE) & WS_VISIBLE) != 0)) ShowWindow(hwnd_, shown ? SW_SHOWNA : SW_HIDE);
+    if (shown != ((GetWindowLongW(hWnd(), GWL_STYLE) & WS_VISIBLE) != 0))
+        ShowWindow(hWnd(), shown ? SW_SHOWNA : SW_HIDE);
 }
 
 void Control::Enabled(bool on) {
     enabled_ = on;
-    if (hwnd_) EnableWindow(hwnd_, on);
+    if (hWnd()) EnableWindow(hWnd(), on);
 }
 
 void Control::ToolTipText(const std::string& text) {
@@ -273,8 +244,8 @@ void Control::ToolTipText(const std::string& text) {
 }
 
 void Control::applyToolTip() {
-    if (!hwnd_) return;
-    Form* form = Form::fromHwnd(GetAncestor(hwnd_, GA_ROOT));
+    if (!hWnd()) return;
+    Form* form = Form::fromHwnd(GetAncestor(hWnd(), GA_ROOT));
     if (!form) return;
     if (!form->tooltip_) {
         if (toolTip_.empty()) return;
@@ -290,18 +261,18 @@ void Control::applyToolTip() {
     ti.cbSize = TTTOOLINFOW_V2_SIZE;
     ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
     ti.hwnd = form->hWnd();
-    ti.uId = reinterpret_cast<UINT_PTR>(hwnd_);
+    ti.uId = reinterpret_cast<UINT_PTR>(hWnd());
     ti.lpszText = text.data();
     SendMessageW(form->tooltip_, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
     if (!toolTip_.empty()) SendMessageW(form->tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
 }
 
 void Control::Refresh() {
-    if (hwnd_) RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    if (hWnd()) RedrawWindow(hWnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
 
 void Control::SetFocus() {
-    if (hwnd_) ::SetFocus(hwnd_);
+    if (hWnd()) ::SetFocus(hWnd());
 }
 
 // ---- forms ----------------------------------------------------------------------------------------
@@ -311,37 +282,32 @@ Form::Form() = default;
 Form::~Form() {
     if (g_mainForm == this) g_mainForm = nullptr;
     if (g_lastActivated == this) g_lastActivated = nullptr;
-    if (hwnd_) {
+    if (HWND h = hWnd()) {
         // The object is going: its window goes without Form_Unload, and no message reaches it any more.
-        HWND h = hwnd_;
-        SetWindowLongPtrW(h, GWLP_USERDATA, 0);
+        detach();
         if (modal_ && modalOwner_) EnableWindow(modalOwner_, TRUE);
         forEachControl(*this, [](Control& c) { c.windowDestroyed(); });
-        RemovePropW(h, kFormProp);
-        hwnd_ = nullptr;
         DestroyWindow(h);
     }
 }
 
-Form* Form::fromHwnd(HWND hwnd) {
-    return hwnd ? static_cast<Form*>(GetPropW(hwnd, kFormProp)) : nullptr;
-}
+Form* Form::fromHwnd(HWND hwnd) { return dynamic_cast<Form*>(win::Window::fromHwnd(hwnd)); }
 
 void Form::Load() {
-    if (hwnd_ || loading_) return;
+    if (hWnd() || loading_) return;
     if (!initialized_) {
         initialized_ = true;
         Form_Initialize();
     }
     installFilter();
-    const wchar_t* cls = detail::registerClass(L"QsForm", &Form::windowProc);
+    const wchar_t* cls = detail::registerClass(L"QsForm");
     DWORD style = WS_CLIPCHILDREN;
     style |= borderStyle == BorderStyle::Sizable ? WS_OVERLAPPEDWINDOW : WS_POPUP;
     DWORD ex = WS_EX_CONTROLPARENT | (topmost_ ? WS_EX_TOPMOST : 0);
     loading_ = true;
     std::wstring title = qs::rt::widen(caption_);
-    HWND h = CreateWindowExW(ex, cls, title.c_str(), style, toPixels(left_), toPixels(top_), toPixels(width_),
-                             toPixels(height_), nullptr, nullptr, GetModuleHandleW(nullptr), this);
+    HWND h = createBound(ex, cls, title.c_str(), style, toPixels(left_), toPixels(top_), toPixels(width_),
+                         toPixels(height_), nullptr, nullptr, GetModuleHandleW(nullptr));
     if (!h) {
         loading_ = false;
         return;
@@ -353,32 +319,32 @@ void Form::Load() {
         ~Done() { flag = false; }
     } done{loading_};
     Form_Load();
-    if (hwnd_) Form_Resize();
+    if (hWnd()) Form_Resize();
 }
 
 void Form::Show() {
     Load();
-    if (!hwnd_) return;
-    ShowWindow(hwnd_, SW_SHOW);
-    SetForegroundWindow(hwnd_);
+    if (!hWnd()) return;
+    ShowWindow(hWnd(), SW_SHOW);
+    SetForegroundWindow(hWnd());
 }
 
 void Form::ShowModal(Form* owner) {
     Load();
-    if (!hwnd_) return;
-    HWND ownerWindow = owner ? owner->hwnd_ : GetActiveWindow();
-    if (ownerWindow == hwnd_) ownerWindow = nullptr;
-    SetWindowLongPtrW(hwnd_, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(ownerWindow));
+    if (!hWnd()) return;
+    HWND ownerWindow = owner ? owner->hWnd() : GetActiveWindow();
+    if (ownerWindow == hWnd()) ownerWindow = nullptr;
+    SetWindowLongPtrW(hWnd(), GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(ownerWindow));
 
     RECT mine;
-    GetWindowRect(hwnd_, &mine);
+    GetWindowRect(hWnd(), &mine);
     int w = mine.right - mine.left, h = mine.bottom - mine.top;
     RECT around;
     if (ownerWindow && IsWindowVisible(ownerWindow) && !IsIconic(ownerWindow))
         GetWindowRect(ownerWindow, &around);
     else
-        around = workAreaFor(ownerWindow ? ownerWindow : hwnd_);
-    SetWindowPos(hwnd_, nullptr, around.left + (around.right - around.left - w) / 2,
+        around = workAreaFor(ownerWindow ? ownerWindow : hWnd());
+    SetWindowPos(hWnd(), nullptr, around.left + (around.right - around.left - w) / 2,
                  around.top + (around.bottom - around.top - h) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 
     // A control still holding the mouse (a button pressed when this was opened) would keep it from the
@@ -388,11 +354,11 @@ void Form::ShowModal(Form* owner) {
     modal_ = true;
     modalOwner_ = ownerWasEnabled ? ownerWindow : nullptr;
     if (modalOwner_) EnableWindow(modalOwner_, FALSE);
-    ShowWindow(hwnd_, SW_SHOW);
-    SetForegroundWindow(hwnd_);
+    ShowWindow(hWnd(), SW_SHOW);
+    SetForegroundWindow(hWnd());
 
     MSG msg;
-    while (hwnd_) {
+    while (hWnd()) {
         BOOL got = GetMessageW(&msg, nullptr, 0, 0);
         if (got == 0) {
             // The program is quitting: leave the modal loop and let the outer loop see the quit too.
@@ -411,17 +377,17 @@ void Form::ShowModal(Form* owner) {
 }
 
 void Form::Hide() {
-    if (hwnd_) ShowWindow(hwnd_, SW_HIDE);
+    if (hWnd()) ShowWindow(hWnd(), SW_HIDE);
 }
 
 bool Form::Unload() {
-    if (!hwnd_) return true;
+    if (!hWnd()) return true;
     int cancel = 0;
     Form_Unload(cancel);
     if (cancel != 0) return false;
-    if (!hwnd_) return true;
+    if (!hWnd()) return true;
     RECT r;
-    if (GetWindowRect(hwnd_, &r)) {
+    if (GetWindowRect(hWnd(), &r)) {
         left_ = toTwips(r.left);
         top_ = toTwips(r.top);
         width_ = toTwips(r.right - r.left);
@@ -430,30 +396,30 @@ bool Form::Unload() {
     topmost_ = topmost();
     // The owner is enabled before the window goes, so the system hands the activation back to it.
     if (modal_ && modalOwner_) EnableWindow(modalOwner_, TRUE);
-    DestroyWindow(hwnd_);
+    DestroyWindow(hWnd());
     return true;
 }
 
-bool Form::Visible() const { return hwnd_ && IsWindowVisible(hwnd_); }
+bool Form::Visible() const { return hWnd() && IsWindowVisible(hWnd()); }
 
 int Form::Left() const {
     RECT r;
-    return hwnd_ && GetWindowRect(hwnd_, &r) ? toTwips(r.left) : left_;
+    return hWnd() && GetWindowRect(hWnd(), &r) ? toTwips(r.left) : left_;
 }
 
 int Form::Top() const {
     RECT r;
-    return hwnd_ && GetWindowRect(hwnd_, &r) ? toTwips(r.top) : top_;
+    return hWnd() && GetWindowRect(hWnd(), &r) ? toTwips(r.top) : top_;
 }
 
 int Form::Width() const {
     RECT r;
-    return hwnd_ && GetWindowRect(hwnd_, &r) ? toTwips(r.right - r.left) : width_;
+    return hWnd() && GetWindowRect(hWnd(), &r) ? toTwips(r.right - r.left) : width_;
 }
 
 int Form::Height() const {
     RECT r;
-    return hwnd_ && GetWindowRect(hwnd_, &r) ? toTwips(r.bottom - r.top) : height_;
+    return hWnd() && GetWindowRect(hWnd(), &r) ? toTwips(r.bottom - r.top) : height_;
 }
 
 void Form::Left(int twips) { Move(twips, Top(), Width(), Height()); }
@@ -466,14 +432,14 @@ void Form::Move(int left, int top, int width, int height) {
     top_ = top;
     width_ = width;
     height_ = height;
-    if (hwnd_)
-        SetWindowPos(hwnd_, nullptr, toPixels(left), toPixels(top), toPixels(width), toPixels(height),
+    if (hWnd())
+        SetWindowPos(hWnd(), nullptr, toPixels(left), toPixels(top), toPixels(width), toPixels(height),
                      SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 int Form::ScaleWidth() const {
     RECT r;
-    if (hwnd_ && GetClientRect(hwnd_, &r)) return toTwips(r.right);
+    if (hWnd() && GetClientRect(hWnd(), &r)) return toTwips(r.right);
     if (borderStyle == BorderStyle::None) return width_;
     RECT a{0, 0, toPixels(width_), toPixels(height_)}, b{0, 0, 0, 0};
     AdjustWindowRectEx(&b, WS_OVERLAPPEDWINDOW, FALSE, 0);
@@ -482,7 +448,7 @@ int Form::ScaleWidth() const {
 
 int Form::ScaleHeight() const {
     RECT r;
-    if (hwnd_ && GetClientRect(hwnd_, &r)) return toTwips(r.bottom);
+    if (hWnd() && GetClientRect(hWnd(), &r)) return toTwips(r.bottom);
     if (borderStyle == BorderStyle::None) return height_;
     RECT a{0, 0, toPixels(width_), toPixels(height_)}, b{0, 0, 0, 0};
     AdjustWindowRectEx(&b, WS_OVERLAPPEDWINDOW, FALSE, 0);
@@ -497,40 +463,40 @@ void Form::setClientSize(int widthTwips, int heightTwips) {
 
 void Form::Caption(const std::string& text) {
     caption_ = text;
-    if (hwnd_) SetWindowTextW(hwnd_, qs::rt::widen(text).c_str());
+    if (hWnd()) SetWindowTextW(hWnd(), qs::rt::widen(text).c_str());
 }
 
 void Form::BackColor(COLORREF colour) {
     backColor_ = colour;
-    if (hwnd_) InvalidateRect(hwnd_, nullptr, TRUE);
+    if (hWnd()) InvalidateRect(hWnd(), nullptr, TRUE);
 }
 
 void Form::setTopmost(bool on) {
     topmost_ = on;
-    if (hwnd_) SetWindowPos(hwnd_, on ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    if (hWnd()) SetWindowPos(hWnd(), on ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 }
 
 bool Form::topmost() const {
-    return hwnd_ ? (GetWindowLongW(hwnd_, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0 : topmost_;
+    return hWnd() ? (GetWindowLongW(hWnd(), GWL_EXSTYLE) & WS_EX_TOPMOST) != 0 : topmost_;
 }
 
 void Form::beginDrag() {
-    if (!hwnd_) return;
+    if (!hWnd()) return;
     ReleaseCapture();
-    SendMessageW(hwnd_, WM_NCLBUTTONDOWN, HTCAPTION, 0);
+    SendMessageW(hWnd(), WM_NCLBUTTONDOWN, HTCAPTION, 0);
 }
 
 void Form::Refresh() {
-    if (hwnd_) RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    if (hWnd()) RedrawWindow(hWnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
 
 void Form::MousePointer(int pointer) {
     mousePointer_ = pointer;
-    if (!hwnd_) return;
+    if (!hWnd()) return;
     POINT pt;
     GetCursorPos(&pt);
     HWND under = WindowFromPoint(pt);
-    if (under == hwnd_ || IsChild(hwnd_, under))
+    if (under == hWnd() || IsChild(hWnd(), under))
         SetCursor(LoadCursorA(nullptr, pointer == vbHourglass ? IDC_WAIT : IDC_ARROW));
 }
 
@@ -542,13 +508,12 @@ void Form::drawSkin(HDC hdc, const RECT& client) {
 }
 
 void Form::paintBackdrop(HDC hdc, const RECT& area) {
-    if (!hwnd_) return;
+    if (!hWnd()) return;
     RECT client;
-    GetClientRect(hwnd_, &client);
-    int saved = SaveDC(hdc);
+    GetClientRect(hWnd(), &client);
+    win::SavedDC saved(hdc);
     IntersectClipRect(hdc, area.left, area.top, area.right, area.bottom);
     drawSkin(hdc, client);
-    RestoreDC(hdc, saved);
 }
 
 float Form::scaled(int pixels) const {
@@ -557,66 +522,41 @@ float Form::scaled(int pixels) const {
 
 void Form::paint() {
     {
-        detail::BufferedPaint p(hwnd_);
+        detail::BufferedPaint p(hWnd());
         drawSkin(p.dc(), p.client());
         detail::drawControlFrames(p.dc(), *this);
     }
     Form_Paint();
 }
 
-LRESULT CALLBACK Form::windowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    Form* self;
-    if (msg == WM_NCCREATE) {
-        self = static_cast<Form*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        self->hwnd_ = hwnd;
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        SetPropW(hwnd, kFormProp, self);
-    } else {
-        self = reinterpret_cast<Form*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    }
-    if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
-    if (msg == WM_NCDESTROY) {
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-        RemovePropW(hwnd, kFormProp);
-        self->hwnd_ = nullptr;
-        self->tooltip_ = nullptr;
-        return DefWindowProcW(hwnd, msg, wParam, lParam);
-    }
-    try {
-        return self->handle(msg, wParam, lParam);
-    } catch (const std::exception& e) {
-        reportHandlerError(e.what());
-    } catch (...) {
-        reportHandlerError("unknown exception");
-    }
-    return 0;
-}
+void Form::windowGone() { tooltip_ = nullptr; }
 
-LRESULT Form::handle(UINT msg, WPARAM wParam, LPARAM lParam) {
-    LRESULT result = 0;
-    if (onMessage(msg, wParam, lParam, result)) return result;
+bool Form::processMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    if (onMessage(msg, wParam, lParam, result)) return true;
+    result = 0;
     switch (msg) {
     case WM_ERASEBKGND:
-        return 1;
+        result = 1;
+        return true;
     case WM_PAINT:
         paint();
-        return 0;
+        return true;
     case WM_SIZE:
         if (!loading_ && wParam != SIZE_MINIMIZED) {
-            InvalidateRect(hwnd_, nullptr, FALSE);
+            InvalidateRect(hWnd(), nullptr, FALSE);
             Form_Resize();
         }
-        return 0;
+        return true;
     case WM_ACTIVATE:
         if (LOWORD(wParam) == WA_INACTIVE) {
             HWND focus = GetFocus();
-            lastFocus_ = focus && IsChild(hwnd_, focus) ? focus : nullptr;
+            lastFocus_ = focus && IsChild(hWnd(), focus) ? focus : nullptr;
         } else {
             if (LOWORD(wParam) != WA_CLICKACTIVE || !lastFocus_) {
-                HWND target = lastFocus_ && IsWindow(lastFocus_) && IsChild(hwnd_, lastFocus_)
+                HWND target = lastFocus_ && IsWindow(lastFocus_) && IsChild(hWnd(), lastFocus_)
                                   ? lastFocus_
-                                  : GetNextDlgTabItem(hwnd_, nullptr, FALSE);
-                ::SetFocus(target && IsWindowVisible(target) && IsWindowEnabled(target) ? target : hwnd_);
+                                  : GetNextDlgTabItem(hWnd(), nullptr, FALSE);
+                ::SetFocus(target && IsWindowVisible(target) && IsWindowEnabled(target) ? target : hWnd());
             }
             bool fromOutside = lParam == 0;
             if (!fromOutside || g_lastActivated != this) {
@@ -624,52 +564,55 @@ LRESULT Form::handle(UINT msg, WPARAM wParam, LPARAM lParam) {
                 Form_Activate();
             }
         }
-        return 0;
+        return true;
     case WM_CLOSE:
         Unload();
-        return 0;
+        return true;
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN: {
         int button = msg == WM_LBUTTONDOWN ? vbLeftButton : msg == WM_RBUTTONDOWN ? vbRightButton : vbMiddleButton;
         Form_MouseDown(button, detail::shiftOf(wParam), scaled(static_cast<short>(LOWORD(lParam))),
                        scaled(static_cast<short>(HIWORD(lParam))));
-        return 0;
+        return true;
     }
     case WM_MOUSEMOVE:
         Form_MouseMove(detail::buttonsOf(wParam), detail::shiftOf(wParam), scaled(static_cast<short>(LOWORD(lParam))),
                        scaled(static_cast<short>(HIWORD(lParam))));
-        return 0;
+        return true;
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN: {
         int key = static_cast<int>(wParam);
         Form_KeyDown(key, currentShiftState());
-        if (key == 0 || !hwnd_) return 0;
+        if (key == 0 || !hWnd()) return true;
         break;
     }
     case WM_SETCURSOR:
         if (mousePointer_ == vbHourglass) {
             SetCursor(LoadCursorA(nullptr, IDC_WAIT));
-            return TRUE;
+            result = TRUE;
+            return true;
         }
         break;
     case WM_COMMAND:
-        if (detail::controlCommand(wParam, lParam)) return 0;
+        if (detail::controlCommand(wParam, lParam)) return true;
         break;
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORSTATIC:
-        if (LRESULT brush = detail::controlColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam)))
-            return brush;
+        if (LRESULT brush = detail::controlColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam))) {
+            result = brush;
+            return true;
+        }
         break;
     case WM_DESTROY:
         forEachControl(*this, [](Control& c) { c.windowDestroyed(); });
         if (tooltip_) DestroyWindow(tooltip_);
         tooltip_ = nullptr;
-        return 0;
+        return true;
     default:
         break;
     }
-    return DefWindowProcW(hwnd_, msg, wParam, lParam);
+    return false;
 }
 
 // ---- the program's message loop -------------------------------------------------------------------

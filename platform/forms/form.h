@@ -9,6 +9,9 @@
 //
 // Positions and sizes are twips (15 per pixel at 96 dpi). The mouse coordinates that Form_MouseDown and
 // Form_MouseMove receive are in the form's scaleMode: twips by default, or pixels.
+//
+// Forms and controls are windows bound the one way of qs::win::Window: an event handler that throws is
+// reported (setHandlerErrorReporter) and the form and the message loop go on.
 #include <windows.h>
 
 #include <functional>
@@ -16,6 +19,7 @@
 #include <vector>
 
 #include "platform/forms/skin.h"
+#include "platform/win/window.h"
 
 namespace qs::forms {
 
@@ -56,13 +60,13 @@ private:
 };
 
 // A control hosted by a container. Geometry in twips relative to the container's client area.
-class Control {
+class Control : public win::Window {
 public:
-    virtual ~Control();
+    ~Control() override;
     Control(const Control&) = delete;
     Control& operator=(const Control&) = delete;
 
-    HWND hWnd() const { return hwnd_; }
+    HWND hWnd() const { return hwnd(); }
     Container& parent() const { return parent_; }
 
     int Left() const { return left_; }
@@ -96,15 +100,24 @@ protected:
     Control(Container& parent, int left, int top, int width, int height);
 
     // Makes the control's window as a child of `parent` at `pixels`; called when the container loads.
+    // A window of one of our classes is made with createChild (bound from its first message); any other
+    // window is bound by subclassing it when this returns.
     virtual HWND createWindow(HWND parent, const RECT& pixels) = 0;
+    // A child window of our class `className` (registered with detail::registerClass), bound to this.
+    HWND createChild(const wchar_t* className, HWND parent, const RECT& pixels, DWORD style, DWORD exStyle = 0);
     // The container's window is going: forget the handle (the system destroys child windows itself).
     virtual void windowDestroyed();
+    // The control's messages; what it leaves unhandled goes to the default procedure.
+    bool processMessage(UINT /*msg*/, WPARAM /*wParam*/, LPARAM /*lParam*/, LRESULT& /*result*/) override {
+        return false;
+    }
+    void windowGone() override { windowDestroyed(); }
     // Whether the window is shown: the control's own rule (a picture button is shown while one of its
     // elements is visible).
     virtual bool windowShown() const { return visible_; }
     void updateShown();
     RECT pixelRect() const;
-    void attach(HWND hwnd);   // binds hwnd to this control (GWLP_USERDATA)
+    void attach(HWND hwnd);   // binds a window made without createChild to this control
 
 private:
     friend class Container;
@@ -113,7 +126,6 @@ private:
     void applyToolTip();
 
     Container& parent_;
-    HWND hwnd_ = nullptr;
     int left_, top_, width_, height_;
     bool visible_ = true;
     bool enabled_ = true;
@@ -125,7 +137,7 @@ enum class ScaleMode { Twips, Pixels };
 // Mouse pointers of the forms runtime.
 enum MousePointer : int { vbDefault = 0, vbArrow = 1, vbHourglass = 11 };
 
-class Form : public Container {
+class Form : public Container, public win::Window {
 public:
     Form();
     ~Form() override;
@@ -143,10 +155,10 @@ public:
     // Runs Form_Unload; unless it cancels, destroys the window. Returns false when cancelled.
     bool Unload();
 
-    bool Loaded() const { return hwnd_ != nullptr; }
+    bool Loaded() const { return hwnd() != nullptr; }
     bool Visible() const;
     bool isModal() const { return modal_; }
-    HWND hWnd() const { return hwnd_; }
+    HWND hWnd() const { return hwnd(); }
     static Form* fromHwnd(HWND hwnd);
 
     // Window rectangle in twips (screen coordinates). Settable before Load.
@@ -197,7 +209,7 @@ public:
     virtual void Form_KeyDown(int& /*keyCode*/, int /*shift*/) {}
     virtual void Form_Unload(int& /*cancel*/) {}
 
-    HWND containerWindow() const override { return hwnd_; }
+    HWND containerWindow() const override { return hwnd(); }
     void paintBackdrop(HDC hdc, const RECT& area) override;
 
 protected:
@@ -207,12 +219,11 @@ protected:
     virtual bool onMessage(UINT /*msg*/, WPARAM /*wParam*/, LPARAM /*lParam*/, LRESULT& /*result*/) { return false; }
 
 private:
-    static LRESULT CALLBACK windowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-    LRESULT handle(UINT msg, WPARAM wParam, LPARAM lParam);
+    bool processMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) final;
+    void windowGone() final;
     void paint();
     float scaled(int pixels) const;
 
-    HWND hwnd_ = nullptr;
     bool initialized_ = false;
     bool loading_ = false;
     bool modal_ = false;
@@ -239,7 +250,7 @@ int runMessageLoop();
 bool previewMessage(MSG& msg);
 
 // A fault in an event handler is caught at the window-procedure boundary and reported here (by default
-// to the debugger output) so that the message loop goes on.
+// to the debugger output) so that the message loop goes on. The same as qs::win's.
 void setHandlerErrorReporter(std::function<void(const std::string& what)> reporter);
 void reportHandlerError(const std::string& what);
 

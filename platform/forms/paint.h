@@ -2,7 +2,10 @@
 // Internal to qs_forms and qs_controls: flicker-free painting and small shared helpers.
 #include <windows.h>
 
+#include <optional>
 #include <string>
+
+#include "platform/win/gdi.h"
 
 namespace qs::forms {
 class Container;
@@ -18,23 +21,23 @@ public:
     ~BufferedPaint();
     BufferedPaint(const BufferedPaint&) = delete;
     BufferedPaint& operator=(const BufferedPaint&) = delete;
-    HDC dc() const { return mem_ ? mem_ : ps_.hdc; }
+    HDC dc() const { return mem_ ? mem_->get() : paint_.get(); }
     const RECT& client() const { return client_; }
-    const RECT& area() const { return ps_.rcPaint; }
+    const RECT& area() const { return paint_.area(); }
 
 private:
-    HWND hwnd_;
-    PAINTSTRUCT ps_{};
+    win::PaintDC paint_;
     RECT client_{};
-    HDC mem_ = nullptr;
-    HBITMAP bitmap_ = nullptr;
-    HGDIOBJ oldBitmap_ = nullptr;
+    win::UniqueBitmap bitmap_;
+    std::optional<win::MemoryDC> mem_;
+    std::optional<win::Selection> selected_;   // bitmap_ in mem_
 };
 
 std::string windowText(HWND hwnd);
 
-// Registers a window class of ours once (thread-safe); returns its name.
-const wchar_t* registerClass(const wchar_t* name, WNDPROC proc, UINT style = 0, HCURSOR cursor = nullptr);
+// Registers a window class of ours once (thread-safe), dispatching through qs::win::Window; returns its
+// name. Its windows are made with Control::createChild (or Window::createBound).
+const wchar_t* registerClass(const wchar_t* name, UINT style = 0, HCURSOR cursor = nullptr);
 
 // The mouse coordinates of a message in twips relative to the window.
 float twipsX(LPARAM lParam);

@@ -6,46 +6,23 @@
 #include <tuple>
 
 #include "platform/runtime/text.h"
+#include "platform/win/gdi.h"
 
 namespace qs::forms::skin {
 namespace {
 
 // Selections restored on scope exit, so every drawing helper leaves the DC as it found it.
-class Selected {
-public:
-    Selected(HDC hdc, HGDIOBJ obj) : hdc_(hdc), old_(SelectObject(hdc, obj)) {}
-    ~Selected() { SelectObject(hdc_, old_); }
-    Selected(const Selected&) = delete;
-    Selected& operator=(const Selected&) = delete;
+using Selected = qs::win::Selection;
 
-private:
-    HDC hdc_;
-    HGDIOBJ old_;
+struct Pen : qs::win::UniquePen {
+    explicit Pen(COLORREF colour, int width = 1) : qs::win::UniquePen(CreatePen(PS_SOLID, width, colour)) {}
+    operator HGDIOBJ() const { return get(); }
 };
 
-class Pen {
-public:
-    Pen(COLORREF colour, int width = 1) : pen_(CreatePen(PS_SOLID, width, colour)) {}
-    ~Pen() { DeleteObject(pen_); }
-    Pen(const Pen&) = delete;
-    Pen& operator=(const Pen&) = delete;
-    operator HGDIOBJ() const { return pen_; }
-
-private:
-    HPEN pen_;
-};
-
-class Brush {
-public:
-    explicit Brush(COLORREF colour) : brush_(CreateSolidBrush(colour)) {}
-    ~Brush() { DeleteObject(brush_); }
-    Brush(const Brush&) = delete;
-    Brush& operator=(const Brush&) = delete;
-    operator HGDIOBJ() const { return brush_; }
-    operator HBRUSH() const { return brush_; }
-
-private:
-    HBRUSH brush_;
+struct Brush : qs::win::UniqueBrush {
+    explicit Brush(COLORREF colour) : qs::win::UniqueBrush(CreateSolidBrush(colour)) {}
+    operator HGDIOBJ() const { return get(); }
+    operator HBRUSH() const { return get(); }
 };
 
 COLORREF mix(COLORREF a, COLORREF b, double t) {
@@ -74,9 +51,7 @@ HFONT font(const Font& f) {
     std::lock_guard<std::mutex> guard(lock);
     auto it = cache.find(key);
     if (it != cache.end()) return it->second;
-    HDC screen = GetDC(nullptr);
-    int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
+    int dpi = GetDeviceCaps(qs::win::WindowDC(nullptr).get(), LOGPIXELSY);
     LOGFONTW lf{};
     lf.lfHeight = -static_cast<LONG>(std::lround(hundredths * dpi / 7200.0));
     lf.lfWeight = f.bold ? FW_BOLD : FW_NORMAL;

@@ -4,6 +4,7 @@
 #include "platform/runtime/errors.h"
 #include "platform/runtime/services.h"
 #include "platform/runtime/text.h"
+#include "platform/win/handles.h"
 
 #include <oleauto.h>
 
@@ -128,12 +129,10 @@ std::string formatMMDDYYYY(double date)
 
 std::string dateTimeText(double date)
 {
-    BSTR text = nullptr;
-    if (FAILED(VarBstrFromDate(date, LOCALE_USER_DEFAULT, 0, &text)) || !text)
+    win::UniqueBstr text;
+    if (FAILED(VarBstrFromDate(date, LOCALE_USER_DEFAULT, 0, text.put())) || !text)
         return {};
-    std::string out = narrow(std::wstring_view(text, SysStringLen(text)));
-    SysFreeString(text);
-    return out;
+    return narrow(std::wstring_view(text.get(), SysStringLen(text.get())));
 }
 
 double fromFileTime(const FILETIME& utc)

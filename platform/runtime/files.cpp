@@ -3,6 +3,7 @@
 #include "platform/runtime/dates.h"
 #include "platform/runtime/errors.h"
 #include "platform/runtime/text.h"
+#include "platform/win/handles.h"
 
 #include <windows.h>
 
@@ -41,9 +42,9 @@ public:
         close();
         attributes_ = attributes;
         WIN32_FIND_DATAW fd;
-        handle_ = FindFirstFileExW(searchPattern(pattern).c_str(), FindExInfoBasic, &fd,
-                                   FindExSearchNameMatch, nullptr, 0);
-        if (handle_ == INVALID_HANDLE_VALUE) {
+        handle_.reset(FindFirstFileExW(searchPattern(pattern).c_str(), FindExInfoBasic, &fd,
+                                       FindExSearchNameMatch, nullptr, 0));
+        if (!handle_) {
             DWORD err = GetLastError();
             if (err == ERROR_NOT_READY)
                 throw Error(errDiskNotReady);
@@ -58,7 +59,7 @@ public:
     std::string next()
     {
         WIN32_FIND_DATAW fd;
-        while (handle_ != INVALID_HANDLE_VALUE && FindNextFileW(handle_, &fd))
+        while (handle_ && FindNextFileW(handle_.get(), &fd))
             if (wanted(fd, attributes_))
                 return narrow(fd.cFileName);
         close();
@@ -69,14 +70,9 @@ public:
     void finish() { active_ = false; }
 
 private:
-    void close()
-    {
-        if (handle_ != INVALID_HANDLE_VALUE)
-            FindClose(handle_);
-        handle_ = INVALID_HANDLE_VALUE;
-    }
+    void close() { handle_.reset(); }
 
-    HANDLE handle_ = INVALID_HANDLE_VALUE;
+    win::UniqueFind handle_;
     int attributes_ = 0;
     bool active_ = false;
 };
@@ -167,15 +163,15 @@ void Kill(const std::string& path)
 
 void writeQuotedRecord(const std::string& path, const std::string& text)
 {
-    HANDLE h = CreateFileW(widen(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE)
+    win::UniqueFile file(CreateFileW(widen(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
         throw errorFromWin32(GetLastError());
     std::string record = "\"" + toAnsi(text) + "\"\r\n";
     DWORD written = 0;
-    BOOL ok = WriteFile(h, record.data(), DWORD(record.size()), &written, nullptr);
+    BOOL ok = WriteFile(file.get(), record.data(), DWORD(record.size()), &written, nullptr);
     DWORD err = GetLastError();
-    CloseHandle(h);
+    file.reset();
     if (!ok || written != record.size())
         throw errorFromWin32(ok ? ERROR_DISK_FULL : err);
 }

@@ -2,6 +2,7 @@
 
 #include "platform/runtime/errors.h"
 #include "platform/runtime/text.h"
+#include "platform/win/handles.h"
 
 #include <windows.h>
 
@@ -18,10 +19,6 @@ std::wstring keyPath(const std::string& app, const std::string& section)
     return path;
 }
 
-struct RegKey {
-    HKEY h = nullptr;
-    ~RegKey() { if (h) RegCloseKey(h); }
-};
 
 } // namespace
 
@@ -30,20 +27,20 @@ std::string GetSetting(const std::string& app, const std::string& section, const
 {
     if (app.empty() || section.empty())
         return defaultValue;
-    RegKey k;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, keyPath(app, section).c_str(), 0, KEY_QUERY_VALUE, &k.h) !=
+    win::UniqueRegKey k;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, keyPath(app, section).c_str(), 0, KEY_QUERY_VALUE, k.put()) !=
         ERROR_SUCCESS)
         return defaultValue;
     std::wstring name = widen(key);
     for (int attempt = 0; attempt < 4; ++attempt) {
         DWORD type = 0, bytes = 0;
-        if (RegQueryValueExW(k.h, name.c_str(), nullptr, &type, nullptr, &bytes) != ERROR_SUCCESS)
+        if (RegQueryValueExW(k.get(), name.c_str(), nullptr, &type, nullptr, &bytes) != ERROR_SUCCESS)
             return defaultValue;
         if (type != REG_SZ && type != REG_EXPAND_SZ)
             return defaultValue;
         std::vector<wchar_t> buf(bytes / sizeof(wchar_t) + 1, L'\0');
         DWORD got = DWORD(buf.size() * sizeof(wchar_t));
-        LONG rc = RegQueryValueExW(k.h, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buf.data()), &got);
+        LONG rc = RegQueryValueExW(k.get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buf.data()), &got);
         if (rc == ERROR_MORE_DATA)
             continue;   // the value grew between the two calls
         if (rc != ERROR_SUCCESS)
@@ -61,12 +58,12 @@ void SaveSetting(const std::string& app, const std::string& section, const std::
 {
     if (app.empty() || section.empty() || key.empty())
         throw Error(errInvalidCall);
-    RegKey k;
+    win::UniqueRegKey k;
     if (RegCreateKeyExW(HKEY_CURRENT_USER, keyPath(app, section).c_str(), 0, nullptr, 0, KEY_SET_VALUE,
-                        nullptr, &k.h, nullptr) != ERROR_SUCCESS)
+                        nullptr, k.put(), nullptr) != ERROR_SUCCESS)
         throw Error(errInvalidCall);
     std::wstring w = widen(value);
-    if (RegSetValueExW(k.h, widen(key).c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(w.c_str()),
+    if (RegSetValueExW(k.get(), widen(key).c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(w.c_str()),
                        DWORD((w.size() + 1) * sizeof(wchar_t))) != ERROR_SUCCESS)
         throw Error(errInvalidCall);
 }
@@ -76,10 +73,10 @@ void DeleteSetting(const std::string& app, const std::string& section, const std
     if (app.empty())
         throw Error(errInvalidCall);
     if (!key.empty() && !section.empty()) {
-        RegKey k;
-        if (RegOpenKeyExW(HKEY_CURRENT_USER, keyPath(app, section).c_str(), 0, KEY_SET_VALUE, &k.h) ==
+        win::UniqueRegKey k;
+        if (RegOpenKeyExW(HKEY_CURRENT_USER, keyPath(app, section).c_str(), 0, KEY_SET_VALUE, k.put()) ==
             ERROR_SUCCESS)
-            RegDeleteValueW(k.h, widen(key).c_str());
+            RegDeleteValueW(k.get(), widen(key).c_str());
         return;
     }
     RegDeleteTreeW(HKEY_CURRENT_USER, keyPath(app, section).c_str());

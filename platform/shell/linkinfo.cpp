@@ -4,36 +4,18 @@
 #include <objidl.h>
 #include <shlobj.h>
 #include <shobjidl.h>
+#include <wrl/client.h>
 
 #include <algorithm>
 #include <cstring>
 #include <vector>
 
+#include "platform/win/handles.h"
+
 namespace qs::shell {
 namespace {
 
-// COM for the length of one call. A thread that already has an apartment of either kind keeps it:
-// S_FALSE still needs its matching CoUninitialize; RPC_E_CHANGED_MODE (an MTA) needs none.
-class ComScope {
-public:
-    ComScope() : hr_(CoInitialize(nullptr)) {}
-    ~ComScope() {
-        if (SUCCEEDED(hr_)) CoUninitialize();
-    }
-    bool usable() const { return SUCCEEDED(hr_) || hr_ == RPC_E_CHANGED_MODE; }
-
-private:
-    HRESULT hr_;
-};
-
-template <class T>
-struct ComPtr {
-    T* p = nullptr;
-    ~ComPtr() {
-        if (p) p->Release();
-    }
-    T* operator->() const { return p; }
-};
+using Microsoft::WRL::ComPtr;
 
 std::wstring widenFrom(UINT codePage, const char* text) {
     int n = MultiByteToWideChar(codePage, 0, text, -1, nullptr, 0);
@@ -90,15 +72,16 @@ HRESULT readLink(const std::wstring& path, std::wstring& target, std::wstring& d
     target.clear();
     description.clear();
     if (path.empty()) return E_INVALIDARG;
-    ComScope com;
+    // COM for the length of the call; a thread that has an apartment of either kind keeps it.
+    win::ComInit com;
     if (!com.usable()) return E_FAIL;
 
     ComPtr<IShellLinkW> link;
     HRESULT hr = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                  reinterpret_cast<void**>(&link.p));
+                                  reinterpret_cast<void**>(link.ReleaseAndGetAddressOf()));
     if (FAILED(hr)) return hr;
     ComPtr<IPersistFile> file;
-    hr = link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file.p));
+    hr = link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(file.ReleaseAndGetAddressOf()));
     if (FAILED(hr)) return hr;
     hr = file->Load(path.c_str(), STGM_READ | STGM_SHARE_DENY_NONE);
     if (FAILED(hr)) return hr;
@@ -107,11 +90,10 @@ HRESULT readLink(const std::wstring& path, std::wstring& target, std::wstring& d
     // when the item lives in the file system. A link that has no list (or one for a virtual item) falls
     // back to its stored path, with environment strings expanded here. The link is read, never resolved:
     // resolving could search the disk or show UI.
-    LPITEMIDLIST pidl = nullptr;
-    if (SUCCEEDED(link->GetIDList(&pidl)) && pidl) {
+    win::UniqueCoTaskMem<ITEMIDLIST> pidl;
+    if (SUCCEEDED(link->GetIDList(pidl.put())) && pidl) {
         wchar_t buf[MAX_PATH] = {};
-        if (SHGetPathFromIDListW(pidl, buf)) target = buf;
-        CoTaskMemFree(pidl);
+        if (SHGetPathFromIDListW(pidl.get(), buf)) target = buf;
     }
     if (target.empty()) {
         std::vector<wchar_t> buf(32768, L'\0');

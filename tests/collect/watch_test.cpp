@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "app/collector_core.h"
 #include "app/watchclient.h"
 #include "platform/runtime/app.h"
@@ -11,6 +13,14 @@ using namespace qs;
 using namespace qs::test;
 
 namespace {
+
+TEST(WatchEndToEnd, CreateHandsBackWhyItFailed) {
+    HRESULT hr = S_OK;
+    std::unique_ptr<app::WatchClient> watch;
+    std::thread([&] { watch = app::WatchClient::create({}, &hr); }).join();   // a thread without COM
+    EXPECT_EQ(watch, nullptr);
+    EXPECT_EQ(hr, CO_E_NOTINITIALIZED);
+}
 
 TEST(WatchEndToEnd, ShortcutDroppedIntoTheWatchedFolderBecomesAJobByItself) {
     ASSERT_TRUE(registerFoldwatcher());
@@ -31,14 +41,16 @@ TEST(WatchEndToEnd, ShortcutDroppedIntoTheWatchedFolderBecomesAJobByItself) {
     int notifies = 0;
     std::string notifiedPath;
     int16_t notifiedType = 0;
+    HRESULT created = E_FAIL;
     auto watch = app::WatchClient::create([&](const std::string& path, int16_t type) {
         ++notifies;
         notifiedPath = path;
         notifiedType = type;
         Sleep(250);
         app::rescanRecentFolder(scan);
-    });
+    }, &created);
     ASSERT_NE(watch, nullptr);
+    EXPECT_EQ(created, S_OK);
     EXPECT_EQ(watch->AddPath(recent), S_OK);
     EXPECT_EQ(watch->putStart(true), S_OK);
 

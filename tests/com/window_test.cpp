@@ -2,6 +2,8 @@
 #include <windows.h>
 
 #include <stdexcept>
+#include <string>
+#include <vector>
 
 #include "platform/com/window.h"
 
@@ -61,6 +63,47 @@ TEST(WindowImpl, DestructorDestroysTheWindow) {
         ASSERT_NE(hwnd, nullptr);
     }
     EXPECT_FALSE(IsWindow(hwnd));
+}
+
+// The binding on a window of a system class: what the object leaves goes to the class's procedure,
+// also after the object let go.
+class EditBinding : public qs::win::Window {
+public:
+    using Window::detach;
+    using Window::subclass;
+
+protected:
+    bool processMessage(UINT msg, WPARAM, LPARAM, LRESULT& result) override {
+        if (msg == kAnswer) {
+            result = 7;
+            return true;
+        }
+        if (msg == kThrow) throw std::runtime_error("subclass fault");
+        return false;
+    }
+};
+
+TEST(Window, SubclassedSystemWindowKeepsItsOwnProcedure) {
+    std::vector<std::string> errors;
+    qs::win::setHandlerErrorReporter([&](const std::string& what) { errors.push_back(what); });
+    HWND edit = CreateWindowExW(0, L"EDIT", L"", WS_POPUP, 0, 0, 100, 20, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(edit, nullptr);
+    EditBinding w;
+    ASSERT_TRUE(w.subclass(edit));
+    EXPECT_EQ(qs::win::Window::fromHwnd(edit), &w);
+    EXPECT_EQ(SendMessageW(edit, kAnswer, 0, 0), 7);
+    EXPECT_EQ(SendMessageW(edit, kThrow, 0, 0), 0);
+    EXPECT_EQ(errors, std::vector<std::string>{"subclass fault"});
+    SetWindowTextW(edit, L"typed");
+    EXPECT_EQ(GetWindowTextLengthW(edit), 5);
+
+    w.detach();
+    EXPECT_EQ(qs::win::Window::fromHwnd(edit), nullptr);
+    EXPECT_EQ(SendMessageW(edit, kAnswer, 0, 0), 0);
+    SetWindowTextW(edit, L"still an edit");
+    EXPECT_EQ(GetWindowTextLengthW(edit), 13);
+    EXPECT_TRUE(DestroyWindow(edit));
+    qs::win::setHandlerErrorReporter(nullptr);
 }
 
 }  // namespace

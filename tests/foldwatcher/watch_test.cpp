@@ -36,6 +36,27 @@ HWND watchWindowOfThisThread() {
     return found;
 }
 
+// Reserves every free range of the process's address space for its lifetime, so that no new thread
+// can get a stack. Nothing may allocate while it lives.
+class AddressSpaceFull {
+public:
+    AddressSpaceFull() {
+        held_.reserve(1 << 16);
+        for (SIZE_T size = SIZE_T(1) << 30; size >= 64 * 1024; size /= 2)
+            while (held_.size() < held_.capacity())
+                if (void* p = VirtualAlloc(nullptr, size, MEM_RESERVE, PAGE_NOACCESS))
+                    held_.push_back(p);
+                else
+                    break;
+    }
+    ~AddressSpaceFull() {
+        for (void* p : held_) VirtualFree(p, 0, MEM_RELEASE);
+    }
+
+private:
+    std::vector<void*> held_;
+};
+
 std::wstring upper(std::wstring s) {
     CharUpperBuffW(s.data(), static_cast<DWORD>(s.size()));
     return s;
@@ -360,6 +381,20 @@ TEST_F(WatchTest, StartSetterAndGetter) {
     watch->put_Start(VARIANT_TRUE);
     EXPECT_EQ(watch->put_Start(0x1234), S_OK);
     EXPECT_EQ(started(), VARIANT_FALSE);
+}
+
+TEST_F(WatchTest, StartThatCannotStartTheWorkerFailsAndStaysStopped) {
+    HRESULT hr = S_OK;
+    VARIANT_BOOL afterwards = 7;
+    {
+        AddressSpaceFull full;
+        hr = watch->put_Start(VARIANT_TRUE);
+        watch->get_Start(&afterwards);
+    }
+    EXPECT_TRUE(FAILED(hr)) << std::hex << hr;
+    EXPECT_EQ(afterwards, VARIANT_FALSE);
+    EXPECT_EQ(watch->put_Start(VARIANT_TRUE), S_OK);   // with room again it starts
+    EXPECT_EQ(started(), VARIANT_TRUE);
 }
 
 TEST_F(WatchTest, EmptyListThenAddPathIsWatchedWithoutRestart) {

@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "platform/controls/commondialog.h"
+#include "platform/controls/flexgrid.h"
 #include "platform/controls/folderbrowser.h"
 #include "platform/controls/scrollbar.h"
 #include "platform/forms/form.h"
@@ -414,4 +417,46 @@ TEST(TextBox, EachBoxPaintsItsOwnColours) {
     EXPECT_EQ(pixel(w.Text1.hWnd()), skin::kWell);
     EXPECT_EQ(pixel(second.hWnd()), RGB(0, 64, 32));
     w.Unload();
+}
+
+// ---- faults in handlers ---------------------------------------------------------------------------
+
+TEST(HandlerFaults, EachKindOfWindowGoesOnAfterItsHandlerThrows) {
+    std::vector<std::string> errors;
+    setHandlerErrorReporter([&](const std::string& what) { errors.push_back(what); });
+    struct PaintFails : Window {
+        void Form_Paint() override { throw std::runtime_error("form"); }
+    } w;
+    qs::controls::FlexGrid grid;
+    w.Show();
+    grid.create(w.hWnd(), 300, 1500, 3000, 1500);
+    grid.Rows(6);
+    w.Text1.onGotFocus = [] { throw std::runtime_error("text box"); };
+    w.dt1.Max(10);
+    w.dt1.onChange = [] { throw std::runtime_error("scroll bar"); };
+    grid.onSelChange = [] { throw std::runtime_error("grid"); };
+
+    pumpPending();
+    RECT dirty;
+    EXPECT_FALSE(GetUpdateRect(w.hWnd(), &dirty, FALSE));   // the failed paint still ended
+    grid.SetFocus();
+    w.Text1.SetFocus();
+    SendMessageW(w.Text1.hWnd(), WM_CHAR, 'x', 1);
+    EXPECT_EQ(w.Text1.Text(), "x");
+    RECT client;
+    GetClientRect(w.dt1.hWnd(), &client);
+    for (int click = 0; click < 2; ++click) {
+        SendMessageW(w.dt1.hWnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, client.bottom - 2));
+        SendMessageW(w.dt1.hWnd(), WM_LBUTTONUP, 0, MAKELPARAM(5, client.bottom - 2));
+        SendMessageW(grid.hWnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 40 + 16 * click));
+        SendMessageW(grid.hWnd(), WM_LBUTTONUP, 0, MAKELPARAM(20, 40 + 16 * click));
+    }
+    EXPECT_EQ(w.dt1.Value(), 2);
+    EXPECT_EQ(grid.Row(), 3);
+    for (const char* what : {"form", "text box", "scroll bar", "grid"})
+        EXPECT_NE(std::find(errors.begin(), errors.end(), what), errors.end()) << what;
+
+    PostMessageW(w.hWnd(), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(pumpUntil([&] { return !w.Loaded(); }));
+    setHandlerErrorReporter(nullptr);
 }
