@@ -15,8 +15,6 @@ namespace {
 constexpr wchar_t kClassName[] = L"QsFlexGrid";
 constexpr uint32_t kNoColour = 0xFFFFFFFF;  // no cell colour set: the row colour shows
 constexpr int kDefaultColWidth = 1200;      // twips
-constexpr int kRowHeight = 240;             // twips
-constexpr int kWheelRows = 3;
 
 // The rest of the skin, quieter than the row colours it frames.
 constexpr COLORREF kTextColour = RGB(0x0B, 0x1D, 0x26);
@@ -28,20 +26,6 @@ constexpr COLORREF kEmptyColour = RGB(0x1C, 0x2A, 0x33);
 
 uint64_t cellKey(int row, int col) { return (uint64_t(uint32_t(row)) << 32) | uint32_t(col); }
 
-std::wstring wide(const std::string& s) {
-    if (s.empty()) return {};
-    int n = MultiByteToWideChar(CP_UTF8, 0, s.data(), int(s.size()), nullptr, 0);
-    std::wstring w(size_t(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, s.data(), int(s.size()), w.data(), n);
-    return w;
-}
-
-int screenDpi() {
-    win::WindowDC dc(nullptr);
-    int dpi = dc.get() ? GetDeviceCaps(dc.get(), LOGPIXELSY) : 96;
-    return dpi > 0 ? dpi : 96;
-}
-
 int shiftState() {
     return (GetKeyState(VK_SHIFT) < 0 ? 1 : 0) | (GetKeyState(VK_CONTROL) < 0 ? 2 : 0) |
            (GetKeyState(VK_MENU) < 0 ? 4 : 0);
@@ -49,15 +33,7 @@ int shiftState() {
 
 }  // namespace
 
-struct FlexGrid::Impl {
-    int dpi = 96;
-    win::UniqueFont font, headerFont;
-    win::UniqueBitmap buffer;    // back buffer the size of the client area
-    SIZE bufferSize{0, 0};
-    bool dragging = false;       // left button held after a press on a data row
-};
-
-FlexGrid::FlexGrid() : impl_(std::make_unique<Impl>()) {
+FlexGrid::FlexGrid() {
     header_.assign(1, std::string());
     widths_.assign(1, kDefaultColWidth);
     colours_.resize(1);
@@ -80,23 +56,15 @@ void FlexGrid::create(HWND parent, int left, int top, int width, int height, int
     if (!registered) throw rt::Error(5, "Cannot register the grid's window class");
     if (hwnd()) DestroyWindow(hwnd());
 
-    impl_->dpi = screenDpi();
-    auto px = [this](int tw) { return MulDiv(tw, impl_->dpi, 1440); };
-    int fontHeight = -MulDiv(8, impl_->dpi, 72);
-    impl_->font.reset(CreateFontW(fontHeight, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                                  CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Tahoma"));
-    impl_->headerFont.reset(CreateFontW(fontHeight, 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                                        CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Tahoma"));
+    prepareGraphics();
     HWND h = createBound(0, kClassName, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS, px(left), px(top),
                          px(width), px(height), parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                          GetModuleHandleW(nullptr));
     if (!h) throw rt::Error(5, "Cannot create the grid window");
-    layoutValid_ = false;
 }
 
 void FlexGrid::Move(int left, int top, int width, int height) {
     if (!hwnd()) return;
-    auto px = [this](int tw) { return MulDiv(tw, impl_->dpi, 1440); };
     MoveWindow(hwnd(), px(left), px(top), px(width), px(height), redraw_);
 }
 
@@ -108,13 +76,14 @@ bool FlexGrid::processMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     case WM_PAINT: {
         win::PaintDC dc(hwnd());
         if (redraw_)
-            paint(dc.get(), dc.area());
+            paintGrid(dc.get(), dc.area(),
+                      Frame{kHeaderColour, kHeaderTextColour, kLineColour, kHeaderLineColour, kEmptyColour});
         else
             dirty_ = true;
         return true;
     }
     case WM_SIZE:
-        impl_->buffer.reset();
+        dropBuffer();
         invalidateAll();
         return true;
     case WM_GETDLGCODE:
@@ -124,15 +93,9 @@ bool FlexGrid::processMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     case WM_SYSKEYDOWN:
         keyDown(wp);
         return msg == WM_KEYDOWN;
-    case WM_MOUSEWHEEL: {
-        int notches = GET_WHEEL_DELTA_WPARAM(wp) / WHEEL_DELTA;
-        if (notches != 0 && rows_ > 1) {
-            int target = topRow_ - notches * kWheelRows;
-            int limit = std::max(maxScrollTop(), topRow_);
-            scrollTo(std::clamp(target, 1, limit));
-        }
+    case WM_MOUSEWHEEL:
+        wheelScroll(GET_WHEEL_DELTA_WPARAM(wp) / WHEEL_DELTA);
         return true;
-    }
     case WM_MOUSEMOVE:
     case WM_LBUTTONDOWN:
     case WM_LBUTTONUP:
@@ -146,7 +109,7 @@ bool FlexGrid::processMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
         mouseEvent(msg, wp, lp);
         return true;
     case WM_CAPTURECHANGED:
-        impl_->dragging = false;
+        dragging_ = false;
         return true;
     }
     return false;
@@ -220,19 +183,7 @@ void FlexGrid::ColSel(int col) {
     setSelection(row_, col_, rowSel_, col);
 }
 
-void FlexGrid::setSelection(int row, int col, int rowSel, int colSel) {
-    if (row == row_ && col == col_ && rowSel == rowSel_ && colSel == colSel_) return;
-    // Rows are drawn selected as a whole, so only the rows entering or leaving the selection repaint.
-    if (redraw_) {
-        invalidateRows(std::min(row_, rowSel_), std::max(row_, rowSel_));
-        invalidateRows(std::min(row, rowSel), std::max(row, rowSel));
-    } else {
-        dirty_ = true;
-    }
-    row_ = row;
-    col_ = col;
-    rowSel_ = rowSel;
-    colSel_ = colSel;
+void FlexGrid::selectionChanged() {
     if (onSelChange) onSelChange();
 }
 
@@ -341,95 +292,15 @@ void FlexGrid::reload(std::shared_ptr<GridSource> source) {
     if (onSelChange) onSelChange();
 }
 
-// ---- layout and scrolling
-
-int FlexGrid::rowHeightPx() const { return std::max(1, MulDiv(kRowHeight, impl_->dpi, 1440)); }
-
-void FlexGrid::layoutColumns() const {
-    if (layoutValid_ && colLeft_.size() == size_t(cols_) + 1) return;
-    colLeft_.assign(size_t(cols_) + 1, 0);
-    for (int c = 0; c < cols_; ++c)
-        colLeft_[size_t(c) + 1] = colLeft_[size_t(c)] + MulDiv(widths_[size_t(c)], impl_->dpi, 1440);
-    layoutValid_ = true;
-}
-
-int FlexGrid::visibleDataRows() const {
-    RECT rc{};
-    if (hwnd()) GetClientRect(hwnd(), &rc);
-    int h = rowHeightPx();
-    return std::max(1, int(rc.bottom - h) / h);
-}
-
-int FlexGrid::maxScrollTop() const { return std::max(1, rows_ - visibleDataRows()); }
-
-void FlexGrid::scrollTo(int row) {
-    if (row == topRow_) return;
-    topRow_ = row;
-    invalidateAll();
-}
-
-void FlexGrid::ensureVisible(int row) {
-    if (row < 1) return;
-    if (row < topRow_)
-        scrollTo(row);
-    else if (row >= topRow_ + visibleDataRows())
-        scrollTo(std::max(1, row - visibleDataRows() + 1));
-}
-
-void FlexGrid::invalidateAll() {
-    if (!redraw_) {
-        dirty_ = true;
-        return;
-    }
-    if (hwnd()) InvalidateRect(hwnd(), nullptr, FALSE);
-}
-
-void FlexGrid::invalidateRows(int first, int last) {
-    if (!redraw_) {
-        dirty_ = true;
-        return;
-    }
-    if (!hwnd()) return;
-    int h = rowHeightPx();
-    RECT rc;
-    GetClientRect(hwnd(), &rc);
-    if (first <= 0) {
-        RECT header{0, 0, rc.right, h};
-        InvalidateRect(hwnd(), &header, FALSE);
-        first = 1;
-    }
-    int lastShown = topRow_ + (rc.bottom - h) / h;
-    first = std::max(first, topRow_);
-    last = std::min(last, lastShown);
-    if (first > last) return;
-    RECT band{0, h + (first - topRow_) * h, rc.right, h + (last - topRow_ + 1) * h};
-    InvalidateRect(hwnd(), &band, FALSE);
-}
-
-void FlexGrid::hitTest(int x, int y, int& row, int& col) const {
-    int h = rowHeightPx();
-    if (y < h)
-        row = 0;
-    else
-        row = std::min(rows_ - 1, topRow_ + (y - h) / h);
-    layoutColumns();
-    col = -1;
-    int lastShown = 0;
-    for (int c = 0; c < cols_; ++c) {
-        if (colLeft_[size_t(c) + 1] == colLeft_[size_t(c)]) continue;  // hidden
-        lastShown = c;
-        if (col < 0 && x < colLeft_[size_t(c) + 1]) col = c;
-    }
-    if (col < 0) col = lastShown;
-}
-
 // ---- input
 
 void FlexGrid::mouseEvent(UINT msg, WPARAM wp, LPARAM lp) {
     int x = GET_X_LPARAM(lp), y = GET_Y_LPARAM(lp);
     hitTest(x, y, mouseRow_, mouseCol_);
-    float tx = float(x) * 1440.0f / float(impl_->dpi);
-    float ty = float(y) * 1440.0f / float(impl_->dpi);
+    mouseRow_ = std::min(rows_ - 1, mouseRow_);
+    if (mouseCol_ < 0) mouseCol_ = 0;
+    float tx = twips(x);
+    float ty = twips(y);
     int shift = (wp & MK_SHIFT ? 1 : 0) | (wp & MK_CONTROL ? 2 : 0) | (GetKeyState(VK_MENU) < 0 ? 4 : 0);
     int h = rowHeightPx();
     bool onDataRow = y >= h && mouseRow_ > 0;  // below the last row counts as the last row
@@ -439,7 +310,7 @@ void FlexGrid::mouseEvent(UINT msg, WPARAM wp, LPARAM lp) {
         ::SetFocus(hwnd());
         SetCapture(hwnd());
         if (onDataRow) {
-            impl_->dragging = true;
+            dragging_ = true;
             if (shift & 1)
                 setSelection(row_, 0, mouseRow_, cols_ - 1);
             else
@@ -464,13 +335,13 @@ void FlexGrid::mouseEvent(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_RBUTTONUP:
     case WM_MBUTTONUP: {
         int button = msg == WM_LBUTTONUP ? 1 : msg == WM_RBUTTONUP ? 2 : 4;
-        if (button == 1) impl_->dragging = false;
+        if (button == 1) dragging_ = false;
         if (!(wp & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)) && GetCapture() == hwnd()) ReleaseCapture();
         if (onMouseUp) onMouseUp(button, shift, tx, ty);
         break;
     }
     case WM_MOUSEMOVE: {
-        if (impl_->dragging && (wp & MK_LBUTTON) && rows_ > 1) {
+        if (dragging_ && (wp & MK_LBUTTON) && rows_ > 1) {
             int target = mouseRow_;
             if (y < h) {
                 target = std::max(1, topRow_ - 1);
@@ -513,83 +384,12 @@ void FlexGrid::keyDown(WPARAM key) {
 
 // ---- painting
 
-void FlexGrid::paint(HDC target, const RECT& area) {
-    RECT client;
-    GetClientRect(hwnd(), &client);
-    if (client.right <= 0 || client.bottom <= 0) return;
-    if (!impl_->buffer || impl_->bufferSize.cx != client.right || impl_->bufferSize.cy != client.bottom) {
-        impl_->buffer.reset(CreateCompatibleBitmap(target, client.right, client.bottom));
-        impl_->bufferSize = {client.right, client.bottom};
-    }
-    win::MemoryDC memory(target);
-    HDC dc = memory.get();
-    {
-        win::Selection bitmap(dc, impl_->buffer.get());
-        SetBkMode(dc, TRANSPARENT);
-        layoutColumns();
-        int h = rowHeightPx();
-        int lo = std::min(row_, rowSel_), hi = std::max(row_, rowSel_);
-
-        auto fill = [dc](const RECT& r, COLORREF c) {
-            SetBkColor(dc, c);
-            ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &r, nullptr, 0, nullptr);
-        };
-        auto drawRow = [&](int row, int top) {
-            RECT band{0, top, client.right, top + h};
-            if (band.bottom <= area.top || band.top >= area.bottom) return;
-            bool header = row == 0;
-            bool selected = !header && row >= lo && row <= hi;
-            int right = 0;
-            for (int c = 0; c < cols_; ++c) {
-                int l = colLeft_[size_t(c)], r = colLeft_[size_t(c) + 1];
-                if (r == l) continue;
-                if (l >= client.right) break;
-                right = r;
-                COLORREF back;
-                if (header)
-                    back = kHeaderColour;
-                else if (selected)
-                    back = kSelectColour;
-                else {
-                    try {
-                        back = COLORREF(cellBackColour(row, c));
-                    } catch (...) {
-                        back = COLORREF(kRowColour);  // the program could not say (its data is gone)
-                    }
-                }
-                RECT cell{l, top, r, top + h};
-                fill(cell, back);
-                std::string text;
-                try {
-                    text = cellText(row, c);
-                } catch (...) {
-                    // A recordset closed under the grid leaves its cells blank until the next reload.
-                }
-                if (!text.empty()) {
-                    std::wstring w = wide(text);
-                    SetTextColor(dc, header ? COLORREF(kHeaderTextColour) : selected ? kSelectTextColour : kTextColour);
-                    RECT inner{l + 4, top, r - 3, top + h - 1};
-                    DrawTextW(dc, w.c_str(), int(w.size()), &inner,
-                              DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
-                }
-                RECT vline{r - 1, top, r, top + h};
-                fill(vline, header ? kHeaderLineColour : kLineColour);
-            }
-            RECT hline{0, top + h - 1, right, top + h};
-            fill(hline, header ? kHeaderLineColour : kLineColour);
-            if (right < client.right) fill(RECT{right, top, client.right, top + h}, kEmptyColour);
-        };
-
-        {
-            win::Selection font(dc, impl_->headerFont ? impl_->headerFont.get() : GetStockObject(DEFAULT_GUI_FONT));
-            drawRow(0, 0);
-        }
-        win::Selection font(dc, impl_->font ? impl_->font.get() : GetStockObject(DEFAULT_GUI_FONT));
-        int y = h;
-        for (int row = topRow_; row < rows_ && y < client.bottom; ++row, y += h) drawRow(row, y);
-        if (y < client.bottom) fill(RECT{0, y, client.right, client.bottom}, kEmptyColour);
-        BitBlt(target, area.left, area.top, area.right - area.left, area.bottom - area.top, dc, area.left, area.top,
-               SRCCOPY);
+FlexGrid::CellPaint FlexGrid::cellPaint(int row, int col) const {
+    if (row >= std::min(row_, rowSel_) && row <= std::max(row_, rowSel_)) return {kSelectColour, kSelectTextColour};
+    try {
+        return {COLORREF(cellBackColour(row, col)), kTextColour};
+    } catch (...) {
+        return {COLORREF(kRowColour), kTextColour};  // the program could not say (its data is gone)
     }
 }
 

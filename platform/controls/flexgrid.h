@@ -19,6 +19,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/controls/gridcore.h"
 #include "platform/win/window.h"
 
 namespace qs::controls {
@@ -36,8 +37,8 @@ public:
 };
 
 // Bound to its window the one way of qs::win::Window: an event handler that throws is reported and the
-// grid goes on.
-class FlexGrid : public win::Window {
+// grid goes on. Rows, widths, scrolling, hit-testing and painting are the grids' shared core.
+class FlexGrid : public win::Window, private detail::GridCore {
 public:
     // Skin colours (blue in the high byte).
     static constexpr uint32_t kRowColour = 0xA69244;        // #4492A6
@@ -124,42 +125,27 @@ public:
 
 private:
     friend class DataControl;
-    struct Impl;
     bool processMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+
+    // The shared core's hooks.
+    HWND gridWindow() const override { return hwnd(); }
+    std::string cellText(int row, int col) const override;
+    CellPaint cellPaint(int row, int col) const override;
+    void selectionChanged() override;
 
     void checkRow(int row) const;
     void checkCol(int col) const;
-    void setSelection(int row, int col, int rowSel, int colSel);
-    void invalidateAll();
-    void invalidateRows(int first, int last);
-    void layoutColumns() const;
-    int rowHeightPx() const;
-    int visibleDataRows() const;
-    int maxScrollTop() const;
-    void scrollTo(int row);
-    void ensureVisible(int row);
-    void hitTest(int x, int y, int& row, int& col) const;
     void mouseEvent(UINT msg, WPARAM wp, LPARAM lp);
     void keyDown(WPARAM key);
-    void paint(HDC dc, const RECT& area);
-    std::string cellText(int row, int col) const;
     uint32_t cellBackColour(int row, int col) const;
 
     std::shared_ptr<GridSource> source_;
     DataControl* binder_ = nullptr;  // the data control bound to this grid, told when the grid goes
-    int rows_ = 1, cols_ = 1;
-    int topRow_ = 1;
-    int row_ = 0, col_ = 0, rowSel_ = 0, colSel_ = 0;
     int mouseRow_ = 0, mouseCol_ = 0;
-    bool redraw_ = true;
-    bool dirty_ = false;             // something changed while Redraw was False
+    bool dragging_ = false;                            // left button held after a press on a data row
     std::vector<std::string> header_;
     std::unordered_map<uint64_t, std::string> texts_;  // data cells put by the program
     std::vector<std::vector<uint32_t>> colours_;       // per column, per row; empty = no colour set
-    std::vector<int> widths_;                          // twips
-    mutable std::vector<int> colLeft_;                 // pixels, cols_ + 1 entries
-    mutable bool layoutValid_ = false;
-    std::unique_ptr<Impl> impl_;                       // GDI resources, drag state
 };
 
 }  // namespace qs::controls
