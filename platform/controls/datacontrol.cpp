@@ -1,5 +1,6 @@
 #include "platform/controls/datacontrol.h"
 
+#include "platform/controls/datagrid.h"
 #include "platform/controls/flexgrid.h"
 #include "platform/db/db.h"
 
@@ -34,6 +35,7 @@ DataControl::DataControl() = default;
 
 DataControl::~DataControl() {
     if (grid_) grid_->binder_ = nullptr;
+    if (dataGrid_) dataGrid_->binder_ = nullptr;
 }
 
 void DataControl::DatabaseName(const std::string& path) { databaseName_ = path; }
@@ -51,6 +53,7 @@ void DataControl::Refresh() {
     auto source = std::make_shared<RecordsetSource>(rs);
     recordset_ = std::move(rs);
     if (grid_) grid_->reload(std::move(source));
+    if (dataGrid_) dataGrid_->reload(recordset_);
 }
 
 void DataControl::bind(FlexGrid& grid) {
@@ -62,14 +65,36 @@ void DataControl::bind(FlexGrid& grid) {
     if (recordset_) reloadGrid();
 }
 
+void DataControl::bind(DataGrid& grid) {
+    if (dataGrid_ == &grid) return;
+    unbind();
+    if (grid.binder_) grid.binder_->unbind();
+    dataGrid_ = &grid;
+    grid.binder_ = this;
+    if (recordset_) grid.reload(recordset_);
+}
+
 void DataControl::unbind() {
-    if (!grid_) return;
-    grid_->binder_ = nullptr;
+    if (grid_) grid_->binder_ = nullptr;
+    if (dataGrid_) dataGrid_->binder_ = nullptr;
     grid_ = nullptr;
+    dataGrid_ = nullptr;
 }
 
 void DataControl::reloadGrid() {
     if (grid_ && recordset_) grid_->reload(std::make_shared<RecordsetSource>(recordset_));
+}
+
+bool DataControl::UpdateRecord() { return dataGrid_ ? dataGrid_->storeRow() : true; }
+
+void DataControl::UpdateControls() {
+    if (dataGrid_) dataGrid_->followRecordset();
+}
+
+void DataControl::Caption(const std::string& text) {
+    if (text == caption_) return;
+    caption_ = text;
+    captionChanged();
 }
 
 }  // namespace qs::controls

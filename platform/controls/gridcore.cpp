@@ -50,6 +50,7 @@ void GridCore::prepareGraphics() {
 int GridCore::px(int tw) const { return MulDiv(tw, gfx_->dpi, 1440); }
 float GridCore::twips(int pixels) const { return float(pixels) * 1440.0f / float(gfx_->dpi); }
 int GridCore::dpi() const { return gfx_->dpi; }
+HFONT GridCore::cellFont() const { return gfx_->font.get(); }
 
 int GridCore::rowHeightPx() const { return std::max(1, MulDiv(kRowHeight, gfx_->dpi, 1440)); }
 

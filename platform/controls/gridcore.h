@@ -47,6 +47,7 @@ protected:
     int px(int twips) const;        // twips to the window's pixels
     float twips(int pixels) const;  // and back
     int dpi() const;
+    HFONT cellFont() const;  // the data rows' font
 
     int rowHeightPx() const;
     void layoutColumns() const;
