@@ -473,7 +473,20 @@ void DataGrid::vscroll(WPARAM wp) {
 
 void DataGrid::scrolled() {
     if (editing_) commitEdit(true);
-    updateScrollBar();
+    if (!hWnd()) return;
+    // Drawing the bar costs Wine as much as painting the rows, and over a long table a page moves the
+    // thumb by less than a pixel: the bar is drawn again only when its thumb has moved.
+    SCROLLBARINFO before{}, after{};
+    before.cbSize = after.cbSize = sizeof before;
+    GetScrollBarInfo(hWnd(), OBJID_VSCROLL, &before);
+    SCROLLINFO si{};
+    si.cbSize = sizeof si;
+    si.fMask = SIF_POS;
+    si.nPos = topRow_;
+    SetScrollInfo(hWnd(), SB_VERT, &si, FALSE);
+    GetScrollBarInfo(hWnd(), OBJID_VSCROLL, &after);
+    if (after.xyThumbTop != before.xyThumbTop || after.xyThumbBottom != before.xyThumbBottom)
+        SetScrollInfo(hWnd(), SB_VERT, &si, TRUE);
 }
 
 void DataGrid::updateScrollBar() {
