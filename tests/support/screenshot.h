@@ -5,18 +5,21 @@
 #include <fstream>
 #include <string>
 
+#include "platform/win/gdi.h"
+
 namespace qs::test {
 
 inline bool saveWindowBitmap(HWND hwnd, const std::wstring& path) {
     RECT r;
     if (!GetWindowRect(hwnd, &r)) return false;
     const int w = r.right - r.left, h = r.bottom - r.top;
-    HDC screen = GetDC(nullptr);
-    HDC mem = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, w, h);
-    HGDIOBJ old = SelectObject(mem, bitmap);
-    BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-    SelectObject(mem, old);
+    win::WindowDC screen(nullptr);
+    win::MemoryDC mem(screen.get());
+    win::UniqueBitmap bitmap(CreateCompatibleBitmap(screen.get(), w, h));
+    {
+        win::Selection selected(mem.get(), bitmap.get());
+        BitBlt(mem.get(), 0, 0, w, h, screen.get(), r.left, r.top, SRCCOPY);
+    }
     BITMAPINFOHEADER info{};
     info.biSize = sizeof info;
     info.biWidth = w;
@@ -24,10 +27,7 @@ inline bool saveWindowBitmap(HWND hwnd, const std::wstring& path) {
     info.biPlanes = 1;
     info.biBitCount = 32;
     std::string pixels(size_t(w) * size_t(h) * 4, '\0');
-    GetDIBits(mem, bitmap, 0, UINT(h), pixels.data(), reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
-    DeleteObject(bitmap);
-    DeleteDC(mem);
-    ReleaseDC(nullptr, screen);
+    GetDIBits(mem.get(), bitmap.get(), 0, UINT(h), pixels.data(), reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
     BITMAPFILEHEADER file{};
     file.bfType = 0x4D42;
     file.bfOffBits = sizeof file + sizeof info;
