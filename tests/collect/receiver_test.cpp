@@ -33,6 +33,17 @@ std::vector<uint8_t> bagBytes(int32_t numEls, const std::vector<std::pair<std::s
     return bag.Contents();
 }
 
+// Message boxes answered OK, with a look at the file while each is open.
+class Services : public FakeServices {
+public:
+    using FakeServices::FakeServices;
+    int msgBox(const std::string& text, int buttons, const std::string& title) override {
+        if (duringMessage) duringMessage();
+        return FakeServices::msgBox(text, buttons, title);
+    }
+    std::function<void()> duringMessage;
+};
+
 class ReceiverTest : public ::testing::Test {
 protected:
     ReceiverTest() : services(root.path()) {
@@ -57,7 +68,7 @@ protected:
     void receivePaths(const std::vector<std::string>& paths) { receive(app::CDS_PATH_LIST, rt::encodePathList(paths)); }
 
     TempDir root{"receive"};
-    FakeServices services;
+    Services services;
     std::string docs;
     std::vector<LRESULT> replies;
     std::vector<size_t> rowsAtReply;
@@ -134,6 +145,18 @@ TEST_F(ReceiverTest, MissingFileIsAddedWithoutADateAfterTwoMessages) {
     EXPECT_EQ(rows[0].fullName, rt::UCase(path));
     EXPECT_TRUE(db::isNull(rows[0].date));
     EXPECT_EQ(rows[0].permanent, db::Value(true));
+}
+
+TEST_F(ReceiverTest, MessagesOfFailingStepsShowOnlyOnceThePathsAreCommitted) {
+    const std::string first = file("first.txt"), last = file("last.txt");
+    std::vector<size_t> rowsDuringMessages;
+    services.duringMessage = [&] { rowsDuringMessages.push_back(readJobs(app::myDBname).size()); };
+
+    receivePaths({first, docs + "missing.txt", last});
+
+    EXPECT_EQ(rowsDuringMessages, (std::vector<size_t>{3, 3}));  // the missing file's attributes and date
+    EXPECT_EQ(jobsNamed(app::myDBname, rt::UCase(last)).size(), 1u);
+    EXPECT_EQ(refreshes, 1);
 }
 
 TEST_F(ReceiverTest, QuotesInAPathNeitherBreakTheLookupNorMatchOtherRows) {
