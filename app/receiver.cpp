@@ -175,18 +175,17 @@ void pReceiveMsg(LPARAM lParam) {
 
 void pReceiveMsg(ULONG_PTR dwData, std::span<const uint8_t> payload,
                  const std::function<void(LRESULT)>& reply) {
-    if (payload.empty()) return;
-
     if (dwData == CDS_STRING) {
-        // The text is acknowledged and otherwise unused; at most 255 bytes of it are taken.
+        // The text is acknowledged and otherwise unused; at most 255 bytes of it are taken. No bytes at all
+        // leave the zero-filled buffer as it is: an empty text, acknowledged like any other.
         std::array<char, kStringBuffer> buffer{};
-        std::memcpy(buffer.data(), payload.data(), std::min(payload.size(), buffer.size()));
+        if (!payload.empty()) std::memcpy(buffer.data(), payload.data(), std::min(payload.size(), buffer.size()));
         const std::string text = rt::fromAnsi(std::string_view(buffer.data(), strnlen(buffer.data(), buffer.size())));
         (void)text;
         reply(1);
         return;
     }
-    if (dwData != CDS_PATH_LIST) return;
+    if (dwData != CDS_PATH_LIST || payload.empty()) return;
 
     // The whole list is decoded before the sender is let go; one that does not decode is ignored.
     std::optional<std::vector<std::string>> paths = rt::decodePathList(payload);

@@ -188,11 +188,11 @@ TEST_F(ReceiverTest, DatabaseThatCannotBeOpenedRecordsNothingAndStillRefreshes) 
 TEST_F(ReceiverTest, StringsAreAcknowledgedOtherKindsAreNot) {
     receive(app::CDS_STRING, {'h', 'i', 0, 'x'});
     receive(app::CDS_STRING, std::vector<uint8_t>(1000, 'a'));
-    EXPECT_EQ(replies, (std::vector<LRESULT>{1, 1}));
+    receive(app::CDS_STRING, {});  // no bytes: the empty text
+    EXPECT_EQ(replies, (std::vector<LRESULT>{1, 1, 1}));
 
     replies.clear();
     receive(7, rt::encodePathList({file("seven.txt")}));
-    receive(app::CDS_STRING, {});
     receive(app::CDS_PATH_LIST, {});
     EXPECT_TRUE(replies.empty());
     EXPECT_TRUE(readJobs(app::myDBname).empty());
@@ -306,7 +306,7 @@ TEST_F(ReceiverWindowTest, RepliesOnlyToWhatItUnderstands) {
     EXPECT_EQ(runSender({"raw", "7", "0102"}).output, "0");
     EXPECT_EQ(runSender({"raw", "2", "deadbeef"}).output, "0");
     EXPECT_EQ(runSender({"raw", "2"}).output, "0");
-    EXPECT_EQ(runSender({"raw", "3"}).output, "0");
+    EXPECT_EQ(runSender({"raw", "3"}).output, "1");
     EXPECT_TRUE(readJobs(app::myDBname).empty());
     EXPECT_EQ(refreshes, 0);
 
