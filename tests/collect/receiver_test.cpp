@@ -6,6 +6,7 @@
 #include "platform/runtime/propertybag.h"
 #include "platform/runtime/text.h"
 #include "tests/collect/collect_support.h"
+#include "tests/support/filelock.h"
 #include "tests/support/process.h"
 
 using namespace qs;
@@ -157,6 +158,20 @@ TEST_F(ReceiverTest, MessagesOfFailingStepsShowOnlyOnceThePathsAreCommitted) {
     EXPECT_EQ(rowsDuringMessages, (std::vector<size_t>{3, 3}));  // the missing file's attributes and date
     EXPECT_EQ(jobsNamed(app::myDBname, rt::UCase(last)).size(), 1u);
     EXPECT_EQ(refreshes, 1);
+}
+
+TEST_F(ReceiverTest, LockedDatabaseCostsAboutASecondAndTheNextListRecords) {
+    const std::string a = file("a.txt"), b = file("b.txt");
+    {
+        ExclusiveLock lock(app::myDBname);
+        ASSERT_TRUE(lock.held());
+        EXPECT_LT(secondsOf([&] { app::pReceiveMsg(app::CDS_PATH_LIST, rt::encodePathList({a, b}), [](LRESULT) {}); }),
+                  1.5);
+        EXPECT_EQ(services.messages.size(), 6u);  // opening the file, opening Jobs, the lookup; each path
+    }
+    EXPECT_TRUE(readJobs(app::myDBname).empty());
+    receivePaths({a, b});
+    EXPECT_EQ(readJobs(app::myDBname).size(), 2u);
 }
 
 TEST_F(ReceiverTest, QuotesInAPathNeitherBreakTheLookupNorMatchOtherRows) {

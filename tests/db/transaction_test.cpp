@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/db/dbtest.h"
+#include "tests/support/filelock.h"
 
 using namespace qs::db;
 using namespace qs::db::test;
@@ -132,6 +133,32 @@ TEST_F(TransactionTest, FailuresInTheMiddleAndCommitsWithoutBegin) {
     database->Close();
     EXPECT_FALSE(database->inTransaction());
     EXPECT_EQ(namesInFile(), Names{"BEFORE.TXT"});
+}
+
+}  // namespace
+
+namespace {
+
+// Waits for a file another program has locked: about a second in all for one thread, then failing at once
+// (as the grid's reads after a failed query do) until the lock goes.
+TEST_F(TransactionTest, ALockedFileCostsAThreadAboutASecondInAll) {
+    auto rs = jobs();
+    addJob(*rs, "A.TXT", 1);
+    qs::test::ExclusiveLock lock(dir.file("jobs.mdb"));
+    ASSERT_TRUE(lock.held());
+
+    double first = qs::test::secondsOf([&] { EXPECT_EQ(errorOf([&] { jobs(); }), errLocked); });
+    EXPECT_GT(first, 0.8);
+    EXPECT_LT(first, 1.5);
+    double more = qs::test::secondsOf([&] {
+        for (int i = 0; i < 20; ++i) EXPECT_EQ(errorOf([&] { rs->Requery(); }), errLocked);
+        EXPECT_EQ(errorOf([&] { database->BeginTrans(); }), errLocked);
+    });
+    EXPECT_LT(more, 0.5);
+
+    lock.release();
+    rs->Requery();
+    EXPECT_EQ(rs->RecordCount(), 1);
 }
 
 }  // namespace
