@@ -6,7 +6,6 @@
 #include "platform/runtime/propertybag.h"
 #include "platform/runtime/text.h"
 #include "tests/collect/collect_support.h"
-#include "tests/support/filelock.h"
 #include "tests/support/process.h"
 
 using namespace qs;
@@ -35,8 +34,7 @@ std::vector<uint8_t> bagBytes(int32_t numEls, const std::vector<std::pair<std::s
 }
 
 // Message boxes answered OK, with a look at the file while each is open.
-class Services : public FakeServices {
-public:
+struct Services : FakeServices {
     using FakeServices::FakeServices;
     int msgBox(const std::string& text, int buttons, const std::string& title) override {
         if (duringMessage) duringMessage();
@@ -158,20 +156,6 @@ TEST_F(ReceiverTest, MessagesOfFailingStepsShowOnlyOnceThePathsAreCommitted) {
     EXPECT_EQ(rowsDuringMessages, (std::vector<size_t>{3, 3}));  // the missing file's attributes and date
     EXPECT_EQ(jobsNamed(app::myDBname, rt::UCase(last)).size(), 1u);
     EXPECT_EQ(refreshes, 1);
-}
-
-TEST_F(ReceiverTest, LockedDatabaseCostsAboutASecondAndTheNextListRecords) {
-    const std::string a = file("a.txt"), b = file("b.txt");
-    {
-        ExclusiveLock lock(app::myDBname);
-        ASSERT_TRUE(lock.held());
-        EXPECT_LT(secondsOf([&] { app::pReceiveMsg(app::CDS_PATH_LIST, rt::encodePathList({a, b}), [](LRESULT) {}); }),
-                  1.5);
-        EXPECT_EQ(services.messages.size(), 6u);  // opening the file, opening Jobs, the lookup; each path
-    }
-    EXPECT_TRUE(readJobs(app::myDBname).empty());
-    receivePaths({a, b});
-    EXPECT_EQ(readJobs(app::myDBname).size(), 2u);
 }
 
 TEST_F(ReceiverTest, QuotesInAPathNeitherBreakTheLookupNorMatchOtherRows) {

@@ -15,13 +15,7 @@ public:
         sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE, nullptr);
         held_ = sqlite3_exec(db_, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr) == SQLITE_OK;
     }
-    ~ExclusiveLock() {
-        release();
-        sqlite3_close(db_);
-    }
-    ExclusiveLock(const ExclusiveLock&) = delete;
-    ExclusiveLock& operator=(const ExclusiveLock&) = delete;
-
+    ~ExclusiveLock() { sqlite3_close_v2(db_); }  // rolls back
     bool held() const { return held_; }
     void release() {
         if (held_) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
@@ -33,10 +27,9 @@ private:
     bool held_ = false;
 };
 
-// Seconds an action takes.
 template <class F>
 double secondsOf(F&& action) {
-    const unsigned long long start = GetTickCount64();
+    const ULONGLONG start = GetTickCount64();
     action();
     return double(GetTickCount64() - start) / 1000.0;
 }
