@@ -9,7 +9,7 @@ namespace {
 
 void configure(Connection& c) {
     sqlite3_extended_result_codes(c.db, 1);
-    sqlite3_busy_timeout(c.db, kBusyTimeoutMs);
+    waitForLocks(c);
     registerFunctions(c.db);
     // A large page cache and mapped reads make the unindexed scans of the lists fast.
     exec(c, "PRAGMA cache_size = -65536; PRAGMA mmap_size = 67108864;");

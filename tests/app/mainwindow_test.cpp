@@ -17,6 +17,7 @@
 #include "platform/runtime/settings.h"
 #include "platform/runtime/text.h"
 #include "tests/grid/jobsdb.h"
+#include "tests/support/filelock.h"
 
 using namespace qs;
 using namespace qs::test;
@@ -661,4 +662,31 @@ TEST_F(MainWindow, EmptyListRedrawsWithTheSmallestScrollRange) {
     EXPECT_EQ(w->MSgrid1->RowSel(), w->MSgrid1->TopRow());
     EXPECT_EQ(w->MSgrid1->Col(), 0);
     EXPECT_EQ(w->MSgrid1->ColSel(), 3);
+}
+
+TEST_F(MainWindow, KeystrokeOverALockedFileWaitsAboutASecondAndTheNextOneSearches) {
+    {
+        auto db = db::Engine::OpenDatabase(dbPath);
+        auto jobs = db->OpenRecordset("Jobs");
+        db::Transaction rows(*db);
+        for (int i = 0; i < 300; ++i) addJobRow(*jobs, "E:\\MORE\\NOTE " + std::to_string(i) + ".TXT", date(2024, 9, 1), false);
+        rows.commit();
+    }
+    start();
+    w->mnuShow_Click();
+    SetWindowPos(w->hWnd(), nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);  // painted only on screen
+    controls::FlexGrid& grid = *w->MSgrid1;
+    {
+        ExclusiveLock lock(dbPath);
+        ASSERT_TRUE(lock.held());
+        // The query, then painting rows the grid has not read yet: about a second in all.
+        EXPECT_LT(secondsOf([&] {
+                      type("let");
+                      grid.TopRow(200);
+                      RedrawWindow(grid.hWnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+                  }),
+                  1.5);
+    }
+    type("let");
+    EXPECT_EQ(shown(), Names{"LETTER.TXT"});
 }
