@@ -100,9 +100,10 @@ void Info::drawSkin(HDC hdc, const RECT& client) {
   const RECT card = pixels(150, 480, kWidth - 300, 1200);
   skin::fillSolid(hdc, card, kCard);
   skin::drawFrame(hdc, card, skin::kFrameOuter, skin::kFrameInner);
-  const forms::Font bold{"MS Sans Serif", 8.25, true};
+  const forms::Font captions{"MS Sans Serif", 8.25};
   for (size_t i = 0; i < std::size(kCaptions); ++i)
-    skin::drawText(hdc, pixels(255, kCaptionTops[i], 570, 210), kCaptions[i], kGrey, bold);
+    skin::drawText(hdc, pixels(210, kCaptionTops[i], 570, 210), kCaptions[i], kGrey, captions,
+                   DT_RIGHT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
 }
 
 void showInfo(forms::Form* owner) {

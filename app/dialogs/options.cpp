@@ -122,9 +122,9 @@ void Options::drawSkin(HDC hdc, const RECT& client) {
                  centred);
   skin::drawText(hdc, pixels(2280, 855, 700, 285), "Days", skin::kText, heading);
   skin::drawText(hdc, pixels(0, 1365, kWidth, 255), "Double-Clicking Records:", skin::kText, heading, centred);
-  skin::drawText(hdc, pixels(150, 1950, 1680, 480), "Opens File With Associated Program", skin::kText, plain,
+  skin::drawText(hdc, pixels(30, 1950, 1920, 600), "Opens File With Associated Program", skin::kText, plain,
                  wrapped);
-  skin::drawText(hdc, pixels(2100, 1950, 1680, 480), "Opens Explorer With File Selected", skin::kText, plain,
+  skin::drawText(hdc, pixels(1980, 1950, 1920, 600), "Opens Explorer With File Selected", skin::kText, plain,
                  wrapped);
   const RECT rule = pixels(285, 2610, kWidth - 570, 15);
   skin::fillSolid(hdc, RECT{rule.left, rule.top, rule.right, rule.top + 1}, skin::kFrameOuter);

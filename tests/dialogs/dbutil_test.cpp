@@ -68,6 +68,11 @@ TEST_F(DatabaseButtons, NewAsksBeforeReplacingAFileAndTheListsFollowTheNewDataba
     EXPECT_NE(app::whereJobs, "");
     EXPECT_EQ(w->Data1->Recordset()->RecordCount(), 0);
     EXPECT_EQ(answers.messages.size(), 2u);
+
+    press(o.Image4, dir.file("no such folder\\new.mdb"));  // cannot be written: one message, nothing changes
+    EXPECT_EQ(answers.messages.size(), 3u);
+    EXPECT_EQ(app::myDBname, other);
+    EXPECT_TRUE(w->Data1->Database()->isOpen());
 }
 
 TEST_F(DatabaseButtons, NewAndSaveAsRefuseTheDatabaseInUseHoweverItIsSpelled) {
