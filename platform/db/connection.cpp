@@ -23,6 +23,7 @@ std::string errorText(int number, std::string_view subject) {
     case errNoCurrentRecord: return "No current record.";
     case errFileNotFound: return "Could not find file '" + s + "'.";
     case errReadOnly: return "Cannot update. Database or object is read-only.";
+    case errNotInTransaction: return "Commit or Rollback without BeginTrans.";
     case errInvalidPath:
         return "'" + s + "' is not a valid path. Make sure that the path name is spelled correctly.";
     case errCannotOpen:
@@ -106,8 +107,9 @@ void Connection::close() {
     if (!db) return;
     // Statements that recordsets keep prepared go with the connection, so the file is released now.
     while (sqlite3_stmt* st = sqlite3_next_stmt(db, nullptr)) sqlite3_finalize(st);
-    sqlite3_close_v2(db);
+    sqlite3_close_v2(db);  // rolls back an open transaction
     db = nullptr;
+    depth = 0;
 }
 
 sqlite3* Connection::handle() {
@@ -117,6 +119,7 @@ sqlite3* Connection::handle() {
 
 void Connection::fail(int rc) {
     std::string msg = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+    noticeLostTransaction();
     switch (rc & 0xFF) {
     case SQLITE_BUSY:
     case SQLITE_LOCKED: raiseNumber(errLocked);
@@ -204,6 +207,8 @@ void exec(Connection& c, const char* sql) {
     sqlite3_free(err);
     if (rc != SQLITE_OK) c.fail(rc);
 }
+
+void exec(Connection& c, const std::string& sql) { exec(c, sql.c_str()); }
 
 std::string textIndexSql(std::string_view table, std::string_view column) {
     // "!" cannot occur in a table or field name, so the name never meets a table's or another index's.

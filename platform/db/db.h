@@ -27,6 +27,7 @@ enum : int {
     errNoCurrentRecord = 3021,
     errFileNotFound = 3024,
     errReadOnly = 3027,
+    errNotInTransaction = 3034,  // CommitTrans or Rollback without BeginTrans
     errInvalidPath = 3044,
     errCannotOpen = 3051,
     errTooFewParameters = 3061,  // a query names an unknown field
@@ -125,6 +126,16 @@ public:
     // Runs an action query; only DELETE [*] FROM table [WHERE criterion] is understood.
     void Execute(const std::string& sql);
 
+    // A transaction on this database's connection, its recordsets included: they see their own
+    // uncommitted rows, and rows a rollback takes away leave them. BeginTrans takes the write lock at
+    // once; inside an open transaction it opens a savepoint instead, which CommitTrans releases and
+    // Rollback undoes. CommitTrans of the outer level is one synced commit; when it fails (3260 while
+    // another program keeps reading) the transaction stays open. Without BeginTrans both fail with 3034.
+    void BeginTrans();
+    void CommitTrans();
+    void Rollback();
+    bool inTransaction() const;
+
     std::vector<std::string> tableNames();  // in creation order
     std::string Name() const;               // the file's path as opened
     bool isOpen() const;
@@ -132,6 +143,8 @@ public:
     void Close();
 
 private:
+    friend class Transaction;
+    friend class Savepoint;
     std::shared_ptr<detail::Connection> conn_;
 };
 
@@ -200,6 +213,37 @@ public:
 
 private:
     std::unique_ptr<detail::RecordsetState> s_;
+};
+
+// BeginTrans for a scope: rolls back (to where it began) unless committed, also when an error passes.
+class Transaction {
+public:
+    explicit Transaction(Database& database);
+    ~Transaction();
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+    void commit();  // CommitTrans; 3034 when this level is no longer the innermost open one
+
+private:
+    std::shared_ptr<detail::Connection> conn_;
+    int level_;
+    bool done_ = false;
+};
+
+// A savepoint for a scope, usually one row's work inside a Transaction: unless released, it rolls back to
+// itself and goes, leaving what came before it in the transaction. Outside a transaction it is one.
+class Savepoint {
+public:
+    explicit Savepoint(Database& database);
+    ~Savepoint();
+    Savepoint(const Savepoint&) = delete;
+    Savepoint& operator=(const Savepoint&) = delete;
+    void release();  // keeps its work in the enclosing transaction; 3034 as Transaction::commit
+
+private:
+    std::shared_ptr<detail::Connection> conn_;
+    int level_;
+    bool done_ = false;
 };
 
 class Engine {

@@ -81,18 +81,13 @@ void Database::appendTableDef(const std::shared_ptr<TableDef>& def) {
     }
     sql += ")";
     if (conn_->findTable(def->Name())) raiseNumber(errTableExists, def->Name());
-    // The table and its text indexes come together or not at all.
+    // The table and its text indexes come together or not at all (inside a transaction, as a savepoint).
     try {
-        exec(*conn_, "BEGIN IMMEDIATE");
-        try {
-            exec(*conn_, sql.c_str());
-            for (const auto& f : def->fields())
-                if (f->Type() == dbText) exec(*conn_, textIndexSql(def->Name(), f->Name()).c_str());
-            exec(*conn_, "COMMIT");
-        } catch (...) {
-            sqlite3_exec(conn_->db, "ROLLBACK", nullptr, nullptr, nullptr);
-            throw;
-        }
+        Transaction whole(*this);
+        exec(*conn_, sql);
+        for (const auto& f : def->fields())
+            if (f->Type() == dbText) exec(*conn_, textIndexSql(def->Name(), f->Name()));
+        whole.commit();
     } catch (const DbError&) {
         if (conn_->findTable(def->Name())) raiseNumber(errTableExists, def->Name());  // made meanwhile
         throw;

@@ -3,6 +3,7 @@
 
 #include <sqlite3.h>
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -45,11 +46,16 @@ std::string quoteName(std::string_view name);  // "name" with inner quotes doubl
 const char* declaredType(int type);            // nullptr for an unknown type code
 int typeFromDeclared(std::string_view decl);
 
+struct RecordsetState;
+
 // One open file. Recordsets share it with their Database; Close() releases the handle and
 // later use fails with 3420.
 struct Connection {
     sqlite3* db = nullptr;
     std::string path;
+    int depth = 0;                             // open BeginTrans levels: 1 the transaction, more its savepoints
+    uint64_t rollbacks = 0;                    // counts rollbacks, so a recordset knows it has rows to forget
+    std::vector<RecordsetState*> recordsets;   // the open ones, told of each rollback
 
     // The last Boolean field read whole (Recordset::booleanColumn), by rowid from `lowest` on, with what
     // told the file's state then: valid while nothing on this connection or another one changed it.
@@ -64,6 +70,15 @@ struct Connection {
     void close();
     sqlite3* handle();  // 3420 when closed
     [[noreturn]] void fail(int rc);
+
+    // The levels of Database::BeginTrans. unwind rolls back every level above `level` and never throws.
+    void begin();
+    void commit();
+    void rollback();
+    void unwind(int level) noexcept;
+    // SQLite ends a transaction by itself on some failures (disk full, I/O): the levels are gone then.
+    void noticeLostTransaction() noexcept;
+    void afterRollback() noexcept;
     std::optional<TableInfo> findTable(std::string_view name);
     TableInfo table(std::string_view name);  // 3078 when absent
 };
@@ -90,6 +105,11 @@ private:
 };
 
 void exec(Connection& c, const char* sql);
+void exec(Connection& c, const std::string& sql);
+
+// After a rollback: drops what the recordset read, and the rows that left the table leave it. When that
+// cannot be read now it is done before the recordset's next use.
+void forgetRolledBack(RecordsetState& s) noexcept;
 void registerFunctions(sqlite3* db);
 
 // The engine keeps an index of its own on every Text field, in its text order, so that a criterion

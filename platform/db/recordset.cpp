@@ -23,6 +23,7 @@ struct RecordsetState {
     std::vector<Value> buffer;         // pending values of an Edit or AddNew
     std::vector<bool> dirty;
     std::optional<RowKey> lastModified;
+    uint64_t rollbacksSeen = 0;        // the connection's rollbacks this recordset has caught up with
 
     static constexpr long kPageRows = 64;
     static constexpr std::size_t kMaxPages = 256;
@@ -34,7 +35,19 @@ struct RecordsetState {
     // The statement that reads one row by key, kept prepared (never stepping) between calls.
     mutable sqlite3_stmt* rowStmt = nullptr;
 
-    ~RecordsetState() { dropStatement(); }
+    ~RecordsetState() {
+        dropStatement();
+        detach();
+    }
+    void attach() {
+        conn->recordsets.push_back(this);
+        rollbacksSeen = conn->rollbacks;
+    }
+    void detach() {
+        if (!conn) return;
+        auto& open = conn->recordsets;
+        open.erase(std::remove(open.begin(), open.end(), this), open.end());
+    }
     void dropStatement() const {
         if (rowStmt && conn && conn->db) sqlite3_finalize(rowStmt);  // a closed connection took it
         rowStmt = nullptr;
@@ -46,6 +59,44 @@ struct RecordsetState {
     Connection& connection() const {
         if (!conn || !conn->db) raiseNumber(errObjectClosed);
         return *conn;
+    }
+
+    // The connection, once this recordset has caught up with its rollbacks.
+    Connection& use() {
+        Connection& c = connection();
+        if (rollbacksSeen != c.rollbacks) forgetRolledBack();
+        return c;
+    }
+
+    // Rows a rollback took out of the table leave the keys (SQLite may hand their rowids to the next new
+    // rows); the position stays on its row, or on the gap where it was, as after Delete. Rows that a
+    // rollback brought back come with the next Requery.
+    void forgetRolledBack() {
+        pages.clear();
+        const uint64_t caughtUp = connection().rollbacks;
+        if (!keys.empty()) {
+            const auto [lowest, highest] = std::minmax_element(keys.begin(), keys.end());
+            std::vector<RowKey> present;
+            Stmt st(connection(), "SELECT rowid FROM " + quoteName(table.name) + " WHERE rowid BETWEEN ?1 AND ?2");
+            st.bind(1, int64_t(*lowest));
+            st.bind(2, int64_t(*highest));
+            while (st.step()) present.push_back(st.int64(0));  // in rowid order
+            std::vector<RowKey> kept;
+            kept.reserve(keys.size());
+            long at = pos;
+            for (long i = 0; i < size(); ++i) {
+                if (std::binary_search(present.begin(), present.end(), keys[i])) {
+                    kept.push_back(keys[i]);
+                } else if (i < pos) {
+                    --at;
+                } else if (i == pos && !onDeleted) {
+                    onDeleted = true;  // at now holds the row after it
+                }
+            }
+            keys = std::move(kept);
+            pos = at;
+        }
+        rollbacksSeen = caughtUp;
     }
 
     std::string selectColumns() const {
@@ -64,6 +115,7 @@ struct RecordsetState {
         while (st.step()) fresh.push_back(st.int64(0));
         keys = std::move(fresh);
         pages.clear();
+        if (conn) rollbacksSeen = conn->rollbacks;
     }
 
     const Page& page(long index) const {
@@ -80,14 +132,18 @@ struct RecordsetState {
                 c.fail(rc);
             }
         }
-        // One read transaction for the page; every way out resets the statement and ends it.
+        // One read transaction for the page (or the open transaction); every way out resets the statement
+        // and ends the read transaction it began.
         struct Reading {
             Connection& c;
             sqlite3_stmt* st;
-            Reading(Connection& conn, sqlite3_stmt* s) : c(conn), st(s) { exec(c, "BEGIN"); }
+            bool own;
+            Reading(Connection& conn, sqlite3_stmt* s) : c(conn), st(s), own(sqlite3_get_autocommit(conn.db) != 0) {
+                if (own) exec(c, "BEGIN");
+            }
             ~Reading() {
                 sqlite3_reset(st);
-                sqlite3_exec(c.db, "COMMIT", nullptr, nullptr, nullptr);
+                if (own) sqlite3_exec(c.db, "COMMIT", nullptr, nullptr, nullptr);
             }
         } reading(c, rowStmt);
         Page p;
@@ -148,8 +204,8 @@ struct RecordsetState {
         }
     }
 
-    void requireCurrent() const {
-        connection();
+    void requireCurrent() {
+        use();
         if (!hasCurrent()) raiseNumber(errNoCurrentRecord);
     }
 
@@ -167,6 +223,14 @@ struct RecordsetState {
     void cancelEdit() { editMode = 0; }
 };
 
+void forgetRolledBack(RecordsetState& s) noexcept {
+    try {
+        s.forgetRolledBack();
+    } catch (...) {
+        s.pages.clear();  // rollbacksSeen stays behind: the recordset's next use tries again
+    }
+}
+
 }  // namespace detail
 
 using namespace detail;
@@ -178,6 +242,7 @@ std::shared_ptr<Recordset> Database::OpenRecordset(const std::string& tableOrSql
     s->table = s->query.table;
     s->cols = s->query.columns;
     s->loadKeys();
+    s->attach();
     return std::make_shared<Recordset>(std::move(s));
 }
 
@@ -185,7 +250,7 @@ Recordset::Recordset(std::unique_ptr<RecordsetState> state) : s_(std::move(state
 Recordset::~Recordset() = default;
 
 void Recordset::MoveFirst() {
-    s_->connection();
+    s_->use();
     s_->cancelEdit();
     if (s_->keys.empty()) raiseNumber(errNoCurrentRecord);
     s_->pos = 0;
@@ -193,7 +258,7 @@ void Recordset::MoveFirst() {
 }
 
 void Recordset::MoveLast() {
-    s_->connection();
+    s_->use();
     s_->cancelEdit();
     if (s_->keys.empty()) raiseNumber(errNoCurrentRecord);
     s_->pos = s_->size() - 1;
@@ -201,7 +266,7 @@ void Recordset::MoveLast() {
 }
 
 void Recordset::MoveNext() {
-    s_->connection();
+    s_->use();
     s_->cancelEdit();
     if (s_->onDeleted) {
         s_->onDeleted = false;  // pos already holds the row after the deleted one
@@ -213,7 +278,7 @@ void Recordset::MoveNext() {
 }
 
 void Recordset::MovePrevious() {
-    s_->connection();
+    s_->use();
     s_->cancelEdit();
     if (s_->onDeleted) {
         s_->onDeleted = false;
@@ -225,27 +290,27 @@ void Recordset::MovePrevious() {
 }
 
 bool Recordset::EOF_() const {
-    s_->connection();
+    s_->use();
     return !s_->onDeleted && (s_->keys.empty() || s_->pos >= s_->size());
 }
 
 bool Recordset::BOF() const {
-    s_->connection();
+    s_->use();
     return !s_->onDeleted && (s_->keys.empty() || s_->pos < 0);
 }
 
 long Recordset::RecordCount() const {
-    s_->connection();
+    s_->use();
     return s_->size();
 }
 
 long Recordset::AbsolutePosition() const {
-    s_->connection();
+    s_->use();
     return s_->hasCurrent() ? s_->pos : -1;
 }
 
 void Recordset::AbsolutePosition(long pos) {
-    s_->connection();
+    s_->use();
     if (pos < 0 || pos >= s_->size()) raiseNumber(errInvalidArgument);
     s_->cancelEdit();
     s_->pos = pos;
@@ -253,7 +318,7 @@ void Recordset::AbsolutePosition(long pos) {
 }
 
 void Recordset::FindFirst(const std::string& criterion) {
-    Connection& c = s_->connection();
+    Connection& c = s_->use();
     Translated t = translateCriterion(s_->table, criterion);
     s_->cancelEdit();
     std::vector<RowKey> matches;
@@ -282,7 +347,7 @@ void Recordset::FindFirst(const std::string& criterion) {
 }
 
 bool Recordset::NoMatch() const {
-    s_->connection();
+    s_->use();
     return s_->noMatch;
 }
 
@@ -301,14 +366,14 @@ void Recordset::Edit() {
 }
 
 void Recordset::AddNew() {
-    s_->connection();
+    s_->use();
     s_->buffer.assign(s_->cols.size(), Value{});
     s_->dirty.assign(s_->cols.size(), false);
     s_->editMode = 2;
 }
 
 void Recordset::Update() {
-    Connection& c = s_->connection();
+    Connection& c = s_->use();
     if (s_->editMode == 0) raiseNumber(errNoEditInProgress);
     const auto& columns = s_->table.columns;
     for (std::size_t f = 0; f < s_->cols.size(); ++f) {
@@ -360,7 +425,7 @@ int Recordset::EditMode() const { return s_->editMode; }
 void Recordset::Delete() {
     s_->requireCurrent();
     s_->cancelEdit();
-    Connection& c = s_->connection();
+    Connection& c = s_->use();
     Stmt st(c, "DELETE FROM " + quoteName(s_->table.name) + " WHERE rowid = ?1");
     st.bind(1, int64_t(s_->keys[s_->pos]));
     st.step();
@@ -372,7 +437,7 @@ void Recordset::Delete() {
 }
 
 void Recordset::Requery() {
-    s_->connection();
+    s_->use();
     s_->cancelEdit();
     s_->loadKeys();
     s_->pos = 0;
@@ -382,7 +447,7 @@ void Recordset::Requery() {
 Value Recordset::get(const std::string& name) const { return get(s_->field(name)); }
 
 Value Recordset::get(int index) const {
-    s_->connection();
+    s_->use();
     int f = s_->field(index);
     if (s_->editMode) return s_->buffer[f];
     s_->requireCurrent();
@@ -394,7 +459,7 @@ Value Recordset::get(int index) const {
 void Recordset::set(const std::string& name, const Value& v) { set(s_->field(name), v); }
 
 void Recordset::set(int index, const Value& v) {
-    s_->connection();
+    s_->use();
     int f = s_->field(index);
     if (!s_->editMode) raiseNumber(errNoEditInProgress);
     s_->buffer[f] = coerce(v, s_->table.columns[s_->cols[f]].type);
@@ -421,7 +486,7 @@ RowKey Recordset::Bookmark() const {
 }
 
 void Recordset::Bookmark(RowKey key) {
-    s_->connection();
+    s_->use();
     auto it = std::find(s_->keys.begin(), s_->keys.end(), key);
     if (it == s_->keys.end()) raiseNumber(errRecordDeleted);
     s_->cancelEdit();
@@ -430,13 +495,13 @@ void Recordset::Bookmark(RowKey key) {
 }
 
 RowKey Recordset::LastModified() const {
-    s_->connection();
+    s_->use();
     if (!s_->lastModified) raiseNumber(errNoCurrentRecord);
     return *s_->lastModified;
 }
 
 Value Recordset::at(long row, int col) const {
-    s_->connection();
+    s_->use();
     if (row < 0 || row >= s_->size() || col < 0 || col >= fieldCount()) return {};
     auto v = s_->read(row, col);
     return v ? std::move(*v) : Value{};
@@ -527,6 +592,7 @@ void Recordset::Close() {
     s_->cancelEdit();
     s_->pages.clear();
     s_->dropStatement();
+    s_->detach();
     s_->conn.reset();
 }
 
