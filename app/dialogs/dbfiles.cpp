@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <vector>
 
 #include "app/data/schema.h"
 #include "platform/db/db.h"
@@ -63,20 +64,29 @@ const CopiedTable kCopied[] = {
     {"Phone", {"PName", "PInfo"}},
 };
 
+// The source's rows in its order, each added to `to` on its own. The source is read a whole field at a
+// time, one pass over its table each, which is many times faster than a lookup per row.
 void copyRows(db::Recordset& from, db::Recordset& to, const CopiedTable& table) {
-  const bool favorites = std::string_view(table.name) == "Favorites";
-  while (!from.EOF_()) {
+  std::vector<std::vector<db::Value>> values;
+  std::vector<int> targets;
+  int keywords = -1;
+  for (const char* field : table.fields) {
+    if (std::string_view(field) == "FavKeywords") keywords = int(values.size());
+    values.push_back(from.column(from.fieldIndex(field)));
+    targets.push_back(to.fieldIndex(field));
+  }
+  const size_t rows = size_t(from.RecordCount());
+  for (size_t r = 0; r < rows; ++r) {
     to.AddNew();
-    for (const char* field : table.fields) {
-      db::Value v = from.get(field);
-      if (favorites && std::string_view(field) == "FavKeywords") {
+    for (size_t f = 0; f < values.size(); ++f) {
+      db::Value& v = values[f][r];
+      if (int(f) == keywords) {
         const auto* text = std::get_if<std::string>(&v);
         if (db::isNull(v) || (text && text->empty())) v = std::string(" ");
       }
-      to.set(field, v);
+      to.set(targets[f], v);
     }
     to.Update();
-    from.MoveNext();
   }
 }
 
@@ -133,9 +143,12 @@ void copyDatabase(const std::string& source, const std::string& target, bool rep
       std::shared_ptr<db::Database> copy = db::Engine::OpenDatabase(temp);
       std::shared_ptr<db::Database> from = db::Engine::OpenDatabase(source);
       for (const CopiedTable& table : kCopied) {
+        // One commit per table: a synced commit per row would make a large copy take minutes.
+        db::Transaction transaction(*copy);
         std::shared_ptr<db::Recordset> to = copy->OpenRecordset(table.name, db::dbOpenDynaset);
         std::shared_ptr<db::Recordset> rows = from->OpenRecordset(table.name, db::dbOpenDynaset);
         copyRows(*rows, *to, table);
+        transaction.commit();
       }
       copy->Close();
       from->Close();
