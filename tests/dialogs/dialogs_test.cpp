@@ -211,11 +211,12 @@ TEST_F(Lists, NewAndSaveAsRefuseTheDatabaseInUseHoweverItIsSpelled) {
     EXPECT_EQ(tableRows(dbPath, "Jobs"), jobs);
 }
 
-TEST_F(Lists, LoadTakesAnyFileSilentlyAndRedrawsEvenWhenCancelled) {
+TEST_F(Lists, LoadTakesAnyFileWithoutAMessageAndACancelledLoadChangesNothing) {
     writeFile(other, "no database");
     press(o.Image5, other);
     EXPECT_EQ(setting("myDBname"), other);
     press(o.Image5, "");
+    EXPECT_EQ(app::myDBname, other);
     press(o.Image5, dbPath);
     EXPECT_EQ(w->MSgrid2->Rows(), 4);
     EXPECT_EQ(answers.asked, Rows(3, "open Load Database:"));
