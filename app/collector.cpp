@@ -1,5 +1,5 @@
 // The main window's wiring of the job collector and of the path receiver's closing steps.
-#include "app/collector.h"
+#include "app/collector_core.h"
 
 #include "app/globals.h"
 #include "app/quillstack1.h"
@@ -40,12 +40,11 @@ std::string Quillstack1::resolveShortcut(const std::string& shortcutName) {
     return resolveShortcutPath(hWnd(), shortcutName);
 }
 
-void refreshJobsAfterReceive() {
-    Quillstack1* window = mainWindow();
-    if (!window) return;
-    receiverStep([&] { topRow = need(window->MSgrid1).TopRow(); });
-    receiverStep([&] { need(window->Data1).Refresh(); });
-    receiverStep([&] { window->redrawGrid(); });
+// Registered with the receiver at load: the Jobs list after a path list, whichever list is shown.
+void Quillstack1::pathsReceived() {
+    receiverStep([&] { topRow = need(MSgrid1).TopRow(); });
+    receiverStep([&] { need(Data1).Refresh(); });
+    receiverStep([&] { redrawGrid(); });
 }
 
 }  // namespace qs::app

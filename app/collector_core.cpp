@@ -1,4 +1,4 @@
-#include "app/collector.h"
+#include "app/collector_core.h"
 
 #include <exception>
 #include <functional>

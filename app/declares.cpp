@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "platform/runtime/services.h"
+
 namespace qs::app {
 
 NotifyIconData88 nid{};
@@ -12,15 +14,12 @@ namespace {
 
 bool wanted = false;
 
-BOOL shellTrayCall(DWORD message, NotifyIconData88* data) {
-  return Shell_NotifyIconA(message, reinterpret_cast<NOTIFYICONDATAA*>(data));
+// The record is the 88-byte head of the platform's own, which the shell tells apart by cbSize.
+bool trayCall(DWORD message) {
+  return rt::services().notifyIcon(message, reinterpret_cast<NOTIFYICONDATAA*>(&nid));
 }
 
-TrayCall trayCall = shellTrayCall;
-
 }  // namespace
-
-void setTrayCall(TrayCall call) { trayCall = call ? call : shellTrayCall; }
 
 void fillTrayRecord(HWND owner, HICON icon) {
   nid = {};
@@ -37,12 +36,12 @@ void fillTrayRecord(HWND owner, HICON icon) {
 
 bool addTrayIcon() {
   wanted = true;
-  return trayCall(NIM_ADD, &nid) != FALSE;
+  return trayCall(NIM_ADD);
 }
 
 bool deleteTrayIcon() {
   wanted = false;
-  return trayCall(NIM_DELETE, &nid) != FALSE;
+  return trayCall(NIM_DELETE);
 }
 
 bool trayIconWanted() { return wanted; }

@@ -24,14 +24,10 @@ extern NotifyIconData88 nid;
 // Fills `nid` for window `owner` and its icon.
 void fillTrayRecord(HWND owner, HICON icon);
 
-// NIM_ADD / NIM_DELETE with `nid`; the results are the platform's and callers ignore them.
+// NIM_ADD / NIM_DELETE with `nid`, through the services' notifyIcon; the results are the platform's
+// and callers ignore them.
 bool addTrayIcon();
 bool deleteTrayIcon();
-
-// The call that hands `nid` to the shell: Shell_NotifyIconA unless a test has set its own (nullptr
-// restores it).
-using TrayCall = BOOL (*)(DWORD message, NotifyIconData88* data);
-void setTrayCall(TrayCall call);
 
 // True between an add and the next delete: the icon should be in the tray (re-added after a restart of
 // the taskbar).

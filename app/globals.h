@@ -35,7 +35,7 @@ extern std::array<bool, 7> sortAsc;  // the table editor's direction per column
 
 extern std::string selectedName;
 extern std::string selectedNameJobs, selectedNameFavorites, selectedNamePhone;
-extern int16_t topRowJobs, topRowFavorites, topRowPhone;
+extern int32_t topRowJobs, topRowFavorites, topRowPhone;  // 32-bit: a TopRow past 32,767 is kept too
 
 extern bool switchingView;          // a list switch is redrawing: the scroll bar's events do nothing
 extern bool headerClicked;          // the last mouse-down on a grid hit its header row

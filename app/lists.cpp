@@ -1,120 +1,272 @@
+// The main window's list behaviour, written once over a ListState: binding, search, sort, reselect,
+// redraw, the scroll bar and the list switch.
 #include "app/lists.h"
 
-#include "platform/runtime/convert.h"
-#include "platform/runtime/dates.h"
-#include "platform/runtime/text.h"
+#include <algorithm>
+
+#include "app/commands.h"
+#include "app/globals.h"
+#include "app/options.h"
+#include "app/quillstack1.h"
+#include "app/tooltip/tooltip.h"
+#include "platform/controls/datacontrol.h"
+#include "platform/controls/flexgrid.h"
+#include "platform/db/db.h"
+#include "platform/runtime/services.h"
 
 namespace qs::app {
 
-std::string quoted(std::string_view text) {
-  std::string out;
-  out.reserve(text.size() + 2);
-  out += '"';
-  for (char c : text) {
-    if (c == '"') out += '"';
-    out += c;
-  }
-  out += '"';
-  return out;
+namespace {
+
+constexpr char kLoadDbMessage[] = "Problem with Database...Please Select New One";
+constexpr char kSortDbMessage[] = "Problem with Database...Please select a new one";
+
+// Columns 0 to 3 of a job row in the colour of its JobPermanent (column 4, "True" or not).
+uint32_t jobCellColour(const controls::FlexGrid& grid, int row, int col) {
+  if (col > 3) return controls::FlexGrid::kRowColour;
+  return grid.TextMatrix(row, 4) == "True" ? kPermanentJobColour : kJobColour;
 }
 
-std::string likeLiteral(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (char c : text) {
-    if (c == '*' || c == '?' || c == '#' || c == '[') {
-      out += '[';
-      out += c;
-      out += ']';
-    } else {
-      out += c;
+}  // namespace
+
+ListState* Quillstack1::listOf(int list) {
+  if (list < 0 || list >= int(lists_.size())) return nullptr;
+  return &lists_[size_t(list)];
+}
+
+controls::FlexGrid* Quillstack1::gridOf(int list) {
+  ListState* state = listOf(list);
+  return state ? state->grid : nullptr;
+}
+
+controls::DataControl* Quillstack1::dataOf(int list) {
+  ListState* state = listOf(list);
+  return state ? state->data : nullptr;
+}
+
+// --- Binding ---
+
+void Quillstack1::bindLists() {
+  for (ListState& list : lists_) {
+    list.sql = list.baseSelect;
+    list.where.clear();
+    list.order = list.defaultOrder;
+    attempt([&] { list.data->bind(*list.grid); });
+  }
+  // The grid asks for the rows it paints, so the colours follow every re-query and sort by themselves.
+  MSgrid1->onCellBackColor = [grid = MSgrid1.get()](int row, int col) { return jobCellColour(*grid, row, col); };
+
+  // Each failing statement shows the message and Options, then the next one runs.
+  for (ListState& list : lists_) {
+    databaseStep([&] { list.data->DatabaseName(myDBname); }, kLoadDbMessage, kAppTitle);
+    databaseStep([&] { list.data->RecordSource(list.recordSource()); }, kLoadDbMessage, kAppTitle);
+  }
+}
+
+// Once loaded, each data control opens the database and runs its query; a database that cannot be
+// opened is reported here, as the data control would report it itself.
+void Quillstack1::openLists() {
+  for (ListState& list : lists_) {
+    try {
+      list.data->Refresh();
+    } catch (const std::exception& e) {
+      rt::services().msgBox(e.what(), MB_OK | MB_ICONEXCLAMATION, kAppTitle);
     }
   }
-  return out;
 }
 
-std::string searchWhere(int list, std::string_view typed) {
-  if (typed.empty()) return {};
-  const std::string pattern = quoted("*" + rt::LCase(typed) + "*");
-  switch (list) {
-    case listJobs:
-      return " WHERE ((Jobs.JobName Like " + pattern + "))";
-    case listFavorites:
-      return " WHERE ((Favorites.FavName Like " + pattern + ")) OR ((Favorites.FavKeywords Like " + pattern +
-             "))";
-    case listPhone:
-      return " WHERE ((Phone.PName Like " + pattern + "))";
+bool Quillstack1::databaseStep(const std::function<void()>& step, const char* message, const char* title) {
+  try {
+    step();
+    return true;
+  } catch (const std::exception&) {
+    rt::services().msgBox(message, MB_OK, title);
+    showOptions(this);
+    return false;
   }
-  return {};
 }
 
-std::optional<std::string> sortField(int list, int32_t col) {
-  switch (list) {
-    case listJobs: {
-      static const char* const fields[] = {"Jobs.JobName", "Jobs.JobDate", "Jobs.JobFullName",
-                                           "Jobs.JobLocation", "Jobs.JobPermanent"};
-      if (col >= 0 && col <= 4) return fields[col];
-      return std::nullopt;
+// The shown list's grid and command buttons; the others' hidden.
+void Quillstack1::showListView(const ListState& shown) {
+  for (const ListState& list : lists_) {
+    for (forms::PictureButton* button : list.buttons) {
+      button->Visible(0, &list == &shown);
+      button->Visible(1, &list == &shown);
     }
-    case listFavorites:
-      if (col == 1) return "Favorites.FavURL";
-      if (col == 2) return "Favorites.FavKeywords";
-      return "Favorites.FavName";
-    case listPhone:
-      return col == 1 ? "Phone.PInfo" : "Phone.PName";
   }
-  return std::nullopt;
+  for (const ListState& list : lists_) attempt([&] { list.grid->Visible(&list == &shown); });
 }
 
-std::string nextSortDirection(int32_t col, int32_t lastSortCol, std::string_view lastSortDir) {
-  if (col != lastSortCol) return " ASC";
-  return lastSortDir == " ASC" ? " DESC" : " ASC";
+// --- Search and sort ---
+
+void Quillstack1::Text1_GotFocus() {}
+
+void Quillstack1::Text1_KeyUp(int, int) {
+  if (ListState* list = listOf(displaywhich)) searchList(*list, Text1.Text());
 }
 
-std::string orderClause(std::string_view field, std::string_view direction) {
-  std::string out = " ORDER BY ";
-  out += field;
-  out += direction;
-  return out;
+void Quillstack1::searchList(ListState& list, const std::string& text) {
+  const std::string where = searchWhere(list.index, text);
+  const std::string previous = list.data->RecordSource();
+  list.data->RecordSource(recordSource(list.sql, where, list.order));
+  try {
+    list.data->Refresh();
+  } catch (const std::exception&) {
+    // A text that is no valid pattern yet (an unclosed "[") keeps the list as it was; the next key
+    // tries again.
+    list.data->RecordSource(previous);
+    list.searchText = text;
+    return;
+  }
+  list.where = where;
+  if (list.index != listJobs) {
+    attempt([&] {
+      std::shared_ptr<db::Recordset> rs = list.data->Recordset();
+      if (rs && rs->RecordCount() >= 1) rs->MoveLast();
+    });
+  }
+  attempt([&] { topRow = list.grid->TopRow(); });
+  list.searchText = text;
+  redrawList(list);
 }
 
-std::string recordSource(std::string_view sql, std::string_view where, std::string_view order) {
-  std::string out;
-  out.reserve(sql.size() + where.size() + order.size() + 1);
-  out += sql;
-  out += where;
-  out += order;
-  out += ';';
-  return out;
+void Quillstack1::sortJobs(int32_t col) { sortList(lists_[listJobs], col); }
+void Quillstack1::sortFavorites(int32_t col) { sortList(lists_[listFavorites], col); }
+void Quillstack1::sortPhone(int32_t col) { sortList(lists_[listPhone], col); }
+
+void Quillstack1::sortList(ListState& list, int32_t col) {
+  auto step = [this](const std::function<void()>& s) { databaseStep(s, kSortDbMessage, ""); };
+  step([&] { sortby = col; });
+  step([&] { list.grid->Visible(false); });
+  if (list.index == listJobs)
+    step([&] { topRow = list.grid->TopRow(); });
+  else
+    step([&] { list.grid->Refresh(); });
+  step([&] { lastSortDir = nextSortDirection(col, lastSortCol, lastSortDir); });
+  step([&] {
+    if (std::optional<std::string> field = sortField(list.index, col)) list.order = orderClause(*field, lastSortDir);
+  });
+  step([&] { list.data->DatabaseName(myDBname); });
+  step([&] { list.data->RecordSource(list.recordSource()); });
+  step([&] { list.data->Refresh(); });
+  step([&] { lastSortCol = col; });
+  step([&] { sortdir = lastSortDir; });
+  step([&] { redrawList(list); });
 }
 
-std::string reselectCriterion(int list, std::string_view name) {
-  static const char* const prefixes[] = {"JobName LIKE ", "FavName LIKE ", "PName LIKE "};
-  if (list < 0 || list > 2) return {};
-  return prefixes[list] + quoted(likeLiteral(name));
+void Quillstack1::reselectRow() {
+  ListState* list = listOf(displaywhich);
+  if (!list) return;
+  attempt([&] {
+    controls::FlexGrid& grid = *list->grid;
+    if (grid.Rows() <= 1) return;
+    std::shared_ptr<db::Recordset> rs = list->data->Recordset();
+    rs->FindFirst(reselectCriterion(list->index, selectedName));
+    // No such row any more (deleted or filtered out): the selection stays where the redraw put it.
+    if (rs->NoMatch()) return;
+    const int row = int(rs->AbsolutePosition()) + 1;
+    grid.Row(row);
+    grid.RowSel(row);
+    grid.Col(0);
+    grid.ColSel(list->look().lastCol);
+    grid.Refresh();
+  });
+  attempt([&] { list->grid->Visible(true); });
 }
 
-std::string purgeSource(double today, int16_t timelimit) {
-  const double cutOff = rt::DateAdd('d', -double(timelimit), today);
-  return "SELECT Jobs.* FROM Jobs WHERE (Jobs.JobPermanent = False) AND (Jobs.JobDate < #" +
-         rt::formatMMDDYYYY(cutOff) + "#)";
+// --- Drawing ---
+
+void Quillstack1::redrawGrid() { redrawList(lists_[listJobs]); }
+void Quillstack1::redrawGrid3() { redrawList(lists_[listFavorites]); }
+void Quillstack1::redrawGrid4() { redrawList(lists_[listPhone]); }
+
+void Quillstack1::redrawList(ListState& list) {
+  controls::FlexGrid& g = *list.grid;
+  attempt([&] { g.Redraw(false); });
+  attempt([&] {
+    if (g.Rows() > 1) g.TopRow(restoredTopRow(topRow, g.Rows()));
+  });
+  attempt([&] {
+    if (g.TopRow() > 0) {
+      attempt([&] { g.Row(g.TopRow()); });
+      attempt([&] { g.RowSel(g.TopRow()); });
+    }
+  });
+  attempt([&] { g.Col(0); });
+  attempt([&] { g.ColSel(list.look().lastCol); });
+  attempt([&] { g.Redraw(true); });
+
+  // The range follows the grid just drawn; the changes it makes to the value move no grid.
+  redrawing_ = true;
+  attempt([&] { dt1.Max(scrollMax(g.Rows())); });
+  attempt([&] { dt1.Min(1); });
+  attempt([&] { dt1.SmallChange(1); });
+  attempt([&] { dt1.LargeChange(1); });
+  attempt([&] { dt1.Value(g.TopRow()); });
+  redrawing_ = false;
+
+  setColumns(list);
 }
 
-const ListLook& listLook(int list) {
-  static const ListLook looks[] = {
-      {3, {0.4, 0.25, 0.35, 0, 0}, {"FileName", "FileDate", "File Location"}},
-      {2, {0.4, 0.25, 0.35}, {"Name", "URL", "Keywords"}},
-      {1, {0.5, 0.5}, {"Name", "Info"}},
-  };
-  return looks[list < 0 || list > 2 ? 0 : list];
+// Column widths from the window's width, then the plain header captions.
+void Quillstack1::setColumns(ListState& list) {
+  controls::FlexGrid& g = *list.grid;
+  const ListLook& look = list.look();
+  const double w = Width();
+  for (size_t c = 0; c < look.widths.size(); ++c) attempt([&] { g.ColWidth(int(c), columnWidth(w, look.widths[c])); });
+  for (size_t c = 0; c < look.captions.size(); ++c) attempt([&] { g.TextMatrix(0, int(c), look.captions[c]); });
 }
 
-int32_t columnWidth(double windowWidthTwips, double fraction) {
-  return int32_t(rt::roundHalfEven(windowWidthTwips * fraction));
+void Quillstack1::dt1_Scroll() { dt1_Change(); }
+
+void Quillstack1::dt1_Change() {
+  if (switchingView || redrawing_) return;
+  controls::FlexGrid* g = gridOf(displaywhich);
+  if (!g) return;
+  attempt([&] {
+    // The range may belong to another list's grid: the value is held to this grid's rows.
+    if (g->Rows() >= 3) g->TopRow(std::clamp(dt1.Value(), 1, g->Rows() - 1));
+  });
 }
 
-int32_t scrollMax(int32_t rows) { return rows > 3 ? rows - 1 : 2; }
+void Quillstack1::setTooltipColours() {
+  if (!listOf(displaywhich) || !gridTips) return;
+  attempt([&] {
+    gridTips->BackColor(int32_t(kTipColours[size_t(displaywhich)].back));
+    gridTips->ForeColor(int32_t(kTipColours[size_t(displaywhich)].fore));
+  });
+}
 
-int32_t restoredTopRow(int32_t topRow, int32_t rows) { return topRow > rows - 1 ? rows - 1 : topRow; }
+// --- List switch ---
+
+void Quillstack1::Image12_MouseUp(int, int, int, float, float) {
+  showNormal(Image12);
+  switchList(lists_[listJobs]);
+}
+
+void Quillstack1::Image13_MouseUp(int, int, int, float, float) {
+  showNormal(Image13);
+  switchList(lists_[listFavorites]);
+}
+
+void Quillstack1::Image14_MouseUp(int, int, int, float, float) {
+  showNormal(Image14);
+  switchList(lists_[listPhone]);
+}
+
+void Quillstack1::switchList(ListState& shown) {
+  for (ListState& list : lists_)
+    if (&list != &shown) attempt([&] { list.keptTopRow = list.grid->TopRow(); });
+  displaywhich = shown.index;
+  Text1.Text(shown.searchText);
+  setTooltipColours();
+  showListView(shown);
+  topRow = shown.keptTopRow;
+  switchingView = true;
+  redrawList(shown);
+  selectedName = shown.keptName;
+  reselectRow();
+  switchingView = false;
+}
 
 }  // namespace qs::app

@@ -2,17 +2,20 @@
 // The main window: tray-resident, borderless, three lists (Jobs, Favorites, Phone) bound to their data
 // controls, a search box and sixteen picture buttons. One instance per run, reached through mainWindow().
 //
-// The grids and data controls are made when the window loads (the grids need its handle) and live until
-// it is destroyed, so they are held by pointer: `mainWindow()->Data1->Refresh()`, `MSgrid1->TopRow()`.
+// The grids and data controls are held by pointer (`mainWindow()->Data1->Refresh()`, `MSgrid1->TopRow()`)
+// and live as long as the window; the grids' own windows are made when it loads (they need its handle).
 #include <windows.h>
 
+#include <array>
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "app/lists.h"
 #include "platform/controls/scrollbar.h"
 #include "platform/forms/form.h"
 
@@ -26,12 +29,26 @@ namespace qs::app {
 class WatchClient;  // app/watchclient.h
 class cTooltip;     // app/tooltip/tooltip.h
 
+inline constexpr char kAppTitle[] = "Quillstack";
+
+// One statement whose failure is skipped, as the window's procedures do step by step.
+template <class F>
+void attempt(F&& statement) {
+  try {
+    statement();
+  } catch (const std::exception&) {
+  }
+}
+
+// The window's code is split by role: its layout, lifecycle, tray and paint (app/quillstack1.cpp), the
+// list behaviour over the three ListState records (app/lists.cpp), the buttons' commands
+// (app/commands.cpp) and the job collector's wiring (app/collector.cpp).
 class Quillstack1 : public forms::Form {
  public:
   Quillstack1();
   ~Quillstack1() override;
 
-  // Event procedures.
+  // Window: event procedures.
   void Form_Initialize() override;
   void Form_Load() override;
   void Form_Activate() override;
@@ -41,15 +58,10 @@ class Quillstack1 : public forms::Form {
   void Form_Unload(int& cancel) override;
   void mnuShow_Click();
   void mnuExit_Click();
+
+  // Lists: search, sort, drawing, scrolling and the list switch.
   void Text1_GotFocus();
   void Text1_KeyUp(int keyCode, int shift);
-  void dt1_Scroll();
-  void dt1_Change();
-  void Image12_MouseUp(int index, int button, int shift, float x, float y);
-  void Image13_MouseUp(int index, int button, int shift, float x, float y);
-  void Image14_MouseUp(int index, int button, int shift, float x, float y);
-
-  // Lists: queries, sort and drawing.
   void sortJobs(int32_t col);
   void sortFavorites(int32_t col);
   void sortPhone(int32_t col);
@@ -58,8 +70,25 @@ class Quillstack1 : public forms::Form {
   void redrawGrid3();
   void redrawGrid4();
   void setTooltipColours();
+  void dt1_Scroll();
+  void dt1_Change();
+  void Image12_MouseUp(int index, int button, int shift, float x, float y);
+  void Image13_MouseUp(int index, int button, int shift, float x, float y);
+  void Image14_MouseUp(int index, int button, int shift, float x, float y);
 
-  // Job collector (defined in app/collector.cpp).
+  // The record of a list by displaywhich (0 Jobs, 1 Favorites, 2 Phone); nullptr for any other value.
+  ListState* listOf(int list);
+  controls::FlexGrid* gridOf(int list);
+  controls::DataControl* dataOf(int list);
+
+  // Commands of the buttons.
+  void Image3_MouseUp(int index, int button, int shift, float x, float y);
+  void Image5_MouseUp(int index, int button, int shift, float x, float y);
+  void Image6_MouseUp(int index, int button, int shift, float x, float y);
+  void Image7_MouseUp(int index, int button, int shift, float x, float y);
+  void Image8_MouseUp(int index, int button, int shift, float x, float y);
+
+  // Job collector.
   void oFoldwatcher_Notify(const std::string& sFileName, int16_t nType);
   std::string resolveShortcut(const std::string& shortcutName);
 
@@ -72,6 +101,7 @@ class Quillstack1 : public forms::Form {
   std::unique_ptr<WatchClient> oFoldwatcher;
   std::unique_ptr<cTooltip> gridTips;
 
+  // One pair for the three lists: a sort toggles the direction the last sort of any list settled.
   int32_t lastSortCol = 0;
   std::string lastSortDir;
   bool suppressSelChange = false;
@@ -89,33 +119,37 @@ class Quillstack1 : public forms::Form {
   forms::PopupMenu mnuPopUp;
   int mnuShow = 0, mnuExit = 0;  // item ids in mnuPopUp
 
-  // Per-list lookups by displaywhich (0 Jobs, 1 Favorites, 2 Phone); nullptr for any other value.
-  controls::FlexGrid* gridOf(int list) const;
-  controls::DataControl* dataOf(int list) const;
-  void redrawList(int list);
-
   // The settings the unload writes, as (key, text) in the order they are written.
   std::vector<std::pair<std::string, std::string>> exitSettings() const;
-
-  // How the program ends once the window has unloaded; by default the message loop is told to quit.
-  // Tests replace it.
-  static std::function<void()> endProgram;
 
  protected:
   bool onMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
  private:
-  void sortList(int list, int32_t col);
-  void switchList(int16_t list);
-  void showListView(int list);
-  void hideToTray();
+  // Lists (app/lists.cpp).
+  void bindLists();
   void openLists();
+  void showListView(const ListState& list);
+  void searchList(ListState& list, const std::string& text);
+  void sortList(ListState& list, int32_t col);
+  void redrawList(ListState& list);
+  void setColumns(ListState& list);
+  void switchList(ListState& list);
   bool databaseStep(const std::function<void()>& step, const char* message, const char* title);
 
+  // Commands (app/commands.cpp).
+  void wireButtons();
+  void hideToTray();
+  void setStayOnTop(bool on);
+
+  // Receiver (app/collector.cpp): the Jobs list after a path list was recorded.
+  void pathsReceived();
+
+  std::array<ListState, 3> lists_;  // by displaywhich
   HICON icon_ = nullptr;
   UINT taskbarCreated_ = 0;
-  bool redrawing_ = false;
-  bool activating_ = false;  // range changes of dt1 during a redraw move no grid
+  bool redrawing_ = false;   // range changes of dt1 during a redraw move no grid
+  bool activating_ = false;
 };
 
 // The one main window of the run; nullptr before it is created and after it is gone.

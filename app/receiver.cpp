@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/collector.h"
+#include "app/collector_core.h"
 #include "app/globals.h"
 #include "platform/db/db.h"
 #include "platform/runtime/errors.h"
@@ -164,6 +164,16 @@ void pReceiveMsg(ULONG_PTR dwData, std::span<const uint8_t> payload,
     if (!paths) return;
     reply(1);
     recordReceivedPaths(*paths);
+}
+
+namespace {
+std::function<void()> receiveRefresh;
+}  // namespace
+
+void setReceiveRefresh(std::function<void()> refresh) { receiveRefresh = std::move(refresh); }
+
+void refreshJobsAfterReceive() {
+    if (receiveRefresh) receiveRefresh();
 }
 
 bool receiverStep(const std::function<void()>& statement) {

@@ -46,8 +46,10 @@ void pReceiveMsg(ULONG_PTR dwData, std::span<const uint8_t> payload,
 // Runs one recording statement; when it fails shows "pReceiveMsg Function Error" and returns false.
 bool receiverStep(const std::function<void()>& statement);
 
-// The main window's share of ending a path list: topRow from MSgrid1, Data1.Refresh, redrawGrid, each
-// through receiverStep. Defined with the main window's wiring; a test program defines its own.
+// The main window's share of ending a path list (topRow from MSgrid1, Data1.Refresh, redrawGrid, each
+// through receiverStep): registered by the window when it loads, taken back (nullptr) when it goes.
+// refreshJobsAfterReceive runs it, and does nothing while none is registered.
+void setReceiveRefresh(std::function<void()> refresh);
 void refreshJobsAfterReceive();
 
 }  // namespace qs::app

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/collector.h"
+#include "app/collector_core.h"
 #include "platform/db/db.h"
 #include "platform/runtime/app.h"
 #include "platform/runtime/text.h"

@@ -4,8 +4,8 @@
 //   query    the list query run by the engine (the dynaset over the rows, in query order)
 //   sqlite   the same rows selected straight from SQLite, every field of every row stepped through
 //   refresh  DataControl.Refresh with the grid bound (query + reload)
-//   redraw   the main window's redraw: painting off, every row's JobPermanent read from the grid,
-//            four cells coloured per row, top row and selection set, painting on and painted
+//   redraw   the main window's redraw: painting off, top row and selection set, painting on and
+//            painted, the grid asking for the colour of each cell it paints from its row's JobPermanent
 //   again    the same redraw once more without a refresh: the grid's own work, the rows already read
 // and the same redraw with a SelChange handler like the main window's (it reads the selected row's name).
 // Run: scripts/wine-run build/bin/grid_bench.exe (under xvfb-run when there is no display).
@@ -48,7 +48,6 @@ LRESULT CALLBACK hostProc(HWND h, UINT m, WPARAM w, LPARAM l) { return DefWindow
 void redraw(FlexGrid& grid) {
     grid.Redraw(false);
     if (grid.Rows() > 1) grid.TopRow(std::min(500, grid.Rows() - 1));
-    gridtest::colourJobRows(grid);
     if (grid.TopRow() > 0) {
         grid.Row(grid.TopRow());
         grid.RowSel(grid.TopRow());
@@ -106,6 +105,7 @@ int main() {
         data.DatabaseName(path);
         data.RecordSource(kJobsQuery);
         data.bind(grid);
+        gridtest::colourJobsOnDemand(grid);
         data.Refresh();  // warm the file and the caches
         redraw(grid);
 

@@ -22,7 +22,6 @@ namespace qs::app {
 
 namespace {
 
-constexpr char kApp[] = "Quillstack";
 constexpr char kFilter[] = "Databases (*.mdb)|*.mdb";
 
 void showNormal(forms::PictureButton& b) {
@@ -30,16 +29,8 @@ void showNormal(forms::PictureButton& b) {
   b.Visible(1, false);
 }
 
-template <class F>
-void attempt(F&& step) {
-  try {
-    step();
-  } catch (const std::exception&) {
-  }
-}
-
 int message(const std::string& text, int buttons = MB_OK | MB_ICONEXCLAMATION) {
-  return rt::services().msgBox(text, buttons, kApp);
+  return rt::services().msgBox(text, buttons, kAppTitle);
 }
 
 // The main window's data controls, Jobs, Favorites, Phone; all null without a main window.
@@ -143,7 +134,7 @@ void Options::Image4_MouseUp(int, int, int, float, float) {
   myDBname = f;
   closeLists();
   const std::string failure = repointLists();
-  attempt([&] { rt::SaveSetting(kApp, "Settings", "myDBname", myDBname); });
+  attempt([&] { rt::SaveSetting(kAppTitle, "Settings", "myDBname", myDBname); });
   if (!failure.empty()) message("The lists could not open the new database:\n" + failure);
 }
 
@@ -159,7 +150,7 @@ void Options::Image5_MouseUp(int, int, int, float, float) {
     closeLists();
     myDBname = f;
     repointLists();
-    attempt([&] { rt::SaveSetting(kApp, "Settings", "myDBname", myDBname); });
+    attempt([&] { rt::SaveSetting(kAppTitle, "Settings", "myDBname", myDBname); });
   }
   showNormal(Image5);
   Refresh();

@@ -25,7 +25,7 @@ std::array<bool, 7> sortAsc{};
 
 std::string selectedName;
 std::string selectedNameJobs, selectedNameFavorites, selectedNamePhone;
-int16_t topRowJobs = 0, topRowFavorites = 0, topRowPhone = 0;
+int32_t topRowJobs = 0, topRowFavorites = 0, topRowPhone = 0;
 
 bool switchingView = false;
 bool headerClicked = false;

@@ -314,10 +314,14 @@ void FlexGrid::TextMatrix(int row, int col, const std::string& text) {
     invalidateRows(row, row);
 }
 
-uint32_t FlexGrid::CellBackColor() const {
-    const auto& column = colours_[size_t(col_)];
-    if (size_t(row_) < column.size() && column[size_t(row_)] != kNoColour) return column[size_t(row_)];
-    return row_ == 0 ? kHeaderColour : kRowColour;
+uint32_t FlexGrid::CellBackColor() const { return cellBackColour(row_, col_); }
+
+uint32_t FlexGrid::cellBackColour(int row, int col) const {
+    const auto& column = colours_[size_t(col)];
+    if (size_t(row) < column.size() && column[size_t(row)] != kNoColour) return column[size_t(row)];
+    if (row == 0) return kHeaderColour;
+    if (onCellBackColor) return onCellBackColor(row, col) & 0xFFFFFF;
+    return kRowColour;
 }
 
 void FlexGrid::CellBackColor(uint32_t colour) {
@@ -600,9 +604,11 @@ void FlexGrid::paint(HDC target, const RECT& area) {
                 else if (selected)
                     back = kSelectColour;
                 else {
-                    const auto& column = colours_[size_t(c)];
-                    uint32_t set = size_t(row) < column.size() ? column[size_t(row)] : kNoColour;
-                    back = set != kNoColour ? COLORREF(set) : COLORREF(kRowColour);
+                    try {
+                        back = COLORREF(cellBackColour(row, c));
+                    } catch (...) {
+                        back = COLORREF(kRowColour);  // the program could not say (its data is gone)
+                    }
                 }
                 RECT cell{l, top, r, top + h};
                 fill(cell, back);

@@ -88,6 +88,11 @@ public:
     uint32_t CellBackColor() const;
     void CellBackColor(uint32_t colour);
 
+    // The background of a data cell that has no CellBackColor of its own, asked for while painting the
+    // rows on screen (and by CellBackColor's get), so that colours follow the data without being
+    // pushed row by row. Unset: the row colour.
+    std::function<uint32_t(int row, int col)> onCellBackColor;
+
     int ColWidth(int col) const;            // twips
     void ColWidth(int col, int twips);      // 0 hides the column
 
@@ -135,6 +140,7 @@ private:
     void keyDown(WPARAM key);
     void paint(HDC dc, const RECT& area);
     std::string cellText(int row, int col) const;
+    uint32_t cellBackColour(int row, int col) const;
 
     HWND hwnd_ = nullptr;
     std::shared_ptr<GridSource> source_;

@@ -205,9 +205,6 @@ public:
     Value at(long row, int col) const;
     // Field `col` of every record, in recordset order, in one pass over the table.
     std::vector<Value> column(int col) const;
-    // A Boolean field of every record the same way, one byte each: 1 True, 0 False, -1 Null or a row
-    // deleted by another connection. 3421 for a field of another type.
-    std::vector<signed char> booleanColumn(int col) const;
 
     void Close();
 

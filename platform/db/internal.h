@@ -57,15 +57,6 @@ struct Connection {
     uint64_t rollbacks = 0;                    // counts rollbacks, so a recordset knows it has rows to forget
     std::vector<RecordsetState*> recordsets;   // the open ones, told of each rollback
 
-    // The last Boolean field read whole (Recordset::booleanColumn), by rowid from `lowest` on, with what
-    // told the file's state then: valid while nothing on this connection or another one changed it.
-    struct Flags {
-        std::string table, column;
-        int64_t dataVersion = -1, changes = -1;
-        int64_t lowest = 0;
-        std::vector<signed char> byRow;  // -1 Null or no such row
-    } flags;
-
     ~Connection();
     void close();
     sqlite3* handle();  // 3420 when closed

@@ -172,6 +172,10 @@ std::string Services::appPath()
     return slash == std::wstring::npos ? std::string() : narrow(exe.substr(0, slash));
 }
 
+bool Services::notifyIcon(DWORD message, NOTIFYICONDATAA* data) { return Shell_NotifyIconA(message, data) != FALSE; }
+
+void Services::endProgram() { PostQuitMessage(0); }
+
 Services& services() { return *current; }
 
 void setServices(Services* replacement) { current = replacement ? replacement : &realServices; }

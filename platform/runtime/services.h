@@ -4,6 +4,7 @@
 // through services(); the real implementation calls Windows.
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include <string>
 
@@ -43,6 +44,10 @@ struct Services {
     virtual double now();
     // The program's folder, without a trailing backslash.
     virtual std::string appPath();
+    // Shell_NotifyIconA: adds, changes or deletes a tray icon; the shell's result.
+    virtual bool notifyIcon(DWORD message, NOTIFYICONDATAA* data);
+    // Ends the program once its main window has gone: the message loop is told to quit.
+    virtual void endProgram();
 };
 
 // The services in use: the real ones unless a test has set its own.

@@ -46,6 +46,11 @@ int AppServices::msgBox(const std::string& text, int buttons, const std::string&
     return FakeServices::msgBox(text, buttons, title);
 }
 
+bool AppServices::notifyIcon(DWORD message, NOTIFYICONDATAA* data) {
+    trayCalls.push_back(message);
+    return realTray ? FakeServices::notifyIcon(message, data) : true;
+}
+
 RecentRedirect::RecentRedirect(const std::string& folder) {
     auto keep = [](const wchar_t* keyPath, Saved& saved) {
         HKEY key;

@@ -14,16 +14,23 @@
 
 namespace qs::test {
 
-// Message boxes are answered OK; every Options window that opens is closed again at once.
+// Message boxes are answered OK; every Options window that opens is closed again at once. Tray calls
+// are recorded and answered at once (the shell's own tray is slow to answer under Wine without a panel)
+// unless realTray is set; the end of the program is counted.
 class AppServices : public FakeServices {
 public:
     AppServices(std::string appPath, double now);
     int msgBox(const std::string& text, int buttons, const std::string& title) override;
     double now() override { return now_; }
     void setNow(double now) { now_ = now; }
+    bool notifyIcon(DWORD message, NOTIFYICONDATAA* data) override;
+    void endProgram() override { ++ended; }
 
     std::vector<std::string> titles;
     int optionsShown = 0;
+    std::vector<DWORD> trayCalls;
+    bool realTray = false;
+    int ended = 0;
 
 private:
     double now_;

@@ -1,7 +1,7 @@
 // The texts the lists hand to the engine, checked on their own and against the engine itself.
 #include <gtest/gtest.h>
 
-#include "app/lists.h"
+#include "app/listquery.h"
 #include "platform/runtime/dates.h"
 
 using namespace qs::app;

@@ -16,6 +16,7 @@
 #include "platform/runtime/dates.h"
 #include "platform/runtime/settings.h"
 #include "platform/runtime/text.h"
+#include "tests/grid/jobsdb.h"
 
 using namespace qs;
 using namespace qs::test;
@@ -26,12 +27,6 @@ namespace {
 
 db::Value date(int y, int m, int d, int h = 0, int mi = 0) { return db::Date{rt::makeDate(y, m, d, h, mi)}; }
 
-// The tray calls made, in order (the shell's own tray is slow to answer under Wine without a panel).
-std::vector<DWORD> trayCalls;
-BOOL recordTrayCall(DWORD message, app::NotifyIconData88*) {
-    trayCalls.push_back(message);
-    return TRUE;
-}
 using Calls = std::vector<DWORD>;
 
 std::string setting(const std::string& key) { return rt::GetSetting("Quillstack", "Settings", key, "<missing>"); }
@@ -45,7 +40,6 @@ protected:
     std::unique_ptr<AppServices> services;
     std::unique_ptr<RecentRedirect> redirect;
     std::unique_ptr<Quillstack1> w;
-    int ended = 0;
 
     void SetUp() override {
         rt::DeleteSetting("Quillstack");
@@ -68,9 +62,6 @@ protected:
         addPhone(*phone, "JONES MARY", "EXT 202");
         addPhone(*phone, "BROWN ALAN", "EXT 303");
         db->Close();
-        Quillstack1::endProgram = [this] { ++ended; };
-        trayCalls.clear();
-        app::setTrayCall(recordTrayCall);
         // Off the screen, never under the pointer where the tray menu opens (on screen, Wine closes that
         // menu at once).
         save("myleft", "-15000");
@@ -81,8 +72,6 @@ protected:
         if (w && w->Loaded()) w->Unload();
         w.reset();
         forms::setMainForm(nullptr);
-        Quillstack1::endProgram = nullptr;
-        app::setTrayCall(nullptr);
         redirect.reset();
         services.reset();
         rt::DeleteSetting("Quillstack");
@@ -118,7 +107,7 @@ protected:
 }  // namespace
 
 TEST_F(MainWindow, FirstStartIsCentredSortedByNameAndHidesToTheTray) {
-    app::setTrayCall(nullptr);  // the shell's own tray, this once
+    services->realTray = true;  // the shell's own tray, this once
     rt::DeleteSetting("Quillstack");
     start();
     EXPECT_FALSE(IsWindowVisible(w->hWnd()));
@@ -189,7 +178,50 @@ TEST_F(MainWindow, FirstStartIsCentredSortedByNameAndHidesToTheTray) {
     w->Unload();
     EXPECT_EQ(FindWindowA(nullptr, app::kReceiverTitle), nullptr);
     EXPECT_FALSE(app::trayIconWanted());
-    EXPECT_EQ(ended, 1);
+    EXPECT_EQ(services->ended, 1);
+}
+
+// What the user sees: the Jobs grid paints a permanent job light and any other dark, in the columns on
+// screen, and the colours follow the jobs when a sort moves them.
+TEST_F(MainWindow, PermanentJobsArePaintedLightAfterEveryRequery) {
+    save("myleft", "0");
+    save("mytop", "0");
+    start();
+    w->mnuShow_Click();  // on screen; row 1 selected
+    controls::FlexGrid& g = *w->MSgrid1;
+    const int rowHeight = forms::toPixels(240);
+    auto painted = [&](int row, int col) {
+        RECT client;
+        GetClientRect(g.hWnd(), &client);
+        int right = 0;  // the right end of the cell as far as it shows, clear of its text
+        for (int c = 0; c <= col; ++c) right += forms::toPixels(g.ColWidth(c));
+        UpdateWindow(g.hWnd());
+        HDC dc = GetDC(g.hWnd());
+        const COLORREF c = GetPixel(dc, std::min<int>(right, client.right) - 8, rowHeight * (row - g.TopRow() + 1) + 2);
+        ReleaseDC(g.hWnd(), dc);
+        return c;
+    };
+    const COLORREF light = RGB(0x69, 0xE1, 0xFF), dark = RGB(0x44, 0x92, 0xA6);
+    EXPECT_EQ(painted(2, 0), light);  // BUDGET.XLS
+    EXPECT_EQ(painted(2, 2), light);
+    EXPECT_EQ(painted(3, 0), dark);
+    EXPECT_EQ(painted(4, 1), dark);
+
+    w->sortJobs(1);  // by date: BUDGET.XLS last
+    w->reselectRow();
+    EXPECT_EQ(painted(4, 0), light);
+    EXPECT_EQ(painted(2, 0), dark);
+}
+
+TEST_F(MainWindow, KeptTopRowsBeyondSixteenBitsSurviveAListSwitch) {
+    jobsdb::fillJobs(dbPath, 40000);
+    save("timelimit", "30000");  // nothing to purge at exit
+    start();
+    w->MSgrid1->TopRow(39000);
+    w->Image14_MouseUp(0, 1, 0, 0, 0);
+    EXPECT_EQ(app::topRowJobs, 39000);
+    w->Image12_MouseUp(0, 1, 0, 0, 0);
+    EXPECT_EQ(w->MSgrid1->TopRow(), 39000);
 }
 
 TEST_F(MainWindow, BaselineListsOnlyOrdinaryFilesOfTheRecentFolder) {
@@ -355,11 +387,11 @@ TEST_F(MainWindow, ShowFromTheTrayRedrawsTheJobsGrid) {
     start();
     w->Image13_MouseUp(0, 1, 0, 0, 0);
     w->MSgrid1->TextMatrix(0, 0, "stale");
-    EXPECT_EQ(trayCalls, (Calls{NIM_ADD}));
+    EXPECT_EQ(services->trayCalls, (Calls{NIM_ADD}));
     w->Form_MouseMove(0, 0, 515, 0);  // the tray's double click
     EXPECT_TRUE(IsWindowVisible(w->hWnd()));
     EXPECT_FALSE(app::trayIconWanted());
-    EXPECT_EQ(trayCalls, (Calls{NIM_ADD, NIM_DELETE}));
+    EXPECT_EQ(services->trayCalls, (Calls{NIM_ADD, NIM_DELETE}));
     EXPECT_EQ(w->MSgrid1->TextMatrix(0, 0), "FileName");
     EXPECT_EQ(app::displaywhich, 1);
     w->Form_MouseMove(0, 0, 200, 0);  // an ordinary mouse move changes nothing
@@ -372,9 +404,9 @@ TEST_F(MainWindow, ShowFromTheTrayRedrawsTheJobsGrid) {
     w->Image3.onMouseUp(0, 1, 0, 0, 0);
     EXPECT_FALSE(IsWindowVisible(w->hWnd()));
     EXPECT_TRUE(app::trayIconWanted());
-    EXPECT_EQ(trayCalls, (Calls{NIM_ADD, NIM_DELETE, NIM_ADD}));
+    EXPECT_EQ(services->trayCalls, (Calls{NIM_ADD, NIM_DELETE, NIM_ADD}));
     w->Unload();
-    EXPECT_EQ(trayCalls, (Calls{NIM_ADD, NIM_DELETE, NIM_ADD, NIM_DELETE}));
+    EXPECT_EQ(services->trayCalls, (Calls{NIM_ADD, NIM_DELETE, NIM_ADD, NIM_DELETE}));
     EXPECT_TRUE(w->Image3.elementVisible(0));
     EXPECT_FALSE(w->Image3.elementVisible(1));
 }
@@ -438,7 +470,7 @@ TEST_F(MainWindow, PurgeOnExitWithNinetyDays) {
     }
     start();
     w->Unload();
-    EXPECT_EQ(ended, 1);
+    EXPECT_EQ(services->ended, 1);
     auto db = db::Engine::OpenDatabase(dbPath);
     auto rs = db->OpenRecordset("SELECT Jobs.JobName FROM Jobs ORDER BY Jobs.JobName;");
     Names left;
@@ -503,7 +535,7 @@ TEST_F(MainWindow, MissingDatabaseStillEndsInTheTrayAndExitsWithSettings) {
     const size_t before = services->messages.size();
     w->Unload();
     EXPECT_EQ(services->messages.size(), before);  // the purge fails quietly
-    EXPECT_EQ(ended, 1);
+    EXPECT_EQ(services->ended, 1);
     EXPECT_EQ(setting("myDBname"), dbPath);
     EXPECT_EQ(setting("sortdir"), " ASC");
 }
@@ -536,7 +568,7 @@ TEST_F(MainWindow, TrayRightClickPopsUpTheMenuWhoseFirstItemShowsTheWindow) {
     KillTimer(nullptr, timer);
     EXPECT_EQ(menuItems, (Names{"&Quillstack Main Window", "&Exit Quillstack"}));
     EXPECT_TRUE(IsWindowVisible(w->hWnd()));
-    EXPECT_EQ(trayCalls, (Calls{NIM_ADD, NIM_DELETE}));
+    EXPECT_EQ(services->trayCalls, (Calls{NIM_ADD, NIM_DELETE}));
 }
 
 TEST_F(MainWindow, FirstPaintBeforeActivationDrawsTheShownList) {
@@ -549,7 +581,7 @@ TEST_F(MainWindow, FirstPaintBeforeActivationDrawsTheShownList) {
     EXPECT_FALSE(w->firstActivate);
     EXPECT_EQ(w->MSgrid1->TextMatrix(0, 0), "FileName");
     w->Form_Activate();  // nothing left to do: no sort, no tray
-    EXPECT_TRUE(trayCalls.empty());
+    EXPECT_TRUE(services->trayCalls.empty());
     EXPECT_EQ(w->lastSortDir, "");
 }
 
@@ -601,7 +633,7 @@ TEST_F(MainWindow, MainReadsTheDatabasePathAndShowsTheWindow) {
     EXPECT_TRUE(pumpUntil([&] { return !main->firstActivate; }));
     EXPECT_TRUE(app::trayIconWanted());
     main->Unload();
-    EXPECT_EQ(ended, 1);
+    EXPECT_EQ(services->ended, 1);
 }
 
 TEST_F(MainWindow, EmptyListRedrawsWithTheSmallestScrollRange) {

@@ -87,7 +87,11 @@ int main(int argc, char** argv) {
     seed(dbPath);
 
     app::myDBname = dbPath;
-    app::Quillstack1::endProgram = [] {};
+    // Real dialogs and tray; the window's unload leaves the end of this program to main.
+    struct : rt::Services {
+        void endProgram() override {}
+    } services;
+    rt::setServices(&services);
     {
         app::Quillstack1 w;
         w.Show();
@@ -110,6 +114,7 @@ int main(int argc, char** argv) {
         }
         w.Unload();
     }
+    rt::setServices(nullptr);
     rt::DeleteSetting("Quillstack");
     OleUninitialize();
     return 0;

@@ -15,12 +15,6 @@
 using namespace qs;
 using namespace qs::test;
 
-namespace {
-
-BOOL quietTray(DWORD, app::NotifyIconData88*) { return TRUE; }
-
-}  // namespace
-
 TEST(MainWindowWatch, ShortcutInTheRecentFolderBecomesAJobRowByItself) {
     ASSERT_TRUE(registerFoldwatcher());
     ComApartment com;
@@ -32,13 +26,11 @@ TEST(MainWindowWatch, ShortcutInTheRecentFolderBecomesAJobRowByItself) {
     app::resetGlobals();
     AppServices services(dir.path(), rt::makeDate(2024, 12, 8, 10, 0));
     RecentRedirect redirect(recent.path());
-    app::setTrayCall(quietTray);
     const std::string dbPath = dir.file("quillstack.mdb");
     createListsDatabase(dbPath);
     writeFile(recent.file("known.txt"));  // listed at start: never recorded
 
     app::myDBname = dbPath;
-    app::Quillstack1::endProgram = [] {};
     auto w = std::make_unique<app::Quillstack1>();
     w->Show();
     ASSERT_TRUE(pumpUntil([&] { return !w->firstActivate; }));
@@ -61,7 +53,5 @@ TEST(MainWindowWatch, ShortcutInTheRecentFolderBecomesAJobRowByItself) {
     EXPECT_EQ(w->oFoldwatcher, nullptr);
     w.reset();
     forms::setMainForm(nullptr);
-    app::Quillstack1::endProgram = nullptr;
-    app::setTrayCall(nullptr);
     rt::DeleteSetting("Quillstack");
 }

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/collector.h"
+#include "app/collector_core.h"
 #include "platform/db/db.h"
 #include "platform/runtime/services.h"
 

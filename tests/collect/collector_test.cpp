@@ -2,7 +2,7 @@
 
 #include <map>
 
-#include "app/collector.h"
+#include "app/collector_core.h"
 #include "platform/runtime/app.h"
 #include "platform/runtime/files.h"
 #include "platform/runtime/text.h"

@@ -13,12 +13,6 @@ using namespace qs::test;
 
 namespace {
 int refreshes = 0;
-}
-
-// The main window's closing steps, as far as these tests can see them.
-void qs::app::refreshJobsAfterReceive() { ++refreshes; }
-
-namespace {
 
 bool fileExists(const std::string& path) {
     return GetFileAttributesW(rt::widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
@@ -40,8 +34,13 @@ protected:
         app::myDBname = root.file("jobs.mdb");
         createJobsDatabase(app::myDBname);
         refreshes = 0;
+        // The main window's closing steps, as far as these tests can see them.
+        app::setReceiveRefresh([] { ++refreshes; });
     }
-    ~ReceiverTest() override { app::resetGlobals(); }
+    ~ReceiverTest() override {
+        app::setReceiveRefresh(nullptr);
+        app::resetGlobals();
+    }
 
     std::string file(const std::string& name) {
         writeFile(docs + name);

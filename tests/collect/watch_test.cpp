@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/collector.h"
+#include "app/collector_core.h"
 #include "app/watchclient.h"
 #include "platform/runtime/app.h"
 #include "platform/runtime/text.h"

@@ -6,7 +6,6 @@
 #include <algorithm>
 
 #include "../app/app_support.h"
-#include "app/declares.h"
 #include "app/dialogs/info.h"
 #include "app/dialogs/options.h"
 #include "app/globals.h"
@@ -88,13 +87,10 @@ protected:
         favs->Update();  // URL and keywords Null
         addPhone(*phone, "SMITH JOHN", "EXT 101");
         addPhone(*phone, "JONES MARY", "EXT 202");
-        app::Quillstack1::endProgram = [] {};
-        app::setTrayCall([](DWORD, app::NotifyIconData88*) -> BOOL { return TRUE; });
         start(dbPath);
     }
     void TearDown() override {
         w.reset();
-        app::setTrayCall(nullptr);
         rt::DeleteSetting("Quillstack");
     }
     // The main window on `database` up to its first activation (Options of a database error path closed),

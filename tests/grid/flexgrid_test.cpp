@@ -2,6 +2,7 @@
 // painting under Redraw, and the events of real mouse and key messages.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <string>
 #include <vector>
@@ -265,6 +266,36 @@ TEST_F(GridTest, CellColoursArePerCellAndPainted) {
     EXPECT_EQ(pixel(grid.hWnd(), c.x, c.y - 5), RGB(0x44, 0x92, 0xA6));
     POINT h = cellCentre(0, 3);
     EXPECT_EQ(pixel(grid.hWnd(), h.x, h.y - 5), RGB(0x3B, 0x63, 0x80));
+}
+
+// Colours asked for while painting: only for the rows on screen, a cell's own colour wins over the
+// answer, and CellBackColor reads what the cell shows.
+TEST_F(GridTest, CellColoursAskedForAreThoseOfTheRowsPainted) {
+    auto source = std::make_shared<CountingSource>(100000);
+    grid.reload(source);
+    colourJobsOnDemand(grid);  // record r is permanent when r % 3 == 0
+    int lowest = 1 << 30, highest = 0;
+    auto ask = grid.onCellBackColor;
+    grid.onCellBackColor = [&](int row, int col) {
+        lowest = std::min(lowest, row);
+        highest = std::max(highest, row);
+        return ask(row, col);
+    };
+    grid.TopRow(50000);
+    grid.Row(50003);
+    grid.Col(2);
+    grid.CellBackColor(0x0000FF);
+    grid.Row(0);
+    grid.Refresh();
+    EXPECT_GE(lowest, 50000);
+    EXPECT_LT(highest, 50000 + 20);
+    POINT light = cellCentre(50002, 1), dark = cellCentre(50003, 1), own = cellCentre(50003, 2);
+    EXPECT_EQ(pixel(grid.hWnd(), light.x, light.y - 5), RGB(0x69, 0xE1, 0xFF));  // record 50001
+    EXPECT_EQ(pixel(grid.hWnd(), dark.x, dark.y - 5), RGB(0x44, 0x92, 0xA6));
+    EXPECT_EQ(pixel(grid.hWnd(), own.x, own.y - 5), RGB(0xFF, 0x00, 0x00));
+    grid.Row(50002);
+    grid.Col(1);
+    EXPECT_EQ(grid.CellBackColor(), 0xFFE169u);
 }
 
 TEST_F(GridTest, NothingIsPaintedWhileRedrawIsFalse) {

@@ -23,6 +23,14 @@ inline void colourJobRows(qs::controls::FlexGrid& grid) {
     }
 }
 
+// The same colours the way the main window gives them: asked by the grid for the cells it paints.
+inline void colourJobsOnDemand(qs::controls::FlexGrid& grid) {
+    grid.onCellBackColor = [&grid](int row, int col) -> uint32_t {
+        if (col > 3) return qs::controls::FlexGrid::kRowColour;
+        return grid.TextMatrix(row, 4) == "True" ? 0xFFE169 : 0xA69244;
+    };
+}
+
 inline LRESULT CALLBACK hostProc(HWND h, UINT m, WPARAM w, LPARAM l) { return DefWindowProcW(h, m, w, l); }
 
 // A visible top-level window at the screen's corner, so that painted pixels can be read back.

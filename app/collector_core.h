@@ -6,8 +6,9 @@
 #include <string>
 #include <vector>
 
-// The job collector without its window: Quillstack1::oFoldwatcher_Notify waits, then hands its members
-// to rescanRecentFolder.
+// The job collector's core, below every window: listing the Recent folder, resolving shortcuts and
+// recording their documents. The main window's wiring (app/collector.cpp) waits after each Notify,
+// then hands its members to rescanRecentFolder; the receiver finds jobs with the same criterion.
 namespace qs::app {
 
 // Names of the ordinary files of the folder (no folders, hidden or system files), in listing order.

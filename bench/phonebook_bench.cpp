@@ -1,0 +1,169 @@
+// The phone-book import of 10,000 names, half of them in the Phone table of 10,000 names already, next to
+// the floor: the same lookups and inserts by bare SQLite in one transaction, on a fresh copy of the same
+// file each run.
+#include <windows.h>
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/data/schema.h"
+#include "app/phonebook.h"
+#include "platform/db/db.h"
+#include "platform/db/internal.h"
+#include "platform/runtime/services.h"
+#include "platform/runtime/text.h"
+
+using namespace qs;
+
+namespace {
+
+constexpr int kNames = 10000;
+
+double nowMs() {
+    static LARGE_INTEGER freq = [] { LARGE_INTEGER f; QueryPerformanceFrequency(&f); return f; }();
+    LARGE_INTEGER t;
+    QueryPerformanceCounter(&t);
+    return 1000.0 * t.QuadPart / freq.QuadPart;
+}
+
+// Median of several runs, in milliseconds; `prepare` runs before each, untimed.
+double timeIt(const std::function<void()>& prepare, const std::function<void()>& work, int runs = 5) {
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        prepare();
+        double start = nowMs();
+        work();
+        times.push_back(nowMs() - start);
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+void check(int rc, sqlite3* db) {
+    if (rc != SQLITE_OK && rc != SQLITE_DONE && rc != SQLITE_ROW) {
+        std::fprintf(stderr, "sqlite: %s\n", sqlite3_errmsg(db));
+        std::exit(1);
+    }
+}
+
+sqlite3* openBare(const std::string& path) {
+    sqlite3* db = nullptr;
+    check(sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr), db);
+    qs::db::detail::registerFunctions(db);  // the engine's text indexes need its text order
+    check(sqlite3_exec(db, "PRAGMA cache_size = -65536; PRAGMA mmap_size = 67108864;", nullptr, nullptr, nullptr), db);
+    return db;
+}
+
+std::string personName(int i) {
+    static const char* const surnames[] = {"Holm", "Berg", "Lie", "Dahl", "Strand", "Moen", "Bakke", "Haugen"};
+    unsigned h = static_cast<unsigned>(i) * 2654435761u;
+    return std::string(surnames[h % 8]) + " " + std::to_string(i);
+}
+
+// `count` rows of (name i, info) from `first` on, in one transaction.
+void fill(const std::string& path, const char* table, int first, int count, bool upper) {
+    sqlite3* db = openBare(path);
+    check(sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr), db);
+    sqlite3_stmt* st = nullptr;
+    check(sqlite3_prepare_v2(db, (std::string("INSERT INTO \"") + table + "\" VALUES (?1, ?2)").c_str(), -1, &st,
+                             nullptr), db);
+    for (int i = first; i < first + count; ++i) {
+        std::string name = personName(i), info = "ext " + std::to_string(1000 + i % 9000);
+        if (upper) name = rt::UCase(name), info = rt::UCase(info);
+        sqlite3_bind_text(st, 1, name.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(st, 2, info.c_str(), -1, SQLITE_TRANSIENT);
+        check(sqlite3_step(st), db);
+        sqlite3_reset(st);
+    }
+    sqlite3_finalize(st);
+    check(sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr), db);
+    sqlite3_close(db);
+}
+
+// What the import does, with nothing in between: each name looked up in the engine's text order
+// through its index, added when missing, all in one transaction.
+void bareImport(const std::string& dbPath, const std::string& bookPath) {
+    sqlite3* db = openBare(dbPath);
+    sqlite3* book = openBare(bookPath);
+    sqlite3_stmt *read = nullptr, *find = nullptr, *add = nullptr;
+    check(sqlite3_prepare_v2(book, "SELECT Field1, Field2 FROM \"Town Staff\" ORDER BY rowid", -1, &read, nullptr),
+          book);
+    check(sqlite3_prepare_v2(db, "SELECT rowid FROM Phone WHERE PName = ?1 COLLATE QSCI", -1, &find, nullptr), db);
+    check(sqlite3_prepare_v2(db, "INSERT INTO Phone VALUES (?1, ?2)", -1, &add, nullptr), db);
+    check(sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr), db);
+    while (sqlite3_step(read) == SQLITE_ROW) {
+        std::string name = reinterpret_cast<const char*>(sqlite3_column_text(read, 0));
+        std::string info = reinterpret_cast<const char*>(sqlite3_column_text(read, 1));
+        sqlite3_bind_text(find, 1, name.c_str(), -1, SQLITE_TRANSIENT);
+        bool found = sqlite3_step(find) == SQLITE_ROW;
+        sqlite3_reset(find);
+        if (found) continue;
+        name = rt::UCase(name);
+        info = rt::UCase(info);
+        sqlite3_bind_text(add, 1, name.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(add, 2, info.c_str(), -1, SQLITE_TRANSIENT);
+        check(sqlite3_step(add), db);
+        sqlite3_reset(add);
+    }
+    check(sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr), db);
+    for (sqlite3_stmt* st : {read, find, add}) sqlite3_finalize(st);
+    sqlite3_close(book);
+    sqlite3_close(db);
+}
+
+long phoneCount(const std::string& path) {
+    return db::Engine::OpenDatabase(path)->OpenRecordset("Phone")->RecordCount();
+}
+
+struct Silent : rt::Services {
+    int msgBox(const std::string& text, int, const std::string&) override {
+        std::fprintf(stderr, "message: %s\n", text.c_str());
+        std::exit(2);
+    }
+};
+
+}  // namespace
+
+int main() {
+    wchar_t tmp[MAX_PATH];
+    GetTempPathW(MAX_PATH, tmp);
+    const std::string base = rt::narrow(tmp) + "qs_phonebook_bench";
+    const std::string seeded = base + ".mdb", run = base + "_run.mdb", book = base + "_book.mdb";
+    for (const std::string& p : {seeded, run, book}) DeleteFileW(rt::widen(p).c_str());
+    Silent silent;
+    rt::setServices(&silent);
+
+    db::Engine::CreateDatabase(seeded);
+    app::CreateTableDefX(seeded);
+    fill(seeded, "Phone", 0, kNames, true);
+    {
+        auto b = db::Engine::CreateDatabase(book);
+        auto def = b->CreateTableDef("Town Staff");
+        def->appendField(def->CreateField("Field1", db::dbText));
+        def->appendField(def->CreateField("Field2", db::dbText));
+        b->appendTableDef(def);
+    }
+    fill(book, "Town Staff", kNames / 2, kNames, false);
+
+    auto fresh = [&] {
+        if (!CopyFileW(rt::widen(seeded).c_str(), rt::widen(run).c_str(), FALSE)) std::exit(3);
+    };
+    double engine = timeIt(fresh, [&] {
+        if (!app::importPhoneBook(run, book)) std::exit(4);
+    });
+    const long engineRows = phoneCount(run);
+    double bare = timeIt(fresh, [&] { bareImport(run, book); });
+    const long bareRows = phoneCount(run);
+    std::printf("Phone rows after the import: %ld (bare: %ld)\n", engineRows, bareRows);
+    std::printf("%-44s engine %8.2f ms   bare %8.2f ms   ratio %5.2f\n", "import 10,000 names into 10,000", engine,
+                bare, engine / bare);
+
+    rt::setServices(nullptr);
+    for (const std::string& p : {seeded, run, book}) DeleteFileW(rt::widen(p).c_str());
+    return engineRows == kNames * 3 / 2 && bareRows == kNames * 3 / 2 ? 0 : 5;
+}
