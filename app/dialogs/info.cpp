@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "app/commands.h"
 #include "app/data/shellutil.h"
 #include "app/dialogs/form6.h"
 #include "app/globals.h"
@@ -22,16 +23,6 @@ constexpr const char* kCaptions[] = {"Name:", "Files:", "URLs:", "Phone:"};
 RECT pixels(int left, int top, int width, int height) {
   return RECT{forms::toPixels(left), forms::toPixels(top), forms::toPixels(left + width),
               forms::toPixels(top + height)};
-}
-
-void press(forms::PictureButton& b) {
-  b.Visible(0, false);
-  b.Visible(1, true);
-}
-
-void showNormal(forms::PictureButton& b) {
-  b.Visible(0, true);
-  b.Visible(1, false);
 }
 
 // The data rows a grid of the main window holds now (its header row not counted), as text.
@@ -62,7 +53,7 @@ Info::Info()
     label->WordWrap = false;
   }
   for (forms::PictureButton* b : {&Image1, &Image2, &Image3, &Image4})
-    b->onMouseDown = [b](int, int, int, float, float) { press(*b); };
+    b->onMouseDown = [b](int, int, int, float, float) { showPressed(*b); };
   Image1.onMouseUp = [this](int, int, int, float, float) {
     showNormal(Image1);
     Unload();

@@ -3,6 +3,7 @@
 #include <array>
 #include <exception>
 
+#include "app/commands.h"
 #include "app/data/schema.h"
 #include "app/dialogs/dbfiles.h"
 #include "app/dialogs/options.h"
@@ -23,11 +24,6 @@ namespace qs::app {
 namespace {
 
 constexpr char kFilter[] = "Databases (*.mdb)|*.mdb";
-
-void showNormal(forms::PictureButton& b) {
-  b.Visible(0, true);
-  b.Visible(1, false);
-}
 
 int message(const std::string& text, int buttons = MB_OK | MB_ICONEXCLAMATION) {
   return rt::services().msgBox(text, buttons, kAppTitle);
