@@ -147,7 +147,8 @@ int main() {
     const double saveAs = timeIt([&] { app::copyDatabase(source, copy, true); });
     row("Save As (copy row by row)", saveAs, floor, 3000);
     std::printf("%-34s %8.1f ms\n", "  the same rows by bare SQLite", bare);
-    const double compact = timeIt([&] { app::compactInPlace(copy, app::compactTempPath(dir.substr(0, dir.size() - 1), 0)); });
+    const std::string folder = dir.substr(0, dir.size() - 1);
+    const double compact = timeIt([&] { app::compactInPlace(copy, app::compactTempPath(folder, 0)); });
     row("Compact in place", compact, floor, 2000);
 
     const long copied = db::Engine::OpenDatabase(copy)->OpenRecordset("Jobs")->RecordCount();
