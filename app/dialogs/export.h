@@ -57,8 +57,4 @@ class DateTexts {
 // consistent picture of the three tables. Engine errors pass on; the lines written before one stay.
 void writeExport(ExportFile& out, db::Database& database, const std::string& databasePath);
 
-// True when the two paths name the same file, however each is written (case, short names, "." and
-// ".." steps, a relative path); a path that names no file compares by its full long form.
-bool sameFile(const std::string& a, const std::string& b);
-
 }  // namespace qs::app
