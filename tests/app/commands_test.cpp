@@ -1,0 +1,361 @@
+// The main window's row commands, buttons and keys, driven by mouse and key messages on its real grids
+// and search box, with the entry boxes answered on screen.
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include "app/entry/keywords.h"
+#include "app/entry/phoneentry.h"
+#include "app/globals.h"
+#include "app/tooltip/tooltip.h"
+#include "app_support.h"
+#include "platform/controls/datacontrol.h"
+#include "platform/controls/flexgrid.h"
+#include "platform/db/internal.h"
+#include "platform/runtime/dates.h"
+#include "platform/runtime/settings.h"
+#include "platform/runtime/text.h"
+#include "tests/grid/jobsdb.h"
+
+using namespace qs;
+using namespace qs::test;
+using Names = std::vector<std::string>;
+
+namespace {
+
+class Commands : public ::testing::Test {
+protected:
+    ComApartment com;
+    TempDir dir{"commands"};
+    TempDir recent{"commandsrecent"};
+    std::string dbPath = dir.file("quillstack.mdb");
+    std::unique_ptr<AppServices> services;
+    std::unique_ptr<RecentRedirect> redirect;
+    std::unique_ptr<app::Quillstack1> w;
+
+    void SetUp() override {
+        rt::DeleteSetting("Quillstack");
+        app::resetGlobals();
+        services = std::make_unique<AppServices>(dir.path(), rt::makeDate(2024, 12, 8, 10, 0));
+        redirect = std::make_unique<RecentRedirect>(recent.path());
+        createListsDatabase(dbPath);
+        auto db = db::Engine::OpenDatabase(dbPath);
+        auto jobs = db->OpenRecordset("Jobs");
+        const db::Value when = db::Date{rt::makeDate(2024, 12, 1)};
+        addJobRow(*jobs, "C:\\ONE\\DUP.DOC", when, false);
+        addJobRow(*jobs, "C:\\A,B\\ALPHA.DOC", when, true);
+        addJobRow(*jobs, "C:\\TWO\\DUP.DOC", when, db::Value{});
+        addJobRow(*jobs, "D:\\ZED.TXT", when, false);
+        jobs->AddNew();  // a job without a name sorts first
+        jobs->set("JobFullName", "C:\\NONAME");
+        jobs->Update();
+        auto favs = db->OpenRecordset("Favorites");
+        addFavorite(*favs, "NEWS", "http://news.example/", "DAILY");
+        addFavorite(*favs, "WEATHER", "http://wx.example/", " ");
+        auto phone = db->OpenRecordset("Phone");
+        addPhone(*phone, "SMITH JOHN", "EXT 101");
+        addPhone(*phone, "JONES MARY", "EXT 202");
+        phone->AddNew();
+        phone->set("PInfo", "NO NAME");
+        phone->Update();
+        db->Close();
+        rt::SaveSetting("Quillstack", "Settings", "myleft", "-15000");
+        rt::SaveSetting("Quillstack", "Settings", "mytop", "-15000");
+    }
+
+    void TearDown() override {
+        if (w && w->Loaded()) w->Unload();
+        w.reset();
+        forms::setMainForm(nullptr);
+        redirect.reset();
+        services.reset();
+        rt::DeleteSetting("Quillstack");
+    }
+
+    // Started as Main does, then shown from the tray.
+    void start() {
+        app::myDBname = dbPath;
+        w = std::make_unique<app::Quillstack1>();
+        w->Show();
+        ASSERT_TRUE(pumpUntil([&] { return !w->firstActivate; }));
+        w->mnuShow_Click();
+    }
+
+    Names shown(controls::FlexGrid& g, int col) { return columnTexts(g, col); }
+
+    // The first field of the first row of a query on the file, "<null>" for Null.
+    std::string value(const std::string& sql) {
+        auto rs = db::Engine::OpenDatabase(dbPath)->OpenRecordset(sql);
+        return db::isNull(rs->get(0)) ? "<null>" : db::textOf(rs->get(0));
+    }
+
+    void sql(const char* statement) {
+        sqlite3* h = nullptr;
+        sqlite3_open_v2(dbPath.c_str(), &h, SQLITE_OPEN_READWRITE, nullptr);
+        db::detail::registerFunctions(h);
+        EXPECT_EQ(sqlite3_exec(h, statement, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(h);
+        sqlite3_close(h);
+    }
+
+    // Another program can write the file now: no transaction of ours is open.
+    bool othersCanWrite() {
+        sqlite3* h = nullptr;
+        sqlite3_open_v2(dbPath.c_str(), &h, SQLITE_OPEN_READWRITE, nullptr);
+        const bool ok = sqlite3_exec(h, "BEGIN IMMEDIATE; ROLLBACK;", nullptr, nullptr, nullptr) == SQLITE_OK;
+        sqlite3_close(h);
+        return ok;
+    }
+
+    void select(controls::FlexGrid& g, int row, int rowSel) {
+        g.Row(row);
+        g.RowSel(rowSel);
+    }
+};
+
+TEST_F(Commands, DeleteTakesTheSelectedRowsThemselvesInEitherDirection) {
+    start();
+    controls::FlexGrid& g = *w->MSgrid1;
+    select(g, 4, 4);  // the lower of the two DUP.DOC
+    pressKey(g.hWnd(), VK_DELETE);
+    EXPECT_EQ(shown(g, 3), (Names{"C:\\NONAME", "C:\\A,B\\ALPHA.DOC", "C:\\ONE\\DUP.DOC", "D:\\ZED.TXT"}));
+    EXPECT_EQ(g.Row(), 4);
+    select(g, 3, 2);  // dragged upwards
+    pressKey(g.hWnd(), VK_DELETE);
+    EXPECT_EQ(shown(g, 3), (Names{"C:\\NONAME", "D:\\ZED.TXT"}));
+    EXPECT_EQ(g.Row() * 10 + g.RowSel(), 22);
+    select(g, 1, 2);  // the nameless job too
+    pressKey(g.hWnd(), VK_DELETE);
+    EXPECT_EQ(g.Rows(), 1);
+    pressKey(g.hWnd(), VK_DELETE);  // an empty list
+    EXPECT_TRUE(services->messages.empty());
+
+    // The last rows of a list scrolled to its end: the new last row selected.
+    jobsdb::fillJobs(dbPath, 45);
+    w->Data1->Refresh();
+    g.TopRow(40);
+    select(g, 44, 45);
+    pressKey(g.hWnd(), VK_DELETE);
+    EXPECT_EQ(g.Rows(), 44);
+    EXPECT_EQ(g.TopRow(), 40);
+    EXPECT_EQ(g.Row() * 100 + g.RowSel(), 4343);
+    EXPECT_EQ(g.TextMatrix(43, 0), jobsdb::jobName(42));
+}
+
+TEST_F(Commands, WritesTheDatabaseRefusesLeaveNothingHalfDoneAndOneMessage) {
+    sql("CREATE TRIGGER keep BEFORE DELETE ON Jobs WHEN old.JobFullName = 'C:\\ONE\\DUP.DOC' "
+        "BEGIN SELECT RAISE(ABORT, 'kept'); END;"
+        "CREATE TRIGGER fixed BEFORE UPDATE ON Jobs BEGIN SELECT RAISE(ABORT, 'fixed'); END;");
+    start();
+    int writableWhileShown = 0;
+    services->whileShown = [&] { writableWhileShown += othersCanWrite(); };
+    controls::FlexGrid& g = *w->MSgrid1;
+    select(g, 2, 4);  // DUP.DOC in C:\TWO goes first, then C:\ONE fails
+    pressKey(g.hWnd(), VK_DELETE);
+    EXPECT_EQ(g.Rows(), 6);
+    click(g, cellPoint(g, 5, 0), true);
+    EXPECT_EQ(value("SELECT JobPermanent FROM Jobs WHERE JobFullName = \"D:\\ZED.TXT\""), "False");
+
+    // A phone entry longer than the field takes.
+    w->Image14_MouseUp(0, 1, 0, 0, 0);
+    w->MSgrid3->Row(2);
+    WhenShown<app::Form1> longInfo([&](app::Form1& box) {
+        box.Text2.Text(std::string(256, 'x'));
+        box.Image1_MouseDown(0, 1, 0, 0, 0);
+    });
+    w->Image9_MouseUp(0, 1, 0, 0, 0);
+    EXPECT_EQ(value("SELECT PInfo FROM Phone WHERE PName = \"JONES MARY\""), "EXT 202");
+    ASSERT_EQ(services->messages.size(), 3u);
+    EXPECT_EQ(services->messages[0].rfind("The selected rows could not be deleted; none of them was.", 0), 0u);
+    EXPECT_EQ(writableWhileShown, 3);
+}
+
+TEST_F(Commands, RightClickTogglesTheMarkOfTheJobUnderThePointer) {
+    start();
+    controls::FlexGrid& g = *w->MSgrid1;
+    auto mark = [&](const char* path) {
+        return value(std::string("SELECT JobPermanent FROM Jobs WHERE JobFullName = \"") + path + "\"");
+    };
+    click(g, cellPoint(g, 5, 1), true);
+    EXPECT_EQ(mark("D:\\ZED.TXT") + g.TextMatrix(5, 4), "TrueTrue");
+    click(g, cellPoint(g, 5, 1), true);
+    click(g, cellPoint(g, 4, 1), true);  // a Null mark stays Null
+    click(g, cellPoint(g, 9, 1), true);  // below the last row: no job
+    click(g, cellPoint(g, 0, 1), true);  // the header: no job, no sort
+    EXPECT_EQ(mark("D:\\ZED.TXT") + mark("C:\\TWO\\DUP.DOC") + mark("C:\\NONAME"), "False<null><null>");
+    EXPECT_EQ(app::orderJobs, " ORDER BY Jobs.JobName ASC");
+    EXPECT_TRUE(services->messages.empty());
+}
+
+TEST_F(Commands, KeywordsEditedFromCtrlKOrARightClick) {
+    start();
+    w->Image13_MouseUp(0, 1, 0, 0, 0);
+    controls::FlexGrid& g = *w->MSgrid2;
+    auto keywords = [&](const char* name) {
+        return value(std::string("SELECT FavKeywords FROM Favorites WHERE FavName = \"") + name + "\"");
+    };
+    WhenShown<app::Form3> typed([&](app::Form3& box) {
+        EXPECT_EQ(box.Text1.Text(), "DAILY");
+        EXPECT_TRUE(othersCanWrite());
+        box.Text1.Text("morning papers");
+        PostMessageW(box.Text1.hWnd(), WM_KEYDOWN, VK_RETURN, 1);
+    });
+    pressKey(g.hWnd(), 'K', 2);
+    EXPECT_EQ(keywords("NEWS"), "MORNING PAPERS");
+
+    // Ctrl+Shift+K, a right click on the header or below the rows: no box.
+    WhenShown<app::Form3> none([](app::Form3& box) { box.Unload(); });
+    pressKey(g.hWnd(), 'K', 3);
+    click(g, cellPoint(g, 0, 0), true);
+    click(g, cellPoint(g, 7, 0), true);
+    EXPECT_FALSE(none.ran());
+
+    // 256 characters as the engine counts them: the message, then 255 stored.
+    std::string typed256, stored255;
+    for (int i = 0; i < 256; ++i) typed256 += "\xC3\xA9", stored255 += i ? "\xC3\x89" : "";
+    WhenShown<app::Form3> tooLong([&](app::Form3& box) {
+        EXPECT_EQ(box.Text1.Text(), " ");
+        box.Text1.Text(typed256);
+        PostMessageW(box.Text1.hWnd(), WM_KEYDOWN, VK_RETURN, 1);
+    });
+    click(g, cellPoint(g, 2, 0), true);
+    EXPECT_EQ(keywords("WEATHER"), stored255);
+    EXPECT_EQ(services->messages, Names{"255 characters is the maximum size allowed for keywords"});
+
+    // Closed by the system: the keywords stay.
+    WhenShown<app::Form3> closed([](app::Form3& box) {
+        box.Text1.Text("lost");
+        PostMessageW(box.hWnd(), WM_CLOSE, 0, 0);
+    });
+    click(g, cellPoint(g, 1, 0), true);
+    EXPECT_EQ(keywords("NEWS"), "MORNING PAPERS");
+}
+
+TEST_F(Commands, PhoneEntriesEditedAndAddedThroughTheEntryBox) {
+    start();
+    w->Image14_MouseUp(0, 1, 0, 0, 0);
+    controls::FlexGrid& g = *w->MSgrid3;
+    std::string opened;
+    auto answer = [&](const char* name, const char* info, bool ok) {
+        return [&opened, name, info, ok](app::Form1& box) {
+            opened = box.Text1.Text() + "|" + box.Text2.Text();
+            box.Text1.Text(name);
+            box.Text2.Text(info);
+            ok ? box.Image1_MouseDown(0, 1, 0, 0, 0) : box.Image2_MouseDown(0, 2, 0, 0, 0);
+        };
+    };
+    {
+        WhenShown<app::Form1> box(answer("jones mary", "ext 909", true));
+        doubleClick(g, cellPoint(g, 2, 1));
+        EXPECT_EQ(opened, "JONES MARY|EXT 202");
+    }
+    {
+        WhenShown<app::Form1> box(answer("X", "Y", false));  // Cancel, on the nameless entry
+        g.Row(1);
+        w->Image9_MouseUp(0, 1, 0, 0, 0);
+        EXPECT_EQ(opened, "|NO NAME");
+    }
+    {
+        // The header: its press sorts the list descending, then the current row opens. An empty info
+        // stores nothing.
+        WhenShown<app::Form1> box(answer("X", "", true));
+        doubleClick(g, cellPoint(g, 0, 0));
+        EXPECT_EQ(opened, "SMITH JOHN|EXT 101");
+    }
+    {
+        WhenShown<app::Form1> box(answer("X", "Y", true));
+        doubleClick(g, cellPoint(g, 8, 0));  // below the rows: nothing
+        EXPECT_FALSE(box.ran());
+    }
+    {
+        WhenShown<app::Form1> box(answer("Berg Olav", "ext 1", true));
+        w->Image15_MouseUp(0, 1, 0, 0, 0);
+        EXPECT_EQ(opened, "|");
+    }
+    EXPECT_EQ(shown(g, 0), (Names{"SMITH JOHN", "JONES MARY", "BERG OLAV", ""}));
+    EXPECT_EQ(shown(g, 1), (Names{"EXT 101", "EXT 909", "EXT 1", "NO NAME"}));
+    EXPECT_TRUE(services->messages.empty());
+}
+
+TEST_F(Commands, OpeningJobsAndLinksStartsTheExactCommand) {
+    start();
+    controls::FlexGrid& g = *w->MSgrid1;
+    doubleClick(g, cellPoint(g, 2, 0));  // openexplorer: shown in Explorer
+    app::openexplorer = false;
+    doubleClick(g, cellPoint(g, 5, 0));  // opened
+    doubleClick(g, cellPoint(g, 0, 0));  // the header sorts, opens nothing
+    doubleClick(g, cellPoint(g, 9, 0));
+    g.Row(g.Rows() - 1);  // the nameless job, last now that the list is sorted descending
+    w->Image2_MouseUp(0, 1, 0, 0, 0);
+    w->Image1_MouseUp(0, 1, 0, 0, 0);
+    pressKey(w->Text1.hWnd(), VK_RETURN);  // Enter: Explorer whatever openexplorer says
+    w->Image13_MouseUp(0, 1, 0, 0, 0);
+    doubleClick(*w->MSgrid2, cellPoint(*w->MSgrid2, 2, 0));
+    w->MSgrid2->Row(1);
+    pressKey(w->MSgrid2->hWnd(), VK_RETURN);
+    w->Image14_MouseUp(0, 1, 0, 0, 0);
+    pressKey(w->MSgrid3->hWnd(), VK_RETURN);  // nothing to open
+    EXPECT_EQ(services->launched, (Names{"shell Explorer /select, \"C:\\A,B\\ALPHA.DOC\"", "open D:\\ZED.TXT",
+                                         "shell Explorer /select, C:\\NONAME", "open C:\\NONAME",
+                                         "shell Explorer /select, C:\\NONAME", "open http://wx.example/",
+                                         "open http://news.example/"}));
+}
+
+TEST_F(Commands, KeysActFromTheSearchBoxAndFromAGrid) {
+    start();
+    controls::FlexGrid& g = *w->MSgrid1;
+    pressKey(w->Text1.hWnd(), VK_DOWN);
+    EXPECT_EQ(GetFocus(), g.hWnd());
+    pressKey(g.hWnd(), VK_DOWN);  // the window's Down, then the grid's own
+    EXPECT_EQ(g.Row(), 2);
+    pressKey(w->Text1.hWnd(), 'A', 2);
+    EXPECT_EQ(g.Row() * 1000 + g.RowSel() * 10 + g.ColSel(), 1053);
+    g.Row(3);
+    pressKey(g.hWnd(), 'A', 3);  // Ctrl+Shift+A
+    pressKey(g.hWnd(), 'A', 6);  // Ctrl+Alt+A
+    EXPECT_EQ(g.RowSel(), 3);
+
+    // F11 adds table Temp once; Ctrl+F12 imports the phone book from the program's folder.
+    pressKey(g.hWnd(), VK_F11);
+    pressKey(g.hWnd(), VK_F11);
+    {
+        auto book = db::Engine::CreateDatabase(dir.file("Town Staff.mdb"));
+        auto def = book->CreateTableDef("Town Staff");
+        def->appendField(def->CreateField("Field1", db::dbText));
+        def->appendField(def->CreateField("Field2", db::dbText));
+        book->appendTableDef(def);
+        auto rs = book->OpenRecordset("Town Staff");
+        rs->AddNew();
+        rs->set("Field1", "Holm \"Anna\"");
+        rs->set("Field2", "ext 7");
+        rs->Update();
+    }
+    w->Image14_MouseUp(0, 1, 0, 0, 0);
+    pressKey(w->Text1.hWnd(), VK_F12, 6);
+    EXPECT_EQ(w->MSgrid3->Rows(), 4);
+    pressKey(w->Text1.hWnd(), VK_F12, 2);
+    pressKey(w->Text1.hWnd(), VK_F12, 2);  // twice: nothing more
+    EXPECT_EQ(shown(*w->MSgrid3, 0), (Names{"", "HOLM \"ANNA\"", "JONES MARY", "SMITH JOHN"}));
+    EXPECT_EQ(services->messages.size(), 1u);  // the second Temp
+    DeleteFileW(rt::widen(dir.file("Town Staff.mdb")).c_str());
+    pressKey(w->Text1.hWnd(), VK_F12, 2);
+    EXPECT_EQ(services->messages.back(),
+              "You must place Town Staff.mdb in app folder and press Ctrl-F12 to import phonebook");
+
+    pressKey(w->MSgrid3->hWnd(), VK_ESCAPE);
+    EXPECT_FALSE(IsWindowVisible(w->hWnd()));
+}
+
+TEST_F(Commands, TooltipShowsTheTextOfTheCellUnderThePointer) {
+    start();
+    controls::FlexGrid& g = *w->MSgrid1;
+    auto move = [&](int row, int col) {
+        const POINT p = cellPoint(g, row, col);
+        SendMessageW(g.hWnd(), WM_MOUSEMOVE, 0, MAKELPARAM(p.x, p.y));
+        return w->gridTips->ToolText(g.hWnd());
+    };
+    EXPECT_EQ(move(2, 0), "ALPHA.DOC");
+    EXPECT_EQ(move(3, 2), "C:\\ONE\\");
+    EXPECT_EQ(move(0, 1), "FileDate");
+    EXPECT_EQ(move(9, 1), "");
+}
+
+}  // namespace
