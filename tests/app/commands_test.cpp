@@ -342,6 +342,10 @@ TEST_F(Commands, KeysActFromTheSearchBoxAndFromAGrid) {
 
     pressKey(w->MSgrid3->hWnd(), VK_ESCAPE);
     EXPECT_FALSE(IsWindowVisible(w->hWnd()));
+    w->mnuShow_Click();
+    pressKey(w->Text1.hWnd(), VK_ESCAPE, 1);
+    EXPECT_FALSE(IsWindowVisible(w->hWnd()));
+    EXPECT_EQ(services->trayCalls, (std::vector<DWORD>{NIM_ADD, NIM_DELETE, NIM_ADD, NIM_DELETE, NIM_ADD}));
 }
 
 TEST_F(Commands, TooltipShowsTheTextOfTheCellUnderThePointer) {
