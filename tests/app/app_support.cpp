@@ -170,6 +170,42 @@ void doubleClick(const controls::FlexGrid& grid, POINT p) {
     SendMessageW(grid.hWnd(), WM_LBUTTONUP, 0, MAKELPARAM(p.x, p.y));
 }
 
+namespace {
+
+const std::function<void(forms::Form&)>* modalDrive = nullptr;
+DWORD modalShown = 0;
+
+BOOL CALLBACK findModal(HWND hwnd, LPARAM out) {
+    forms::Form* form = forms::Form::fromHwnd(hwnd);
+    if (!form || !form->isModal() || !IsWindowVisible(hwnd)) return TRUE;
+    *reinterpret_cast<forms::Form**>(out) = form;
+    return FALSE;
+}
+
+void CALLBACK driveModal(HWND, UINT, UINT_PTR, DWORD) {
+    forms::Form* box = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), findModal, reinterpret_cast<LPARAM>(&box));
+    if (!box || !modalDrive) return;
+    if (!modalShown) {
+        modalShown = GetTickCount();
+        (*modalDrive)(*box);
+    } else if (GetTickCount() - modalShown > 5000) {
+        PostMessageW(box->hWnd(), WM_CLOSE, 0, 0);
+    }
+}
+
+}  // namespace
+
+bool answerModal(const std::function<void()>& command, const std::function<void(forms::Form&)>& drive) {
+    modalDrive = &drive;
+    modalShown = 0;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 40, driveModal);
+    command();
+    KillTimer(nullptr, timer);
+    modalDrive = nullptr;
+    return modalShown != 0;
+}
+
 std::vector<std::string> columnTexts(controls::FlexGrid& grid, int col) {
     std::vector<std::string> out;
     for (int r = 1; r < grid.Rows(); ++r) out.push_back(grid.TextMatrix(r, col));

@@ -81,41 +81,12 @@ POINT cellPoint(const controls::FlexGrid& grid, int row, int col);
 void click(const controls::FlexGrid& grid, POINT p, bool right = false);
 void doubleClick(const controls::FlexGrid& grid, POINT p);
 
-// Runs `drive` on the first visible Box of this thread from a timer while the test waits in a modal
-// loop; a box still open 5 s later is closed, so that a failing test does not hang.
+// Runs `command`, which opens a modal box, and answers the box with `drive` once it shows; a box still
+// open 5 s later is closed, so that a failing test does not hang. True when a box showed.
+bool answerModal(const std::function<void()>& command, const std::function<void(forms::Form&)>& drive);
 template <class Box>
-class WhenShown {
-public:
-    explicit WhenShown(std::function<void(Box&)> drive) : drive_(std::move(drive)) {
-        current_ = this;
-        timer_ = SetTimer(nullptr, 0, 40, tick);
-    }
-    ~WhenShown() {
-        KillTimer(nullptr, timer_);
-        current_ = nullptr;
-    }
-    bool ran() const { return ran_ != 0; }
-
-private:
-    static BOOL CALLBACK find(HWND hwnd, LPARAM out) {
-        auto* box = dynamic_cast<Box*>(forms::Form::fromHwnd(hwnd));
-        if (box && IsWindowVisible(hwnd)) *reinterpret_cast<Box**>(out) = box;
-        return !*reinterpret_cast<Box**>(out);
-    }
-    static void CALLBACK tick(HWND, UINT, UINT_PTR, DWORD) {
-        Box* box = nullptr;
-        if (current_) EnumThreadWindows(GetCurrentThreadId(), find, reinterpret_cast<LPARAM>(&box));
-        if (box && !current_->ran_) {
-            current_->ran_ = GetTickCount();
-            current_->drive_(*box);
-        } else if (box && GetTickCount() - current_->ran_ > 5000) {
-            PostMessageW(box->hWnd(), WM_CLOSE, 0, 0);
-        }
-    }
-    static inline WhenShown* current_ = nullptr;
-    std::function<void(Box&)> drive_;
-    DWORD ran_ = 0;
-    UINT_PTR timer_ = 0;
-};
+bool answer(const std::function<void()>& command, const std::function<void(Box&)>& drive) {
+    return answerModal(command, [&](forms::Form& box) { drive(dynamic_cast<Box&>(box)); });
+}
 
 }  // namespace qs::test
