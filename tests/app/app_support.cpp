@@ -141,9 +141,8 @@ void pressKey(HWND target, int vk, int shift) {
     BYTE saved[256], held[256];
     GetKeyboardState(saved);
     std::copy(std::begin(saved), std::end(saved), held);
-    held[VK_SHIFT] = shift & 1 ? 0x80 : 0;
-    held[VK_CONTROL] = shift & 2 ? 0x80 : 0;
-    held[VK_MENU] = shift & 4 ? 0x80 : 0;
+    const int modifiers[] = {VK_SHIFT, VK_CONTROL, VK_MENU};  // shift bits 1, 2, 4
+    for (int bit = 0; bit < 3; ++bit) held[modifiers[bit]] = shift >> bit & 1 ? 0x80 : 0;
     SetKeyboardState(held);
     PostMessageW(target, shift & 4 ? WM_SYSKEYDOWN : WM_KEYDOWN, WPARAM(vk), 1);
     MSG msg;
@@ -175,23 +174,13 @@ namespace {
 const std::function<void(forms::Form&)>* modalDrive = nullptr;
 DWORD modalShown = 0;
 
-BOOL CALLBACK findModal(HWND hwnd, LPARAM out) {
-    forms::Form* form = forms::Form::fromHwnd(hwnd);
-    if (!form || !form->isModal() || !IsWindowVisible(hwnd)) return TRUE;
-    *reinterpret_cast<forms::Form**>(out) = form;
-    return FALSE;
-}
-
 void CALLBACK driveModal(HWND, UINT, UINT_PTR, DWORD) {
-    forms::Form* box = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), findModal, reinterpret_cast<LPARAM>(&box));
-    if (!box || !modalDrive) return;
-    if (!modalShown) {
-        modalShown = GetTickCount();
-        (*modalDrive)(*box);
-    } else if (GetTickCount() - modalShown > 5000) {
+    forms::Form* box = forms::Form::fromHwnd(GetActiveWindow());
+    if (!box || !box->isModal() || !modalDrive) return;
+    if (!modalShown)
+        modalShown = GetTickCount(), (*modalDrive)(*box);
+    else if (GetTickCount() - modalShown > 5000)
         PostMessageW(box->hWnd(), WM_CLOSE, 0, 0);
-    }
 }
 
 }  // namespace

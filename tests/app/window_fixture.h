@@ -47,12 +47,14 @@ protected:
 
     void save(const std::string& key, const std::string& value) { rt::SaveSetting("Quillstack", "Settings", key, value); }
 
-    // As Main does: the window shown modeless, then the first activation hides it to the tray.
-    void start() {
+    // As Main does: the window shown modeless, then the first activation hides it to the tray; `shown`
+    // brings it back from there.
+    void start(bool shown = false) {
         app::myDBname = dbPath;
         w = std::make_unique<app::Quillstack1>();
         w->Show();
         ASSERT_TRUE(pumpUntil([&] { return !w->firstActivate; }));
+        if (shown) w->mnuShow_Click();
     }
 };
 
