@@ -104,6 +104,7 @@ Quillstack1::Quillstack1()
   Image15.Visible(false);
   Image9.Visible(false);
   wireButtons();
+  wireGrids();
 
   Text1.onKeyUp = [this](int& keyCode, int shift) { Text1_KeyUp(keyCode, shift); };
   Text1.onGotFocus = [this] { Text1_GotFocus(); };

@@ -411,7 +411,8 @@ void FlexGrid::hitTest(int x, int y, int& row, int& col) const {
     if (y < h)
         row = 0;
     else
-        row = std::min(rows_ - 1, topRow_ + (y - h) / h);
+        row = topRow_ + (y - h) / h;
+    if (row >= rows_) row = -1;  // below the last row: no row at all
     layoutColumns();
     col = -1;
     int lastShown = 0;
@@ -432,7 +433,7 @@ void FlexGrid::mouseEvent(UINT msg, WPARAM wp, LPARAM lp) {
     float ty = float(y) * 1440.0f / float(impl_->dpi);
     int shift = (wp & MK_SHIFT ? 1 : 0) | (wp & MK_CONTROL ? 2 : 0) | (GetKeyState(VK_MENU) < 0 ? 4 : 0);
     int h = rowHeightPx();
-    bool onDataRow = y >= h && mouseRow_ > 0;  // below the last row counts as the last row
+    bool onDataRow = y >= h && mouseRow_ > 0;
 
     switch (msg) {
     case WM_LBUTTONDOWN:
@@ -471,12 +472,12 @@ void FlexGrid::mouseEvent(UINT msg, WPARAM wp, LPARAM lp) {
     }
     case WM_MOUSEMOVE: {
         if (impl_->dragging && (wp & MK_LBUTTON) && rows_ > 1) {
-            int target = mouseRow_;
+            int target = mouseRow_ < 0 ? rows_ - 1 : mouseRow_;  // dragged below the last row
             if (y < h) {
                 target = std::max(1, topRow_ - 1);
                 ensureVisible(target);
-            } else if (mouseRow_ >= topRow_ + visibleDataRows()) {
-                ensureVisible(mouseRow_);
+            } else if (target >= topRow_ + visibleDataRows()) {
+                ensureVisible(target);
             }
             setSelection(row_, col_, target, colSel_);
         }
