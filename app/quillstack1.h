@@ -18,6 +18,7 @@
 #include "app/lists.h"
 #include "platform/controls/scrollbar.h"
 #include "platform/forms/form.h"
+#include "platform/win/handles.h"
 
 namespace qs::controls {
 class DataControl;
@@ -195,7 +196,7 @@ class Quillstack1 : public forms::Form {
   void pathsReceived();
 
   std::array<ListState, 3> lists_;  // by displaywhich
-  HICON icon_ = nullptr;
+  win::UniqueIcon icon_;
   UINT taskbarCreated_ = 0;
   bool redrawing_ = false;   // range changes of dt1 during a redraw move no grid
   bool activating_ = false;

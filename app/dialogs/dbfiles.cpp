@@ -12,30 +12,16 @@
 #include "platform/runtime/errors.h"
 #include "platform/runtime/files.h"
 #include "platform/runtime/text.h"
+#include "platform/win/handles.h"
 
 namespace qs::app {
 namespace {
 
-class FileHandle {
- public:
-  explicit FileHandle(HANDLE h) : h_(h) {}
-  ~FileHandle() {
-    if (valid()) CloseHandle(h_);
-  }
-  FileHandle(const FileHandle&) = delete;
-  FileHandle& operator=(const FileHandle&) = delete;
-  bool valid() const { return h_ != INVALID_HANDLE_VALUE; }
-  HANDLE get() const { return h_; }
-
- private:
-  HANDLE h_;
-};
-
 bool fileIdentity(const std::string& path, BY_HANDLE_FILE_INFORMATION& info) {
   // No access rights asked for: a file the program itself holds open still answers.
-  FileHandle h(CreateFileW(rt::widen(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+  win::UniqueFile h(CreateFileW(rt::widen(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-  return h.valid() && GetFileInformationByHandle(h.get(), &info);
+  return h && GetFileInformationByHandle(h.get(), &info);
 }
 
 // The full long form of a path, for comparing paths of files that may not exist.
@@ -60,9 +46,9 @@ void removeFile(const std::string& path) { DeleteFileW(rt::widen(path).c_str());
 [[noreturn]] void failWin32(DWORD code) { throw rt::errorFromWin32(code); }
 
 void flushToDisk(const std::string& path) {
-  FileHandle h(CreateFileW(rt::widen(path).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+  win::UniqueFile h(CreateFileW(rt::widen(path).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!h.valid() || !FlushFileBuffers(h.get())) failWin32(GetLastError());
+  if (!h || !FlushFileBuffers(h.get())) failWin32(GetLastError());
 }
 
 bool moveInPlace(const std::string& from, const std::string& to, bool replace) {

@@ -41,13 +41,12 @@ ExportFile::~ExportFile() {
   } catch (const std::exception&) {
     // The failure has been reported by the write that met it; what is on disk stays.
   }
-  CloseHandle(handle_);
 }
 
 void ExportFile::open(const std::string& path) {
-  handle_ = CreateFileW(rt::widen(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                        FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (handle_ == INVALID_HANDLE_VALUE) throw rt::errorFromWin32(GetLastError());
+  file_.reset(CreateFileW(rt::widen(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                          FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file_) throw rt::errorFromWin32(GetLastError());
   buffer_.reserve(kBufferBytes);
 }
 
@@ -64,7 +63,7 @@ void ExportFile::endLine() { write("\r\n"); }
 void ExportFile::flush() {
   if (buffer_.empty() || !isOpen()) return;
   DWORD written = 0;
-  const BOOL ok = WriteFile(handle_, buffer_.data(), DWORD(buffer_.size()), &written, nullptr);
+  const BOOL ok = WriteFile(file_.get(), buffer_.data(), DWORD(buffer_.size()), &written, nullptr);
   const DWORD err = GetLastError();
   buffer_.erase(0, written);
   if (!ok || !buffer_.empty()) {
@@ -75,15 +74,11 @@ void ExportFile::flush() {
 
 void ExportFile::close() {
   if (!isOpen()) return;
-  HANDLE h = handle_;
-  struct Closing {
-    HANDLE& handle;
-    HANDLE h;
-    ~Closing() {
-      CloseHandle(h);
-      handle = INVALID_HANDLE_VALUE;
-    }
-  } closing{handle_, h};
+  // Closed whether or not the last write succeeds.
+  struct CloseAfter {
+    win::UniqueFile& file;
+    ~CloseAfter() { file.reset(); }
+  } closeAfter{file_};
   flush();
 }
 

@@ -8,6 +8,7 @@
 #include <unordered_map>
 
 #include "platform/db/db.h"
+#include "platform/win/handles.h"
 
 namespace qs::app {
 
@@ -24,12 +25,12 @@ public:
   void write(std::string_view utf8);   // rt::Error when the disk refuses
   void endLine();
   void close();                        // writes what is buffered; rt::Error as write
-  bool isOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
+  bool isOpen() const { return bool(file_); }
 
 private:
   void flush();
 
-  HANDLE handle_ = INVALID_HANDLE_VALUE;
+  win::UniqueFile file_;
   std::string buffer_;  // ANSI bytes not yet written
 };
 
