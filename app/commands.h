@@ -1,6 +1,9 @@
 #pragma once
-// The main window's commands: what its picture buttons do when released (Quillstack1's ImageN_MouseUp
-// handlers and their helpers are defined in app/commands.cpp), and the faces every button shows.
+// The main window's commands: what its picture buttons do when released and the row commands they share
+// with the grids and keys (Quillstack1's ImageN_MouseUp handlers and the commands are defined in
+// app/commands.cpp), and the faces every button shows.
+#include <string>
+
 #include "platform/forms/controls.h"
 
 namespace qs::app {
@@ -9,5 +12,9 @@ namespace qs::app {
 void showPressed(forms::PictureButton& button);
 // Element 0 (the normal picture) alone: a button at rest.
 void showNormal(forms::PictureButton& button);
+
+// The command line that shows a file selected in its folder: "Explorer /select, " and the path, put in
+// double quotes when it holds a comma.
+std::string explorerCommand(const std::string& path);
 
 }  // namespace qs::app

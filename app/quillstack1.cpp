@@ -104,6 +104,7 @@ Quillstack1::Quillstack1()
   Image15.Visible(false);
   Image9.Visible(false);
   wireButtons();
+  wireGrids();
 
   Text1.onKeyUp = [this](int& keyCode, int shift) { Text1_KeyUp(keyCode, shift); };
   Text1.onGotFocus = [this] { Text1_GotFocus(); };
@@ -127,7 +128,6 @@ Quillstack1::~Quillstack1() {
   setReceiveRefresh(nullptr);
   gridTips.reset();
   for (ListState& list : lists_) list.data->unbind();
-  if (icon_) DestroyIcon(icon_);
   if (theWindow == this) theWindow = nullptr;
 }
 
@@ -163,12 +163,12 @@ void Quillstack1::Form_Load() {
   // 5-6: receiver hooked, tray record ready.
   if (hWndReceiver) attempt([] { hookWindow(); });
   setReceiveRefresh([this] { pathsReceived(); });
-  if (!icon_) icon_ = makeAppIcon(GetSystemMetrics(SM_CXSMICON) > 16 ? 32 : 16);
+  if (!icon_) icon_.reset(makeAppIcon(GetSystemMetrics(SM_CXSMICON) > 16 ? 32 : 16));
   if (icon_) {
-    SendMessageW(hWnd(), WM_SETICON, ICON_SMALL, LPARAM(icon_));
-    SendMessageW(hWnd(), WM_SETICON, ICON_BIG, LPARAM(icon_));
+    SendMessageW(hWnd(), WM_SETICON, ICON_SMALL, LPARAM(icon_.get()));
+    SendMessageW(hWnd(), WM_SETICON, ICON_BIG, LPARAM(icon_.get()));
   }
-  fillTrayRecord(hWnd(), icon_);
+  fillTrayRecord(hWnd(), icon_.get());
   taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
 
   // 7-8: the Recent folder and its baseline listing. Without a Recent folder there is nothing to list or

@@ -18,6 +18,7 @@
 #include "app/lists.h"
 #include "platform/controls/scrollbar.h"
 #include "platform/forms/form.h"
+#include "platform/win/handles.h"
 
 namespace qs::controls {
 class DataControl;
@@ -41,8 +42,9 @@ void attempt(F&& statement) {
 }
 
 // The window's code is split by role: its layout, lifecycle, tray and paint (app/quillstack1.cpp), the
-// list behaviour over the three ListState records (app/lists.cpp), the buttons' commands
-// (app/commands.cpp) and the job collector's wiring (app/collector.cpp).
+// list behaviour over the three ListState records (app/lists.cpp), the buttons' commands and the row
+// commands they share with the grids and keys (app/commands.cpp), the grids' event procedures
+// (app/gridevents.cpp), the keys (app/keys.cpp) and the job collector's wiring (app/collector.cpp).
 class Quillstack1 : public forms::Form {
  public:
   Quillstack1();
@@ -55,6 +57,7 @@ class Quillstack1 : public forms::Form {
   void Form_Paint() override;
   void Form_MouseMove(int button, int shift, float x, float y) override;
   void Form_MouseDown(int button, int shift, float x, float y) override;
+  void Form_KeyDown(int& keyCode, int shift) override;
   void Form_Unload(int& cancel) override;
   void mnuShow_Click();
   void mnuExit_Click();
@@ -81,12 +84,40 @@ class Quillstack1 : public forms::Form {
   controls::FlexGrid* gridOf(int list);
   controls::DataControl* dataOf(int list);
 
+  // Grids: each event procedure is one call into the handler written once over the list's record.
+  void MSgrid1_KeyDown(int keyCode, int shift);
+  void MSgrid1_MouseDown(int button, int shift, float x, float y);
+  void MSgrid1_MouseUp(int button, int shift, float x, float y);
+  void MSgrid1_SelChange();
+  void MSgrid1_DblClick();
+  void MSgrid1_MouseMove(int button, int shift, float x, float y);
+  void MSgrid2_KeyDown(int keyCode, int shift);
+  void MSgrid2_MouseDown(int button, int shift, float x, float y);
+  void MSgrid2_MouseUp(int button, int shift, float x, float y);
+  void MSgrid2_SelChange();
+  void MSgrid2_DblClick();
+  void MSgrid2_MouseMove(int button, int shift, float x, float y);
+  void MSgrid3_KeyDown(int keyCode, int shift);
+  void MSgrid3_MouseDown(int button, int shift, float x, float y);
+  void MSgrid3_MouseUp(int button, int shift, float x, float y);
+  void MSgrid3_SelChange();
+  void MSgrid3_DblClick();
+  void MSgrid3_MouseMove(int button, int shift, float x, float y);
+
   // Commands of the buttons.
+  void Image1_MouseUp(int index, int button, int shift, float x, float y);
+  void Image2_MouseUp(int index, int button, int shift, float x, float y);
   void Image3_MouseUp(int index, int button, int shift, float x, float y);
+  void Image4_MouseUp(int index, int button, int shift, float x, float y);
   void Image5_MouseUp(int index, int button, int shift, float x, float y);
   void Image6_MouseUp(int index, int button, int shift, float x, float y);
   void Image7_MouseUp(int index, int button, int shift, float x, float y);
   void Image8_MouseUp(int index, int button, int shift, float x, float y);
+  void Image9_MouseUp(int index, int button, int shift, float x, float y);
+  void Image10_MouseUp(int index, int button, int shift, float x, float y);
+  void Image11_MouseUp(int index, int button, int shift, float x, float y);
+  void Image15_MouseUp(int index, int button, int shift, float x, float y);
+  void Image16_MouseUp(int index, int button, int shift, float x, float y);
 
   // Job collector.
   void oFoldwatcher_Notify(const std::string& sFileName, int16_t nType);
@@ -137,16 +168,35 @@ class Quillstack1 : public forms::Form {
   void switchList(ListState& list);
   bool databaseStep(const std::function<void()>& step, const char* message, const char* title);
 
-  // Commands (app/commands.cpp).
+  // Commands (app/commands.cpp). A row is a grid row: 1 is the list's first record.
   void wireButtons();
   void hideToTray();
   void setStayOnTop(bool on);
+  void deleteRows(ListState& list);
+  void togglePermanent(int row);
+  void editFavoriteKeywords(int row);
+  void editPhoneRow();
+  void newPhoneEntry();
+  void openJob(int row, bool inExplorer);
+  void openFavorite(int row);
+  void enterList(ListState& list);
+  void selectAllRows(ListState& list);
+  void importPhoneBookKey();
+
+  // Grid events over a list's record (app/gridevents.cpp).
+  void wireGrids();
+  void gridKeyDown(ListState& list, int keyCode, int shift);
+  void gridMouseDown(ListState& list, int button);
+  void gridMouseUp();
+  void gridSelChange(ListState& list);
+  void gridDblClick(ListState& list);
+  void gridMouseMove(ListState& list);
 
   // Receiver (app/collector.cpp): the Jobs list after a path list was recorded.
   void pathsReceived();
 
   std::array<ListState, 3> lists_;  // by displaywhich
-  HICON icon_ = nullptr;
+  win::UniqueIcon icon_;
   UINT taskbarCreated_ = 0;
   bool redrawing_ = false;   // range changes of dt1 during a redraw move no grid
   bool activating_ = false;

@@ -23,6 +23,7 @@ namespace {
 
 constexpr wchar_t kReceiverClass[] = L"QuillstackReceiver";
 constexpr size_t kStringBuffer = 255;
+constexpr char kReceiveError[] = "pReceiveMsg Function Error";
 
 // A statement on an object that was never set fails as the runtime's error 91 would.
 template <class T>
@@ -31,10 +32,36 @@ T& need(const std::shared_ptr<T>& object) {
     return *object;
 }
 
-// Records each path as a permanent job: an existing row gets the file's date, a new one is added.
+// The recording's steps. A failing one's message is held back until the transaction has ended: a message
+// box inside it would serve other messages (another list of paths, a keystroke) while this one keeps the
+// file's write lock. The held messages are shown afterwards, in their order.
+class HeldSteps {
+public:
+    bool operator()(const std::function<void()>& statement) {
+        try {
+            statement();
+            return true;
+        } catch (...) {
+            ++held_;
+            return false;
+        }
+    }
+    void show() {
+        for (; held_ > 0; --held_) rt::services().msgBox(kReceiveError, MB_OK, "");
+    }
+
+private:
+    int held_ = 0;
+};
+
+// Records each path as a permanent job: an existing row gets the file's date, a new one is added. The paths
+// share one connection and one transaction (a synced commit per path made a long list take seconds); the
+// file is opened again for the next path only while it cannot be opened, so each path still meets each
+// failure with its own message.
 void recordReceivedPaths(const std::vector<std::string>& paths) {
     std::shared_ptr<db::Database> database;
     std::shared_ptr<db::Recordset> jobs;
+    HeldSteps step;
 
     for (const std::string& path : paths) {
         receivedPath = path;
@@ -44,40 +71,42 @@ void recordReceivedPaths(const std::vector<std::string>& paths) {
         if (cut == std::string::npos) continue;
 
         bool isFolder = false;
-        receiverStep([&] { isFolder = (rt::GetAttr(path) & rt::attrDirectory) != 0; });
+        step([&] { isFolder = (rt::GetAttr(path) & rt::attrDirectory) != 0; });
         if (isFolder) continue;
 
         const std::string location = path.substr(0, cut + 1);
         const std::string name = path.substr(cut + 1);
 
-        jobs.reset();
-        database.reset();
-        receiverStep([&] { database = db::Engine::OpenDatabase(myDBname); });
-        receiverStep([&] { jobs = need(database).OpenRecordset("Jobs", db::dbOpenDynaset); });
+        if (!database && step([&] { database = db::Engine::OpenDatabase(myDBname); }))
+            step([&] { database->BeginTrans(); });
+        if (!jobs) step([&] { jobs = need(database).OpenRecordset("Jobs", db::dbOpenDynaset); });
 
         // Without a finished lookup it is unknown whether the path is there: editing would change
         // whichever row is current and adding could double the job, so the path is left alone.
-        if (!receiverStep([&] { need(jobs).FindFirst(jobFullNameCriterion(path)); })) continue;
+        if (!step([&] { need(jobs).FindFirst(jobFullNameCriterion(path)); })) continue;
         bool found = false;
-        if (!receiverStep([&] { found = !need(jobs).NoMatch(); })) continue;
+        if (!step([&] { found = !need(jobs).NoMatch(); })) continue;
 
         if (found) {
-            receiverStep([&] { need(jobs).Edit(); });
-            receiverStep([&] { need(jobs).set("JobDate", db::Date{rt::FileDateTime(path)}); });
-            receiverStep([&] { need(jobs).Update(); });
+            step([&] { need(jobs).Edit(); });
+            step([&] { need(jobs).set("JobDate", db::Date{rt::FileDateTime(path)}); });
+            step([&] { need(jobs).Update(); });
         } else {
-            receiverStep([&] { need(jobs).AddNew(); });
-            receiverStep([&] { need(jobs).set("JobLocation", rt::UCase(location)); });
-            receiverStep([&] { need(jobs).set("JobName", rt::UCase(name)); });
-            receiverStep([&] { need(jobs).set("JobFullName", rt::UCase(path)); });
-            receiverStep([&] { need(jobs).set("JobDate", db::Date{rt::FileDateTime(path)}); });
-            receiverStep([&] { need(jobs).set("JobPermanent", true); });
-            receiverStep([&] { need(jobs).Update(); });
+            step([&] { need(jobs).AddNew(); });
+            step([&] { need(jobs).set("JobLocation", rt::UCase(location)); });
+            step([&] { need(jobs).set("JobName", rt::UCase(name)); });
+            step([&] { need(jobs).set("JobFullName", rt::UCase(path)); });
+            step([&] { need(jobs).set("JobDate", db::Date{rt::FileDateTime(path)}); });
+            step([&] { need(jobs).set("JobPermanent", true); });
+            step([&] { need(jobs).Update(); });
         }
     }
 
-    if (jobs) receiverStep([&] { jobs->Close(); });
-    if (database) receiverStep([&] { database->Close(); });
+    // A commit that fails leaves the transaction to the Close after it, which rolls it back.
+    if (database && database->inTransaction()) step([&] { database->CommitTrans(); });
+    if (jobs) step([&] { jobs->Close(); });
+    if (database) step([&] { database->Close(); });
+    step.show();
     refreshJobsAfterReceive();
 }
 
@@ -144,18 +173,17 @@ void pReceiveMsg(LPARAM lParam) {
 
 void pReceiveMsg(ULONG_PTR dwData, std::span<const uint8_t> payload,
                  const std::function<void(LRESULT)>& reply) {
-    if (payload.empty()) return;
-
     if (dwData == CDS_STRING) {
-        // The text is acknowledged and otherwise unused; at most 255 bytes of it are taken.
+        // The text is acknowledged and otherwise unused; at most 255 bytes of it are taken. No bytes at all
+        // leave the zero-filled buffer as it is: an empty text, acknowledged like any other.
         std::array<char, kStringBuffer> buffer{};
-        std::memcpy(buffer.data(), payload.data(), std::min(payload.size(), buffer.size()));
+        if (!payload.empty()) std::memcpy(buffer.data(), payload.data(), std::min(payload.size(), buffer.size()));
         const std::string text = rt::fromAnsi(std::string_view(buffer.data(), strnlen(buffer.data(), buffer.size())));
         (void)text;
         reply(1);
         return;
     }
-    if (dwData != CDS_PATH_LIST) return;
+    if (dwData != CDS_PATH_LIST || payload.empty()) return;
 
     // The whole list is decoded before the sender is let go; one that does not decode is ignored.
     std::optional<std::vector<std::string>> paths = rt::decodePathList(payload);
@@ -179,7 +207,7 @@ bool receiverStep(const std::function<void()>& statement) {
         statement();
         return true;
     } catch (...) {
-        rt::services().msgBox("pReceiveMsg Function Error", MB_OK, "");
+        rt::services().msgBox(kReceiveError, MB_OK, "");
         return false;
     }
 }

@@ -5,20 +5,16 @@
 #include "platform/runtime/files.h"
 #include "platform/runtime/services.h"
 #include "platform/runtime/text.h"
+#include "platform/win/handles.h"
 
 namespace qs::app {
 
 bool getSpecialFolder(HWND hWnd, int32_t csidl, std::string& path) {
-    LPITEMIDLIST pidl = nullptr;
-    if (SHGetSpecialFolderLocation(hWnd, csidl, &pidl) != S_OK) {
-        if (pidl) CoTaskMemFree(pidl);
-        return false;
-    }
+    win::UniqueCoTaskMem<ITEMIDLIST> pidl;
+    if (SHGetSpecialFolderLocation(hWnd, csidl, pidl.put()) != S_OK) return false;
     // A buffer of blanks, as the shell's answer is read back: the text, its NUL, blanks.
     std::string buffer(MAX_PATH, ' ');
-    BOOL ok = SHGetPathFromIDListA(pidl, buffer.data());
-    CoTaskMemFree(pidl);
-    if (ok != TRUE) return false;
+    if (SHGetPathFromIDListA(pidl.get(), buffer.data()) != TRUE) return false;
 
     size_t nul = buffer.find('\0');
     std::string text = nul == std::string::npos ? buffer : buffer.substr(0, nul + 1);

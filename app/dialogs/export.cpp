@@ -32,33 +32,6 @@ bool isAscii(std::string_view text) {
   return true;
 }
 
-// The full long form of a path, for comparing paths of files that may not exist.
-std::wstring fullPath(const std::string& path) {
-  const std::wstring w = rt::widen(path);
-  std::wstring full(MAX_PATH, L'\0');
-  DWORD n = GetFullPathNameW(w.c_str(), DWORD(full.size()), full.data(), nullptr);
-  if (n >= full.size()) {
-    full.resize(n);
-    n = GetFullPathNameW(w.c_str(), DWORD(full.size()), full.data(), nullptr);
-  }
-  if (n == 0) return w;
-  full.resize(n);
-  std::wstring longer(MAX_PATH, L'\0');
-  DWORD m = GetLongPathNameW(full.c_str(), longer.data(), DWORD(longer.size()));
-  if (m > 0 && m < longer.size()) return longer.substr(0, m);
-  return full;
-}
-
-// Volume and file number of an existing file; false when it cannot be opened even for its attributes.
-bool identity(const std::string& path, BY_HANDLE_FILE_INFORMATION& info) {
-  HANDLE h = CreateFileW(rt::widen(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                         nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  const BOOL ok = GetFileInformationByHandle(h, &info);
-  CloseHandle(h);
-  return ok != FALSE;
-}
-
 }  // namespace
 
 ExportFile::~ExportFile() {
@@ -68,13 +41,12 @@ ExportFile::~ExportFile() {
   } catch (const std::exception&) {
     // The failure has been reported by the write that met it; what is on disk stays.
   }
-  CloseHandle(handle_);
 }
 
 void ExportFile::open(const std::string& path) {
-  handle_ = CreateFileW(rt::widen(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                        FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (handle_ == INVALID_HANDLE_VALUE) throw rt::errorFromWin32(GetLastError());
+  file_.reset(CreateFileW(rt::widen(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                          FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file_) throw rt::errorFromWin32(GetLastError());
   buffer_.reserve(kBufferBytes);
 }
 
@@ -91,7 +63,7 @@ void ExportFile::endLine() { write("\r\n"); }
 void ExportFile::flush() {
   if (buffer_.empty() || !isOpen()) return;
   DWORD written = 0;
-  const BOOL ok = WriteFile(handle_, buffer_.data(), DWORD(buffer_.size()), &written, nullptr);
+  const BOOL ok = WriteFile(file_.get(), buffer_.data(), DWORD(buffer_.size()), &written, nullptr);
   const DWORD err = GetLastError();
   buffer_.erase(0, written);
   if (!ok || !buffer_.empty()) {
@@ -102,15 +74,11 @@ void ExportFile::flush() {
 
 void ExportFile::close() {
   if (!isOpen()) return;
-  HANDLE h = handle_;
-  struct Closing {
-    HANDLE& handle;
-    HANDLE h;
-    ~Closing() {
-      CloseHandle(h);
-      handle = INVALID_HANDLE_VALUE;
-    }
-  } closing{handle_, h};
+  // Closed whether or not the last write succeeds.
+  struct CloseAfter {
+    win::UniqueFile& file;
+    ~CloseAfter() { file.reset(); }
+  } closeAfter{file_};
   flush();
 }
 
@@ -197,15 +165,6 @@ void writeExport(ExportFile& out, db::Database& database, const std::string& dat
     rs->Close();
   }
   if (reading) reading->commit();
-}
-
-bool sameFile(const std::string& a, const std::string& b) {
-  BY_HANDLE_FILE_INFORMATION ia{}, ib{};
-  if (identity(a, ia) && identity(b, ib))
-    return ia.dwVolumeSerialNumber == ib.dwVolumeSerialNumber && ia.nFileIndexHigh == ib.nFileIndexHigh &&
-       ia.nFileIndexLow == ib.nFileIndexLow;
-  const std::wstring fa = fullPath(a), fb = fullPath(b);
-  return CompareStringOrdinal(fa.c_str(), int(fa.size()), fb.c_str(), int(fb.size()), TRUE) == CSTR_EQUAL;
 }
 
 }  // namespace qs::app

@@ -8,6 +8,7 @@
 #include <unordered_map>
 
 #include "platform/db/db.h"
+#include "platform/win/handles.h"
 
 namespace qs::app {
 
@@ -24,12 +25,12 @@ public:
   void write(std::string_view utf8);   // rt::Error when the disk refuses
   void endLine();
   void close();                        // writes what is buffered; rt::Error as write
-  bool isOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
+  bool isOpen() const { return bool(file_); }
 
 private:
   void flush();
 
-  HANDLE handle_ = INVALID_HANDLE_VALUE;
+  win::UniqueFile file_;
   std::string buffer_;  // ANSI bytes not yet written
 };
 
@@ -56,9 +57,5 @@ class DateTexts {
 // Every line of the export of `database`, whose file is `databasePath`, read in one transaction: one
 // consistent picture of the three tables. Engine errors pass on; the lines written before one stay.
 void writeExport(ExportFile& out, db::Database& database, const std::string& databasePath);
-
-// True when the two paths name the same file, however each is written (case, short names, "." and
-// ".." steps, a relative path); a path that names no file compares by its full long form.
-bool sameFile(const std::string& a, const std::string& b);
 
 }  // namespace qs::app

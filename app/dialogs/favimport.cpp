@@ -9,6 +9,7 @@
 #include "app/lists.h"
 #include "platform/runtime/errors.h"
 #include "platform/runtime/text.h"
+#include "platform/win/handles.h"
 
 namespace qs::app {
 
@@ -29,9 +30,9 @@ struct Entry {
 std::vector<Entry> listing(const std::string& pattern) {
   std::vector<Entry> out;
   WIN32_FIND_DATAW fd;
-  HANDLE h = FindFirstFileExW(rt::widen(pattern).c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch, nullptr,
-                              FIND_FIRST_EX_LARGE_FETCH);
-  if (h == INVALID_HANDLE_VALUE) {
+  win::UniqueFind h(FindFirstFileExW(rt::widen(pattern).c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch,
+                                     nullptr, FIND_FIRST_EX_LARGE_FETCH));
+  if (!h) {
     if (GetLastError() == ERROR_NOT_READY) throw rt::Error(rt::errDiskNotReady);
     return out;
   }
@@ -39,32 +40,17 @@ std::vector<Entry> listing(const std::string& pattern) {
     const wchar_t* n = fd.cFileName;
     if (n[0] == L'.' && (n[1] == L'\0' || (n[1] == L'.' && n[2] == L'\0'))) continue;
     out.push_back({rt::narrow(n), fd.dwFileAttributes});
-  } while (FindNextFileW(h, &fd));
-  FindClose(h);
+  } while (FindNextFileW(h.get(), &fd));
   return out;
 }
 
 bool endsWithSys(const std::string& text) { return text.size() >= 4 && text.compare(text.size() - 4, 4, ".sys") == 0; }
 
-class ReadHandle {
- public:
-  explicit ReadHandle(const std::string& path)
-      : h_(CreateFileW(rt::widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                       OPEN_EXISTING, 0, nullptr)) {
-    if (h_ == INVALID_HANDLE_VALUE) throw rt::errorFromWin32(GetLastError());
-  }
-  ~ReadHandle() { CloseHandle(h_); }
-  ReadHandle(const ReadHandle&) = delete;
-  ReadHandle& operator=(const ReadHandle&) = delete;
-  HANDLE get() const { return h_; }
-
- private:
-  HANDLE h_;
-};
-
 // Reads a file in bounded pieces until its URL line has ended or the file has.
 void readUrlLine(const std::string& path, urlfile::UrlLineFinder& finder) {
-  ReadHandle file(path);
+  win::UniqueFile file(CreateFileW(rt::widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  nullptr, OPEN_EXISTING, 0, nullptr));
+  if (!file) throw rt::errorFromWin32(GetLastError());
   char piece[kReadPiece];
   for (;;) {
     DWORD got = 0;

@@ -3,6 +3,7 @@
 #include <exception>
 #include <memory>
 
+#include "app/dialogs/dbfiles.h"
 #include "app/dialogs/export.h"
 #include "app/globals.h"
 #include "platform/db/db.h"

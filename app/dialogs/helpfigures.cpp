@@ -5,6 +5,7 @@
 
 #include "app/lists.h"
 #include "platform/controls/scrollbar.h"
+#include "platform/win/gdi.h"
 
 namespace qs::app {
 
@@ -16,22 +17,15 @@ namespace skin = forms::skin;
 class Canvas {
  public:
   Canvas(HDC like, int width, int height)
-      : dc_(CreateCompatibleDC(like)), bitmap_(CreateCompatibleBitmap(like, std::max(1, width), std::max(1, height))) {
-    old_ = SelectObject(dc_, bitmap_);
-  }
-  ~Canvas() {
-    SelectObject(dc_, old_);
-    DeleteObject(bitmap_);
-    DeleteDC(dc_);
-  }
-  Canvas(const Canvas&) = delete;
-  Canvas& operator=(const Canvas&) = delete;
-  HDC dc() const { return dc_; }
+      : dc_(like),
+        bitmap_(CreateCompatibleBitmap(like, std::max(1, width), std::max(1, height))),
+        selected_(dc_.get(), bitmap_.get()) {}
+  HDC dc() const { return dc_.get(); }
 
  private:
-  HDC dc_;
-  HBITMAP bitmap_;
-  HGDIOBJ old_;
+  win::MemoryDC dc_;
+  win::UniqueBitmap bitmap_;
+  win::Selection selected_;
 };
 
 RECT pixelsOf(const forms::Control& c) {
@@ -122,13 +116,10 @@ void drawContextMenu(HDC hdc, const RECT& rc, RECT& entry) {
 
 void circle(HDC hdc, RECT around) {
   InflateRect(&around, 9, 6);
-  HPEN pen = CreatePen(PS_SOLID, 2, kFigureCircle);
-  HGDIOBJ oldPen = SelectObject(hdc, pen);
-  HGDIOBJ oldBrush = SelectObject(hdc, GetStockObject(NULL_BRUSH));
+  win::UniquePen pen(CreatePen(PS_SOLID, 2, kFigureCircle));
+  win::Selection withPen(hdc, pen.get());
+  win::Selection withBrush(hdc, GetStockObject(NULL_BRUSH));
   Ellipse(hdc, around.left, around.top, around.right, around.bottom);
-  SelectObject(hdc, oldBrush);
-  SelectObject(hdc, oldPen);
-  DeleteObject(pen);
 }
 
 }  // namespace

@@ -297,13 +297,13 @@ void FlexGrid::reload(std::shared_ptr<GridSource> source) {
 void FlexGrid::mouseEvent(UINT msg, WPARAM wp, LPARAM lp) {
     int x = GET_X_LPARAM(lp), y = GET_Y_LPARAM(lp);
     hitTest(x, y, mouseRow_, mouseCol_);
-    mouseRow_ = std::min(rows_ - 1, mouseRow_);
+    if (mouseRow_ >= rows_) mouseRow_ = -1;  // below the last row: no row at all
     if (mouseCol_ < 0) mouseCol_ = 0;
     float tx = twips(x);
     float ty = twips(y);
     int shift = (wp & MK_SHIFT ? 1 : 0) | (wp & MK_CONTROL ? 2 : 0) | (GetKeyState(VK_MENU) < 0 ? 4 : 0);
     int h = rowHeightPx();
-    bool onDataRow = y >= h && mouseRow_ > 0;  // below the last row counts as the last row
+    bool onDataRow = y >= h && mouseRow_ > 0;
 
     switch (msg) {
     case WM_LBUTTONDOWN:
@@ -342,12 +342,12 @@ void FlexGrid::mouseEvent(UINT msg, WPARAM wp, LPARAM lp) {
     }
     case WM_MOUSEMOVE: {
         if (dragging_ && (wp & MK_LBUTTON) && rows_ > 1) {
-            int target = mouseRow_;
+            int target = mouseRow_ < 0 ? rows_ - 1 : mouseRow_;  // dragged below the last row
             if (y < h) {
                 target = std::max(1, topRow_ - 1);
                 ensureVisible(target);
-            } else if (mouseRow_ >= topRow_ + visibleDataRows()) {
-                ensureVisible(mouseRow_);
+            } else if (target >= topRow_ + visibleDataRows()) {
+                ensureVisible(target);
             }
             setSelection(row_, col_, target, colSel_);
         }

@@ -78,9 +78,9 @@ public:
     int ColSel() const { return colSel_; }
     void ColSel(int col);
 
-    // Cell under the pointer at the last mouse message. Past the last row or column it is the last
-    // one (a left press there selects the last row); the header row is 0. Hidden columns are never
-    // under the pointer.
+    // Cell under the pointer at the last mouse message; the header row is 0. Below the last row
+    // MouseRow is -1, no row (a press there selects nothing); past the last column MouseCol is the
+    // last one. Hidden columns are never under the pointer.
     int MouseRow() const { return mouseRow_; }
     int MouseCol() const { return mouseCol_; }
 

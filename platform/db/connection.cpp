@@ -227,7 +227,7 @@ void addMissingTextIndexes(Connection& c) {
         while (q.step()) missing.push_back(textIndexSql(q.text(0), q.text(1)));
     }
     if (missing.empty()) return;
-    sqlite3_busy_timeout(c.db, 0);
+    waitForLocks(c, false);
     try {
         exec(c, "BEGIN IMMEDIATE");
         try {
@@ -240,7 +240,7 @@ void addMissingTextIndexes(Connection& c) {
     } catch (const DbError&) {
         // Read-only or busy: the next open tries again.
     }
-    sqlite3_busy_timeout(c.db, kBusyTimeoutMs);
+    waitForLocks(c);
 }
 
 namespace {

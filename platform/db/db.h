@@ -5,7 +5,9 @@
 // read on demand. Text compares and sorts without regard to letter case, and Like takes the
 // engine's patterns (* ? # [list] [!list]). Failures throw DbError with the engine's classic
 // numbers. No statement stays open between calls, so several connections to one file (in this
-// process or another) never lock each other out.
+// process or another) never lock each other out; only a transaction keeps the write lock until it
+// ends. A file that another program keeps locked costs a thread about a second of waiting in all,
+// then fails with 3260 (busy.cpp).
 #pragma once
 
 #include <cstdint>

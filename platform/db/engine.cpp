@@ -2,6 +2,7 @@
 
 #include "platform/db/internal.h"
 #include "platform/db/textrules.h"
+#include "platform/win/handles.h"
 
 namespace qs::db {
 namespace detail {
@@ -9,7 +10,7 @@ namespace {
 
 void configure(Connection& c) {
     sqlite3_extended_result_codes(c.db, 1);
-    sqlite3_busy_timeout(c.db, kBusyTimeoutMs);
+    waitForLocks(c);
     registerFunctions(c.db);
     // A large page cache and mapped reads make the unindexed scans of the lists fast.
     exec(c, "PRAGMA cache_size = -65536; PRAGMA mmap_size = 67108864;");
@@ -155,16 +156,16 @@ std::shared_ptr<Database> Engine::OpenDatabase(const std::string& path) {
 std::shared_ptr<Database> Engine::CreateDatabase(const std::string& path, const std::string&) {
     std::wstring w = widen(path);
     // CREATE_NEW claims the name atomically: an existing file is never touched.
-    HANDLE h = CreateFileW(w.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) {
+    win::UniqueFile claim(CreateFileW(w.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!claim) {
         DWORD e = GetLastError();
         if (e == ERROR_FILE_EXISTS || e == ERROR_ALREADY_EXISTS || fileExists(w)) raiseNumber(errDatabaseExists);
         if (e == ERROR_ACCESS_DENIED || e == ERROR_SHARING_VIOLATION || e == ERROR_WRITE_PROTECT)
             raiseNumber(errCannotOpen, path);
         raiseNumber(errInvalidPath, path);
     }
-    CloseHandle(h);
+    claim.reset();
     try {
         auto c = connect(path);
         exec(*c, ("PRAGMA application_id = " + std::to_string(kApplicationId) +

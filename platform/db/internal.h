@@ -19,7 +19,6 @@ namespace qs::db::detail {
 // Marks a file as one of ours ("QSDB").
 constexpr int kApplicationId = 0x51534442;
 constexpr int kFormatVersion = 1;
-constexpr int kBusyTimeoutMs = 5000;
 
 [[noreturn]] void raise(int number, std::string description);
 std::string errorText(int number, std::string_view subject = {});
@@ -97,6 +96,10 @@ private:
 
 void exec(Connection& c, const char* sql);
 void exec(Connection& c, const std::string& sql);
+
+// A locked file makes the connection's statements wait, within the thread's budget of about a second
+// (busy.cpp); without `wait` they fail at once.
+void waitForLocks(Connection& c, bool wait = true);
 
 // After a rollback: drops what the recordset read, and the rows that left the table leave it. When that
 // cannot be read now it is done before the recordset's next use.

@@ -5,6 +5,7 @@
 #include "platform/runtime/errors.h"
 #include "platform/runtime/sendkeys.h"
 #include "platform/runtime/text.h"
+#include "platform/win/handles.h"
 
 #include <commdlg.h>
 #include <objbase.h>
@@ -92,7 +93,7 @@ std::string Services::saveFileDialog(const FileDialogRequest& request) { return 
 std::string Services::browseForFolder(HWND owner, const std::string& prompt)
 {
     // The folder picker needs COM on this thread; initialise it only if nobody has.
-    HRESULT init = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    win::ComInit com;
     std::wstring title = widen(prompt);
     wchar_t display[MAX_PATH] = {};
     BROWSEINFOW bi{};
@@ -101,14 +102,12 @@ std::string Services::browseForFolder(HWND owner, const std::string& prompt)
     bi.lpszTitle = title.c_str();
     bi.ulFlags = BIF_RETURNONLYFSDIRS;
     std::string result;
-    if (PIDLIST_ABSOLUTE pidl = SHBrowseForFolderW(&bi)) {
+    win::UniqueCoTaskMem<ITEMIDLIST> pidl(SHBrowseForFolderW(&bi));
+    if (pidl) {
         wchar_t path[MAX_PATH] = {};
-        if (SHGetPathFromIDListW(pidl, path))
+        if (SHGetPathFromIDListW(pidl.get(), path))
             result = narrow(path);
-        CoTaskMemFree(pidl);
     }
-    if (SUCCEEDED(init))
-        CoUninitialize();
     return result;
 }
 
@@ -132,8 +131,7 @@ int Services::shell(const std::string& command, int style)
     if (cmd.size() <= 1 ||
         !CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
         throw Error(errFileNotFound);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
+    win::UniqueHandle thread(pi.hThread), process(pi.hProcess);
     return int(pi.dwProcessId);
 }
 

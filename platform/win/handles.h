@@ -1,5 +1,5 @@
 // Scoped ownership of what Windows hands out and wants back: kernel handles, find and change-notification
-// handles, registry keys, menus, BSTRs, VARIANTs, task-allocator memory and COM initialisation. COM interface
+// handles, registry keys, menus, icons, local memory, BSTRs, VARIANTs, task-allocator memory and COM initialisation. COM interface
 // pointers use Microsoft::WRL::ComPtr (<wrl/client.h>); GDI objects and DCs are in gdi.h.
 #pragma once
 
@@ -82,6 +82,16 @@ struct Bstr {
     static Type invalid() { return nullptr; }
     static void close(Type s) { SysFreeString(s); }
 };
+struct Icon {      // CreateIconIndirect, LoadImage(IMAGE_ICON)
+    using Type = HICON;
+    static Type invalid() { return nullptr; }
+    static void close(Type h) { DestroyIcon(h); }
+};
+struct LocalMem {  // LocalAlloc, CommandLineToArgvW, FormatMessage(ALLOCATE_BUFFER)
+    using Type = HLOCAL;
+    static Type invalid() { return nullptr; }
+    static void close(Type h) { LocalFree(h); }
+};
 struct CoTaskMem {
     using Type = void*;
     static Type invalid() { return nullptr; }
@@ -95,6 +105,8 @@ using UniqueFind = Unique<traits::Find>;
 using UniqueChangeNotification = Unique<traits::ChangeNotification>;
 using UniqueRegKey = Unique<traits::RegKey>;
 using UniqueMenu = Unique<traits::Menu>;
+using UniqueIcon = Unique<traits::Icon>;
+using UniqueLocal = Unique<traits::LocalMem>;
 
 class UniqueBstr : public Unique<traits::Bstr> {
 public:

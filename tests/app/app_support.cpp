@@ -1,10 +1,13 @@
 #include "app_support.h"
 
+#include <algorithm>
+#include <iterator>
 #include <stdexcept>
 
 #include "app/data/schema.h"
 #include "app/options.h"
 #include "platform/controls/flexgrid.h"
+#include "platform/runtime/app.h"
 #include "platform/runtime/text.h"
 
 namespace qs::test {
@@ -38,12 +41,23 @@ AppServices::AppServices(std::string appPath, double now) : FakeServices(std::mo
 
 int AppServices::msgBox(const std::string& text, int buttons, const std::string& title) {
     titles.push_back(title);
+    if (whileShown) whileShown();
     if (text.rfind("Problem with Database", 0) == 0) {
         // The Options window opens right after this box; close it once its loop runs.
         ++optionsShown;
         SetTimer(nullptr, 0, 30, closeOptionsTimer);
     }
     return FakeServices::msgBox(text, buttons, title);
+}
+
+int AppServices::shell(const std::string& command, int) {
+    launched.push_back("shell " + command);
+    return 1;
+}
+
+void AppServices::shellExecute(HWND, const std::string& verb, const std::string& file, const std::string&,
+                               const std::string&, int) {
+    launched.push_back(rt::LCase(verb) + " " + file);
 }
 
 bool AppServices::notifyIcon(DWORD message, NOTIFYICONDATAA* data) {
@@ -121,6 +135,64 @@ void addPhone(db::Recordset& rs, const std::string& name, const std::string& inf
     rs.set("PName", name);
     rs.set("PInfo", info);
     rs.Update();
+}
+
+void pressKey(HWND target, int vk, int shift) {
+    BYTE saved[256], held[256];
+    GetKeyboardState(saved);
+    std::copy(std::begin(saved), std::end(saved), held);
+    const int modifiers[] = {VK_SHIFT, VK_CONTROL, VK_MENU};  // shift bits 1, 2, 4
+    for (int bit = 0; bit < 3; ++bit) held[modifiers[bit]] = shift >> bit & 1 ? 0x80 : 0;
+    SetKeyboardState(held);
+    PostMessageW(target, shift & 4 ? WM_SYSKEYDOWN : WM_KEYDOWN, WPARAM(vk), 1);
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) rt::dispatchThroughFilter(msg);
+    SetKeyboardState(saved);
+}
+
+POINT cellPoint(const controls::FlexGrid& grid, int row, int col) {
+    const int h = forms::toPixels(240);
+    int x = 0;
+    for (int c = 0; c < col; ++c) x += forms::toPixels(grid.ColWidth(c));
+    return {x + 6, row == 0 ? h / 2 : h * (row - grid.TopRow() + 1) + h / 2};
+}
+
+void click(const controls::FlexGrid& grid, POINT p, bool right) {
+    const LPARAM at = MAKELPARAM(p.x, p.y);
+    SendMessageW(grid.hWnd(), right ? WM_RBUTTONDOWN : WM_LBUTTONDOWN, right ? MK_RBUTTON : MK_LBUTTON, at);
+    SendMessageW(grid.hWnd(), right ? WM_RBUTTONUP : WM_LBUTTONUP, 0, at);
+}
+
+void doubleClick(const controls::FlexGrid& grid, POINT p) {
+    click(grid, p);
+    SendMessageW(grid.hWnd(), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(p.x, p.y));
+    SendMessageW(grid.hWnd(), WM_LBUTTONUP, 0, MAKELPARAM(p.x, p.y));
+}
+
+namespace {
+
+const std::function<void(forms::Form&)>* modalDrive = nullptr;
+DWORD modalShown = 0;
+
+void CALLBACK driveModal(HWND, UINT, UINT_PTR, DWORD) {
+    forms::Form* box = forms::Form::fromHwnd(GetActiveWindow());
+    if (!box || !box->isModal() || !modalDrive) return;
+    if (!modalShown)
+        modalShown = GetTickCount(), (*modalDrive)(*box);
+    else if (GetTickCount() - modalShown > 5000)
+        PostMessageW(box->hWnd(), WM_CLOSE, 0, 0);
+}
+
+}  // namespace
+
+bool answerModal(const std::function<void()>& command, const std::function<void(forms::Form&)>& drive) {
+    modalDrive = &drive;
+    modalShown = 0;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 40, driveModal);
+    command();
+    KillTimer(nullptr, timer);
+    modalDrive = nullptr;
+    return modalShown != 0;
 }
 
 std::vector<std::string> columnTexts(controls::FlexGrid& grid, int col) {

@@ -9,7 +9,7 @@
 #include "app/quillstack1.h"
 #include "app/receiver.h"
 #include "app/tooltip/tooltip.h"
-#include "app_support.h"
+#include "window_fixture.h"
 #include "platform/controls/datacontrol.h"
 #include "platform/controls/flexgrid.h"
 #include "platform/runtime/convert.h"
@@ -17,6 +17,7 @@
 #include "platform/runtime/settings.h"
 #include "platform/runtime/text.h"
 #include "tests/grid/jobsdb.h"
+#include "tests/support/filelock.h"
 
 using namespace qs;
 using namespace qs::test;
@@ -31,22 +32,10 @@ using Calls = std::vector<DWORD>;
 
 std::string setting(const std::string& key) { return rt::GetSetting("Quillstack", "Settings", key, "<missing>"); }
 
-class MainWindow : public ::testing::Test {
+class MainWindow : public WindowTest {
 protected:
-    ComApartment com;
-    TempDir dir{"main"};
-    TempDir recent{"recent"};
-    std::string dbPath = dir.file("quillstack.mdb");
-    std::unique_ptr<AppServices> services;
-    std::unique_ptr<RecentRedirect> redirect;
-    std::unique_ptr<Quillstack1> w;
-
     void SetUp() override {
-        rt::DeleteSetting("Quillstack");
-        app::resetGlobals();
-        services = std::make_unique<AppServices>(dir.path(), rt::makeDate(2024, 12, 8, 10, 0));
-        redirect = std::make_unique<RecentRedirect>(recent.path());
-        createListsDatabase(dbPath);
+        WindowTest::SetUp();
         auto db = db::Engine::OpenDatabase(dbPath);
         auto jobs = db->OpenRecordset("Jobs");
         addJobRow(*jobs, "C:\\DOCS\\LETTER.TXT", date(2024, 11, 1, 9), false);
@@ -62,29 +51,6 @@ protected:
         addPhone(*phone, "JONES MARY", "EXT 202");
         addPhone(*phone, "BROWN ALAN", "EXT 303");
         db->Close();
-        // Off the screen, never under the pointer where the tray menu opens (on screen, Wine closes that
-        // menu at once).
-        save("myleft", "-15000");
-        save("mytop", "-15000");
-    }
-
-    void TearDown() override {
-        if (w && w->Loaded()) w->Unload();
-        w.reset();
-        forms::setMainForm(nullptr);
-        redirect.reset();
-        services.reset();
-        rt::DeleteSetting("Quillstack");
-    }
-
-    void save(const std::string& key, const std::string& value) { rt::SaveSetting("Quillstack", "Settings", key, value); }
-
-    // As Main does: the window shown modeless, then the first activation hides it to the tray.
-    void start() {
-        app::myDBname = dbPath;
-        w = std::make_unique<Quillstack1>();
-        w->Show();
-        ASSERT_TRUE(pumpUntil([&] { return !w->firstActivate; }));
     }
 
     void type(const std::string& text) {
@@ -309,6 +275,7 @@ TEST_F(MainWindow, SearchEachListInMixedCaseAndKeepItsFilter) {
 
 TEST_F(MainWindow, TwoHeaderClicksToggleTheDirection) {
     start();
+    w->suppressSelChange = true;  // as a header click holds it
     app::selectedName = "LETTER.TXT";
     w->sortJobs(1);
     EXPECT_FALSE(w->MSgrid1->Visible());  // until the reselect
@@ -355,6 +322,7 @@ TEST_F(MainWindow, QuoteInSearchTextNeitherBreaksNorWidens) {
 
     // A remembered name holding a quote (and a pattern character) is found again.
     type("");
+    w->suppressSelChange = true;  // as a header click holds it
     app::selectedName = "REPORT \"FINAL\".DOC";
     w->sortJobs(1);
     w->reselectRow();
@@ -661,4 +629,31 @@ TEST_F(MainWindow, EmptyListRedrawsWithTheSmallestScrollRange) {
     EXPECT_EQ(w->MSgrid1->RowSel(), w->MSgrid1->TopRow());
     EXPECT_EQ(w->MSgrid1->Col(), 0);
     EXPECT_EQ(w->MSgrid1->ColSel(), 3);
+}
+
+TEST_F(MainWindow, KeystrokeOverALockedFileWaitsAboutASecondAndTheNextOneSearches) {
+    {
+        auto db = db::Engine::OpenDatabase(dbPath);
+        auto jobs = db->OpenRecordset("Jobs");
+        db::Transaction rows(*db);
+        for (int i = 0; i < 300; ++i) addJobRow(*jobs, "E:\\MORE\\NOTE " + std::to_string(i) + ".TXT", date(2024, 9, 1), false);
+        rows.commit();
+    }
+    start();
+    w->mnuShow_Click();
+    SetWindowPos(w->hWnd(), nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);  // painted only on screen
+    controls::FlexGrid& grid = *w->MSgrid1;
+    {
+        ExclusiveLock lock(dbPath);
+        ASSERT_TRUE(lock.held());
+        // The query, then painting rows the grid has not read yet: about a second in all.
+        EXPECT_LT(secondsOf([&] {
+                      type("let");
+                      grid.TopRow(200);
+                      RedrawWindow(grid.hWnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+                  }),
+                  1.5);
+    }
+    type("let");
+    EXPECT_EQ(shown(), Names{"LETTER.TXT"});
 }

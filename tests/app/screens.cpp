@@ -1,11 +1,17 @@
-// Shows the main window with sample data, one list after the other, for screenshots taken from outside:
-// for each list it writes <folder>\ready-<list> and waits for <folder>\shot-<list> before going on.
+// Shows the main window with sample data for screenshots taken from outside: each list, the keywords box
+// and the phone entry box opened from it, the Phone list after New Record and a cell's tooltip. For each
+// scene it writes <folder>\ready-<scene> and waits for <folder>\shot-<scene> before going on.
 // Usage: app_screens <folder>   (tests/app/shots.sh drives it)
 #include <windows.h>
 
 #include <cstdio>
 #include <string>
 
+#include <functional>
+#include <utility>
+
+#include "app/entry/keywords.h"
+#include "app/entry/phoneentry.h"
 #include "app/globals.h"
 #include "app/quillstack1.h"
 #include "app_support.h"
@@ -70,6 +76,50 @@ void pumpFor(DWORD ms) {
     pumpUntil([] { return false; }, ms / 1000.0);
 }
 
+std::string g_folder;
+
+void mark(const std::string& scene) {
+    HANDLE h = CreateFileW(rt::widen(g_folder + "\\ready-" + scene).c_str(), GENERIC_WRITE, 0, nullptr,
+                           CREATE_ALWAYS, 0, nullptr);
+    if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+}
+
+bool shotTaken(const std::string& scene) { return exists(g_folder + "\\shot-" + scene); }
+
+// What is on screen now, once it has painted.
+void snap(const std::string& scene) {
+    pumpFor(700);
+    mark(scene);
+    pumpUntil([&] { return shotTaken(scene); }, 60);
+}
+
+// The entry box a command opens, on screen for its shot; then `finish` answers it.
+struct BoxScene {
+    std::string scene;
+    std::function<void(forms::Form&)> finish;
+    int ticks = 0;
+};
+BoxScene* g_box = nullptr;
+
+void CALLBACK boxTick(HWND, UINT, UINT_PTR, DWORD) {
+    forms::Form* box = forms::Form::fromHwnd(GetActiveWindow());
+    if (!g_box || !box || box == app::mainWindow()) return;
+    if (++g_box->ticks == 8) mark(g_box->scene);
+    if (g_box->ticks > 8 && shotTaken(g_box->scene)) {
+        BoxScene* scene = std::exchange(g_box, nullptr);
+        scene->finish(*box);
+    }
+}
+
+void boxScene(const std::string& scene, std::function<void(forms::Form&)> finish, const std::function<void()>& open) {
+    BoxScene s{scene, std::move(finish)};
+    g_box = &s;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 100, boxTick);
+    open();
+    KillTimer(nullptr, timer);
+    g_box = nullptr;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -78,6 +128,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::string folder = argv[1];
+    g_folder = folder;
     OleInitialize(nullptr);
     TempDir dir("screens");
     TempDir recent("screensrecent");
@@ -105,13 +156,38 @@ int main(int argc, char** argv) {
             if (list == 1) w.Image13_MouseUp(0, 1, 0, 0, 0);
             if (list == 2) w.Image14_MouseUp(0, 1, 0, 0, 0);
             SetForegroundWindow(w.hWnd());
-            pumpFor(700);
-            const std::string ready = folder + "\\ready-" + names[list];
-            const std::string shot = folder + "\\shot-" + names[list];
-            HANDLE h = CreateFileW(rt::widen(ready).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-            if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
-            pumpUntil([&] { return exists(shot); }, 60);
+            snap(names[list]);
         }
+
+        // The keywords box from a right click on a favourite, closed without Enter.
+        w.Image13_MouseUp(0, 1, 0, 0, 0);
+        boxScene("keywords", [](forms::Form& box) { PostMessageW(box.hWnd(), WM_CLOSE, 0, 0); },
+                 [&] { click(*w.MSgrid2, cellPoint(*w.MSgrid2, 3, 0), true); });
+        // The phone entry box from Edit Record, cancelled; then New Record, answered.
+        w.Image14_MouseUp(0, 1, 0, 0, 0);
+        w.MSgrid3->Row(2);
+        boxScene("phoneentry", [](forms::Form& box) { PostMessageW(box.hWnd(), WM_CLOSE, 0, 0); },
+                 [&] { w.Image9_MouseUp(0, 1, 0, 0, 0); });
+        boxScene(
+            "newrecord-box",
+            [](forms::Form& box) {
+                auto& entry = dynamic_cast<app::Form1&>(box);
+                entry.Text1.Text("Aas Nina");
+                entry.Text2.Text("ext 2402  harbour office");
+                entry.Image1_MouseDown(0, 1, 0, 0, 0);
+            },
+            [&] { w.Image15_MouseUp(0, 1, 0, 0, 0); });
+        snap("newrecord");
+
+        // A cell's text as the grid's tooltip, the pointer resting on it.
+        w.Image12_MouseUp(0, 1, 0, 0, 0);
+        POINT p = cellPoint(*w.MSgrid1, 4, 2);
+        ClientToScreen(w.MSgrid1->hWnd(), &p);
+        SetCursorPos(p.x - 3, p.y);
+        pumpFor(100);
+        SetCursorPos(p.x, p.y);
+        pumpFor(1500);
+        snap("tooltip");
         w.Unload();
     }
     rt::setServices(nullptr);

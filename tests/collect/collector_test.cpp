@@ -7,6 +7,7 @@
 #include "platform/runtime/files.h"
 #include "platform/runtime/text.h"
 #include "tests/collect/collect_support.h"
+#include "tests/support/filelock.h"
 
 using namespace qs;
 using namespace qs::test;
@@ -142,6 +143,22 @@ TEST_F(CollectorTest, MissingDatabaseLeavesOneErrorRecordAndTheNextEventRetries)
     ASSERT_TRUE(app::rescanRecentFolder(scan()));
     EXPECT_EQ(jobsNamed(dbPath, rt::UCase(target)).size(), 1u);
     EXPECT_EQ(recentFileCount, 1);
+}
+
+TEST_F(CollectorTest, LockedDatabaseEndsTheRescanWithinASecondAndTheNextOneRecords) {
+    takeBaseline();
+    const std::string target = doc("locked.txt");
+    makeShortcut(recent + "locked.lnk", target);
+    ExclusiveLock lock(dbPath);
+    ASSERT_TRUE(lock.held());
+
+    EXPECT_LT(secondsOf([&] { EXPECT_FALSE(app::rescanRecentFolder(scan())); }), 1.5);
+    EXPECT_EQ(readFileBytes(root.file("error.log")).rfind("\"Error 3260 ", 0), 0u);
+    EXPECT_EQ(recentFileCount, 0);
+
+    lock.release();
+    ASSERT_TRUE(app::rescanRecentFolder(scan()));
+    EXPECT_EQ(jobsNamed(dbPath, rt::UCase(target)).size(), 1u);
 }
 
 TEST_F(CollectorTest, TargetsThatCannotBeStoredAreSkippedWithoutError) {

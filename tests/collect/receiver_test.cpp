@@ -27,6 +27,16 @@ std::vector<uint8_t> bagBytes(int32_t numEls, const std::vector<std::pair<std::s
     return bag.Contents();
 }
 
+// Message boxes answered OK, with a look at the file while each is open.
+struct Services : FakeServices {
+    using FakeServices::FakeServices;
+    int msgBox(const std::string& text, int buttons, const std::string& title) override {
+        if (duringMessage) duringMessage();
+        return FakeServices::msgBox(text, buttons, title);
+    }
+    std::function<void()> duringMessage;
+};
+
 class ReceiverTest : public ::testing::Test {
 protected:
     ReceiverTest() : services(root.path()) {
@@ -56,7 +66,7 @@ protected:
     void receivePaths(const std::vector<std::string>& paths) { receive(app::CDS_PATH_LIST, rt::encodePathList(paths)); }
 
     TempDir root{"receive"};
-    FakeServices services;
+    Services services;
     std::string docs;
     std::vector<LRESULT> replies;
     std::vector<size_t> rowsAtReply;
@@ -135,6 +145,18 @@ TEST_F(ReceiverTest, MissingFileIsAddedWithoutADateAfterTwoMessages) {
     EXPECT_EQ(rows[0].permanent, db::Value(true));
 }
 
+TEST_F(ReceiverTest, MessagesOfFailingStepsShowOnlyOnceThePathsAreCommitted) {
+    const std::string first = file("first.txt"), last = file("last.txt");
+    std::vector<size_t> rowsDuringMessages;
+    services.duringMessage = [&] { rowsDuringMessages.push_back(readJobs(app::myDBname).size()); };
+
+    receivePaths({first, docs + "missing.txt", last});
+
+    EXPECT_EQ(rowsDuringMessages, (std::vector<size_t>{3, 3}));  // the missing file's attributes and date
+    EXPECT_EQ(jobsNamed(app::myDBname, rt::UCase(last)).size(), 1u);
+    EXPECT_EQ(refreshes, 1);
+}
+
 TEST_F(ReceiverTest, QuotesInAPathNeitherBreakTheLookupNorMatchOtherRows) {
     const std::string other = file("other.txt");
     addJob(app::myDBname, rt::UCase(other), 40000.0, false);
@@ -164,11 +186,11 @@ TEST_F(ReceiverTest, DatabaseThatCannotBeOpenedRecordsNothingAndStillRefreshes) 
 TEST_F(ReceiverTest, StringsAreAcknowledgedOtherKindsAreNot) {
     receive(app::CDS_STRING, {'h', 'i', 0, 'x'});
     receive(app::CDS_STRING, std::vector<uint8_t>(1000, 'a'));
-    EXPECT_EQ(replies, (std::vector<LRESULT>{1, 1}));
+    receive(app::CDS_STRING, {});  // no bytes: the empty text
+    EXPECT_EQ(replies, (std::vector<LRESULT>{1, 1, 1}));
 
     replies.clear();
     receive(7, rt::encodePathList({file("seven.txt")}));
-    receive(app::CDS_STRING, {});
     receive(app::CDS_PATH_LIST, {});
     EXPECT_TRUE(replies.empty());
     EXPECT_TRUE(readJobs(app::myDBname).empty());
@@ -282,7 +304,7 @@ TEST_F(ReceiverWindowTest, RepliesOnlyToWhatItUnderstands) {
     EXPECT_EQ(runSender({"raw", "7", "0102"}).output, "0");
     EXPECT_EQ(runSender({"raw", "2", "deadbeef"}).output, "0");
     EXPECT_EQ(runSender({"raw", "2"}).output, "0");
-    EXPECT_EQ(runSender({"raw", "3"}).output, "0");
+    EXPECT_EQ(runSender({"raw", "3"}).output, "1");
     EXPECT_TRUE(readJobs(app::myDBname).empty());
     EXPECT_EQ(refreshes, 0);
 

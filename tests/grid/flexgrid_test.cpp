@@ -370,10 +370,10 @@ TEST_F(GridTest, MouseRowAndColFollowTheMouseMessages) {
     send(WM_MOUSEMOVE, 0, {5, rh * 2 + 1});
     EXPECT_EQ(grid.MouseRow(), 21);
 
-    // Past the last column and below the last row: the last ones.
+    // Past the last column: the last one; below the last row: no row.
     grid.TopRow(38);
     send(WM_MOUSEMOVE, 0, {395, 290});
-    EXPECT_EQ(grid.MouseRow(), 39);
+    EXPECT_EQ(grid.MouseRow(), -1);
     EXPECT_EQ(grid.MouseCol(), 2);
 }
 
@@ -439,21 +439,20 @@ TEST_F(GridTest, HeaderPressLeavesTheSelection) {
     EXPECT_EQ(grid.Row(), 5);
     EXPECT_EQ(selChanges, 0);
 
-    // A press below the last row is a press on the last row, as MouseRow says.
+    // A press below the last row is on no row and selects nothing, also with no data rows at all.
     grid.Rows(3);
-    send(WM_LBUTTONDOWN, MK_LBUTTON, {5, 250});
-    send(WM_LBUTTONUP, 0, {5, 250});
-    EXPECT_EQ(downRow, 2);
-    EXPECT_EQ(grid.Row(), 2);
-
-    // With no data rows the header is the last row.
-    grid.Rows(1);
+    grid.Row(1);
     selChanges = 0;
     send(WM_LBUTTONDOWN, MK_LBUTTON, {5, 250});
     send(WM_LBUTTONUP, 0, {5, 250});
-    EXPECT_EQ(downRow, 0);
+    EXPECT_EQ(downRow, -1);
+    EXPECT_EQ(grid.Row(), 1);
+    grid.Rows(1);
+    send(WM_LBUTTONDOWN, MK_LBUTTON, {5, 250});
+    send(WM_LBUTTONUP, 0, {5, 250});
+    EXPECT_EQ(downRow, -1);
     EXPECT_EQ(grid.Row(), 0);
-    EXPECT_EQ(selChanges, 0);
+    EXPECT_EQ(selChanges, 1);  // Rows(1) took the selection to the header
 }
 
 TEST_F(GridTest, DraggingExtendsTheSelection) {
@@ -467,6 +466,10 @@ TEST_F(GridTest, DraggingExtendsTheSelection) {
     EXPECT_EQ(grid.RowSel(), 4);
     send(WM_MOUSEMOVE, 0, cellCentre(8, 1));  // button up: no more selecting
     EXPECT_EQ(grid.RowSel(), 4);
+    send(WM_LBUTTONDOWN, MK_LBUTTON, cellCentre(2, 0));
+    send(WM_MOUSEMOVE, MK_LBUTTON, {5, 250});  // below the last row: through the last row
+    send(WM_LBUTTONUP, 0, {5, 250});
+    EXPECT_EQ(grid.RowSel(), 9);
 }
 
 TEST_F(GridTest, KeysReachKeyDownThenMoveTheSelection) {

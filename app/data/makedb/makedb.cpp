@@ -7,16 +7,17 @@
 #include "app/data/schema.h"
 #include "platform/runtime/errors.h"
 #include "platform/runtime/text.h"
+#include "platform/win/handles.h"
 
 int main() {
     int argc = 0;
-    LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    qs::win::UniqueLocal args(CommandLineToArgvW(GetCommandLineW(), &argc));
+    LPWSTR* argv = static_cast<LPWSTR*>(args.get());
     if (!argv || argc != 2) {
         std::fprintf(stderr, "usage: makedb <path of the new database>\n");
         return 2;
     }
     std::string path = qs::rt::narrow(argv[1]);
-    LocalFree(argv);
     if (!qs::app::createEmptyDatabase(path)) {
         std::fprintf(stderr, "makedb: cannot create %s (does it exist already?)\n", path.c_str());
         return 1;
