@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "../app/app_support.h"
+#include "app/dialogs/form6.h"
 #include "app/dialogs/info.h"
 #include "app/dialogs/options.h"
 #include "app/globals.h"
@@ -34,6 +35,20 @@ std::vector<std::string> tableRows(const std::string& dbPath, const std::string&
             rows.back() += (f ? "|" : "") + (db::isNull(rs->get(f)) ? std::string("<null>") : db::textOf(rs->get(f)));
     }
     return rows;
+}
+
+// Unloads the table editor that a button opened modal, once its loop runs.
+BOOL CALLBACK closeEditor(HWND hwnd, LPARAM closed) {
+    if (auto* editor = dynamic_cast<app::Form6*>(forms::Form::fromHwnd(hwnd))) {
+        editor->Unload();
+        *reinterpret_cast<bool*>(closed) = true;
+    }
+    return TRUE;
+}
+void CALLBACK closeEditorTimer(HWND, UINT, UINT_PTR id, DWORD) {
+    bool closed = false;
+    EnumThreadWindows(GetCurrentThreadId(), closeEditor, reinterpret_cast<LPARAM>(&closed));
+    if (closed) KillTimer(nullptr, id);
 }
 
 class DialogAnswers : public AppServices {
@@ -282,6 +297,7 @@ TEST_F(Lists, InfoShowsTheFileNameAndTheRowsEachListShowsNow) {
     EXPECT_EQ(info.Label3.Caption(), "1");  // the search's rows, not the table's
     EXPECT_EQ(info.Label4.Caption(), "2");
     EXPECT_TRUE(info.topmost());
+    SetTimer(nullptr, 0, 30, closeEditorTimer);
     press(info.Image3);
     EXPECT_EQ(app::editorSQL, app::sqlFavorites);
     press(info.Image1);
