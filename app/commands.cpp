@@ -70,12 +70,6 @@ void showNormal(forms::PictureButton& button) {
   button.Visible(1, false);
 }
 
-std::string explorerCommand(const std::string& path) {
-  // Explorer reads a comma as the end of the path.
-  if (path.find(',') != std::string::npos) return "Explorer /select, \"" + path + "\"";
-  return "Explorer /select, " + path;
-}
-
 // --- Buttons ---
 
 // Every button shows its pressed face from mouse-down to release; on release it shows its normal face

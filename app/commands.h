@@ -13,8 +13,4 @@ void showPressed(forms::PictureButton& button);
 // Element 0 (the normal picture) alone: a button at rest.
 void showNormal(forms::PictureButton& button);
 
-// The command line that shows a file selected in its folder: "Explorer /select, " and the path, put in
-// double quotes when it holds a comma.
-std::string explorerCommand(const std::string& path);
-
 }  // namespace qs::app

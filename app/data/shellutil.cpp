@@ -70,4 +70,9 @@ std::string fileNameOf(const std::string& path) {
     return i == std::string::npos ? std::string() : path.substr(i + 1);
 }
 
+std::string explorerCommand(const std::string& path) {
+    if (path.find(',') != std::string::npos) return "Explorer /select, \"" + path + "\"";
+    return "Explorer /select, " + path;
+}
+
 }  // namespace qs::app

@@ -25,6 +25,10 @@ std::string expandLongPath(const std::string& path);
 // Failures are silent.
 void shellOpen(const std::string& path);
 
+// The command line that shows a file selected in its folder: "Explorer /select, " and the path, put in
+// double quotes when it holds a comma (Explorer reads a comma as the end of the path).
+std::string explorerCommand(const std::string& path);
+
 // The text after the last backslash; empty when there is none or the path ends in one.
 std::string fileNameOf(const std::string& path);
 

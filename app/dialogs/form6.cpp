@@ -237,7 +237,7 @@ void Form6::DBGrid1_DblClick() {
       std::optional<std::string> path = textField(*rs, "JobFullName");
       if (!path) return;
       if (openexplorer)
-        rt::services().shell("Explorer /select, " + *path, SW_SHOWNORMAL);
+        rt::services().shell(explorerCommand(*path), SW_SHOWNORMAL);
       else
         shellOpen(*path);
     } else if (table == listFavorites) {
