@@ -6,7 +6,6 @@
 // ends with one message and the list queried again, and nothing of it is left half done. No transaction
 // is open while an entry box or a message box waits for the user: the folder watch and the receiver
 // write Jobs meanwhile.
-#include "app/commands.h"
 
 #include <algorithm>
 #include <exception>
@@ -60,16 +59,6 @@ void cancelPending(const std::shared_ptr<db::Recordset>& rs) {
 
 }  // namespace
 
-void showPressed(forms::PictureButton& button) {
-  button.Visible(0, false);
-  button.Visible(1, true);
-}
-
-void showNormal(forms::PictureButton& button) {
-  button.Visible(0, true);
-  button.Visible(1, false);
-}
-
 // --- Buttons ---
 
 // Every button shows its pressed face from mouse-down to release; on release it shows its normal face
@@ -78,8 +67,8 @@ void Quillstack1::wireButtons() {
   forms::PictureButton* all[] = {&Image1, &Image2,  &Image3,  &Image4,  &Image5,  &Image6,  &Image7,  &Image8,
                                  &Image9, &Image10, &Image11, &Image12, &Image13, &Image14, &Image15, &Image16};
   for (forms::PictureButton* b : all) {
-    b->onMouseDown = [b](int, int, int, float, float) { showPressed(*b); };
-    b->onMouseUp = [b](int, int, int, float, float) { showNormal(*b); };
+    b->onMouseDown = [b](int, int, int, float, float) { b->showPressed(); };
+    b->onMouseUp = [b](int, int, int, float, float) { b->showNormal(); };
   }
   using Handler = void (Quillstack1::*)(int, int, int, float, float);
   const std::pair<forms::PictureButton*, Handler> handlers[] = {
@@ -101,36 +90,36 @@ void Quillstack1::wireButtons() {
 
 // Open File: the selected job's document, whatever openexplorer says.
 void Quillstack1::Image1_MouseUp(int, int, int, float, float) {
-  showNormal(Image1);
+  Image1.showNormal();
   currentRow = MSgrid1->Row();
   if (currentRow > 0) openJob(currentRow, false);
 }
 
 // Open Explorer: the selected job's file selected in its folder, whatever openexplorer says.
 void Quillstack1::Image2_MouseUp(int, int, int, float, float) {
-  showNormal(Image2);
+  Image2.showNormal();
   currentRow = MSgrid1->Row();
   if (currentRow > 0) openJob(currentRow, true);
 }
 
 void Quillstack1::Image3_MouseUp(int, int, int, float, float) {
-  showNormal(Image3);
+  Image3.showNormal();
   hideToTray();
 }
 
 void Quillstack1::Image4_MouseUp(int, int, int, float, float) {
-  showNormal(Image4);
+  Image4.showNormal();
   showForm5(hWnd());
 }
 
 // Options shows pressed for as long as it is open.
 void Quillstack1::Image5_MouseUp(int, int, int, float, float) {
   showOptions(this);
-  showNormal(Image5);
+  Image5.showNormal();
 }
 
 void Quillstack1::Image6_MouseUp(int, int, int, float, float) {
-  showNormal(Image6);
+  Image6.showNormal();
   hideToTray();
 }
 
@@ -140,29 +129,29 @@ void Quillstack1::Image7_MouseUp(int, int, int, float, float) { setStayOnTop(fal
 
 // Edit Record: the selected phone entry.
 void Quillstack1::Image9_MouseUp(int, int, int, float, float) {
-  showNormal(Image9);
+  Image9.showNormal();
   editPhoneRow();
 }
 
 void Quillstack1::Image10_MouseUp(int, int, int, float, float) {
-  showNormal(Image10);
+  Image10.showNormal();
   showForm2(hWnd());
 }
 
 // Open Web Page: the selected favourite's link.
 void Quillstack1::Image11_MouseUp(int, int, int, float, float) {
-  showNormal(Image11);
+  Image11.showNormal();
   currentRow = MSgrid2->Row();
   if (currentRow > 0) openFavorite(currentRow);
 }
 
 void Quillstack1::Image15_MouseUp(int, int, int, float, float) {
-  showNormal(Image15);
+  Image15.showNormal();
   newPhoneEntry();
 }
 
 void Quillstack1::Image16_MouseUp(int, int, int, float, float) {
-  showNormal(Image16);
+  Image16.showNormal();
   showInfo(this);
 }
 
@@ -177,7 +166,7 @@ void Quillstack1::setStayOnTop(bool on) {
   pressed.Visible(false);
   stayOnTop = on;
   setTopmost(on);
-  showNormal(other);
+  other.showNormal();
 }
 
 // --- Opening ---

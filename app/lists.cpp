@@ -4,7 +4,6 @@
 
 #include <algorithm>
 
-#include "app/commands.h"
 #include "app/globals.h"
 #include "app/options.h"
 #include "app/quillstack1.h"
@@ -240,17 +239,17 @@ void Quillstack1::setTooltipColours() {
 // --- List switch ---
 
 void Quillstack1::Image12_MouseUp(int, int, int, float, float) {
-  showNormal(Image12);
+  Image12.showNormal();
   switchList(lists_[listJobs]);
 }
 
 void Quillstack1::Image13_MouseUp(int, int, int, float, float) {
-  showNormal(Image13);
+  Image13.showNormal();
   switchList(lists_[listFavorites]);
 }
 
 void Quillstack1::Image14_MouseUp(int, int, int, float, float) {
-  showNormal(Image14);
+  Image14.showNormal();
   switchList(lists_[listPhone]);
 }
 

@@ -3,7 +3,6 @@
 #include <exception>
 
 #include "app/appicon.h"
-#include "app/commands.h"
 #include "app/data/shellutil.h"
 #include "app/declares.h"
 #include "app/globals.h"
@@ -231,7 +230,7 @@ void Quillstack1::Form_Load() {
   attempt([&] { setTooltipColours(); });
   stayOnTop = false;
   Image7.Visible(false);
-  showNormal(Image8);
+  Image8.showNormal();
 
   openLists();
 }

@@ -18,16 +18,6 @@ constexpr char kNoFavoritesFolder[] = "The Favorites folder could not be found, 
 constexpr int kFavoritesFolder = 6;
 constexpr unsigned long long kBarPaintMs = 30;
 
-void pressed(forms::PictureButton& b) {
-  b.Visible(0, false);
-  b.Visible(1, true);
-}
-
-void normal(forms::PictureButton& b) {
-  b.Visible(0, true);
-  b.Visible(1, false);
-}
-
 void message(const std::string& text) { rt::services().msgBox(text, MB_OK, ""); }
 
 }  // namespace
@@ -81,12 +71,12 @@ void Form2::Form_Unload(int&) {
   database.reset();
 }
 
-void Form2::Image1_MouseDown(int, int, int, float, float) { pressed(Image1); }
-void Form2::Image2_MouseDown(int, int, int, float, float) { pressed(Image2); }
-void Form2::Image3_MouseDown(int, int, int, float, float) { pressed(Image3); }
+void Form2::Image1_MouseDown(int, int, int, float, float) { Image1.showPressed(); }
+void Form2::Image2_MouseDown(int, int, int, float, float) { Image2.showPressed(); }
+void Form2::Image3_MouseDown(int, int, int, float, float) { Image3.showPressed(); }
 
 void Form2::Image1_MouseUp(int, int, int, float, float) {
-  normal(Image1);
+  Image1.showNormal();
   if (Quillstack1* main = mainWindow()) main->Refresh();
   // Without a Favorites folder the walk would start at the root of the current drive.
   favoritesFolder.clear();
@@ -99,7 +89,7 @@ void Form2::Image1_MouseUp(int, int, int, float, float) {
 }
 
 void Form2::Image2_MouseUp(int, int, int, float, float) {
-  normal(Image2);
+  Image2.showNormal();
   folderBrowser->Prompt = "Select Folder To Import URLs From:";
   folderBrowser->RootFolder = "My Computer";
   folderBrowser->StartFolder = "My Computer";
@@ -113,7 +103,7 @@ void Form2::Image2_MouseUp(int, int, int, float, float) {
 }
 
 void Form2::Image3_MouseUp(int, int, int, float, float) {
-  normal(Image3);
+  Image3.showNormal();
   Unload();
 }
 

@@ -20,16 +20,6 @@ constexpr char kOwnDatabase[] =
     "That file is the database in use; exporting onto it would destroy it. Choose another file name.";
 constexpr char kFailed[] = "The export stopped before its end; the lines written so far are in the file.\n\n";
 
-void pressed(forms::PictureButton& b) {
-  b.Visible(0, false);
-  b.Visible(1, true);
-}
-
-void normal(forms::PictureButton& b) {
-  b.Visible(0, true);
-  b.Visible(1, false);
-}
-
 }  // namespace
 
 Form4::Form4()
@@ -59,18 +49,18 @@ void Form4::Form_MouseDown(int button, int, float, float) {
   if (button == forms::vbLeftButton) beginDrag();
 }
 
-void Form4::Image2_MouseDown(int, int, int, float, float) { pressed(Image2); }
-void Form4::Image3_MouseDown(int, int, int, float, float) { pressed(Image3); }
+void Form4::Image2_MouseDown(int, int, int, float, float) { Image2.showPressed(); }
+void Form4::Image3_MouseDown(int, int, int, float, float) { Image3.showPressed(); }
 
 void Form4::Image2_MouseUp(int, int, int, float, float) {
-  normal(Image2);
+  Image2.showNormal();
   Unload();
 }
 
 // The button keeps its pressed face while the dialog is open and the file is written.
 void Form4::Image3_MouseUp(int, int, int, float, float) {
   exportDatabase();
-  normal(Image3);
+  Image3.showNormal();
 }
 
 void Form4::exportDatabase() {

@@ -132,16 +132,6 @@ const std::vector<Section>& page() {
   return sections;
 }
 
-void pressed(forms::PictureButton& b) {
-  b.Visible(0, false);
-  b.Visible(1, true);
-}
-
-void normal(forms::PictureButton& b) {
-  b.Visible(0, true);
-  b.Visible(1, false);
-}
-
 }  // namespace
 
 Form5::Form5()
@@ -218,16 +208,16 @@ void Form5::Form_MouseDown(int button, int, float, float) {
 
 void Form5::dt1_Change() { Picture2.Top(-dt1.Value()); }
 
-void Form5::Image8_MouseDown(int, int, int, float, float) { pressed(Image8); }
-void Form5::Image10_MouseDown(int, int, int, float, float) { pressed(Image10); }
+void Form5::Image8_MouseDown(int, int, int, float, float) { Image8.showPressed(); }
+void Form5::Image10_MouseDown(int, int, int, float, float) { Image10.showPressed(); }
 
 void Form5::Image8_MouseUp(int, int, int, float, float) {
-  normal(Image8);
+  Image8.showNormal();
   Unload();
 }
 
 void Form5::Image10_MouseUp(int, int, int, float, float) {
-  normal(Image10);
+  Image10.showNormal();
   showForm4(hWnd());
 }
 

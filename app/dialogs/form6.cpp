@@ -5,7 +5,6 @@
 #include <memory>
 #include <optional>
 
-#include "app/commands.h"
 #include "app/data/shellutil.h"
 #include "app/entry/phoneentry.h"
 #include "app/globals.h"
@@ -299,12 +298,12 @@ void Form6::normaliseStored(bool fromGrid) {
 
 // --- Buttons ---
 
-void Form6::Image1_MouseDown(int, int, int, float, float) { showPressed(Image1); }
-void Form6::Image2_MouseDown(int, int, int, float, float) { showPressed(Image2); }
+void Form6::Image1_MouseDown(int, int, int, float, float) { Image1.showPressed(); }
+void Form6::Image2_MouseDown(int, int, int, float, float) { Image2.showPressed(); }
 
 // Add: the cursor to the new-row line, below the last record (at once when there is none).
 void Form6::Image1_MouseUp(int, int, int, float, float) {
-  showNormal(Image1);
+  Image1.showNormal();
   std::shared_ptr<db::Recordset> rs = Data1.Recordset();
   if (!rs) return;
   Data1.UpdateRecord();
@@ -320,7 +319,7 @@ void Form6::Image1_MouseUp(int, int, int, float, float) {
 // Delete: the current record goes at once, without a question; nothing without one (an empty table,
 // the cursor on the new-row line).
 void Form6::Image2_MouseUp(int, int, int, float, float) {
-  showNormal(Image2);
+  Image2.showNormal();
   std::shared_ptr<db::Recordset> rs = Data1.Recordset();
   if (!rs) return;
   Data1.UpdateControls();  // what was typed in the row goes with it

@@ -2,7 +2,6 @@
 
 #include <exception>
 
-#include "app/commands.h"
 #include "app/data/shellutil.h"
 #include "app/dialogs/form6.h"
 #include "app/globals.h"
@@ -53,9 +52,9 @@ Info::Info()
     label->WordWrap = false;
   }
   for (forms::PictureButton* b : {&Image1, &Image2, &Image3, &Image4})
-    b->onMouseDown = [b](int, int, int, float, float) { showPressed(*b); };
+    b->onMouseDown = [b](int, int, int, float, float) { b->showPressed(); };
   Image1.onMouseUp = [this](int, int, int, float, float) {
-    showNormal(Image1);
+    Image1.showNormal();
     Unload();
   };
   Image2.onMouseUp = [this](int i, int b, int s, float x, float y) { Image2_MouseUp(i, b, s, x, y); };
@@ -79,7 +78,7 @@ void Info::Image3_MouseUp(int, int, int, float, float) { openEditor(Image3, sqlF
 void Info::Image4_MouseUp(int, int, int, float, float) { openEditor(Image4, sqlPhone); }
 
 void Info::openEditor(forms::PictureButton& button, const std::string& sql) {
-  showNormal(button);
+  button.showNormal();
   editorSQL = sql;
   showForm6(hWnd());
 }

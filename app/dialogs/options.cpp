@@ -1,6 +1,5 @@
 #include "app/dialogs/options.h"
 
-#include "app/commands.h"
 #include "app/globals.h"
 #include "platform/runtime/convert.h"
 #include "platform/runtime/errors.h"
@@ -41,9 +40,9 @@ Options::Options()
   Caption("Options");
   setClientSize(kWidth, kHeight);
 
-  Image1.onMouseDown = [this](int, int, int, float, float) { showPressed(Image1); };
+  Image1.onMouseDown = [this](int, int, int, float, float) { Image1.showPressed(); };
   Image1.onMouseUp = [this](int, int, int, float, float) {
-    showNormal(Image1);
+    Image1.showNormal();
     Unload();
   };
   // The check boxes act as the mouse goes down, with any button; they have no mouse-up.
@@ -51,7 +50,7 @@ Options::Options()
   Image3.onMouseDown = [this](int i, int b, int s, float x, float y) { Image3_MouseDown(i, b, s, x, y); };
   Text1.onChange = [this] { Text1_Change(); };
   for (forms::PictureButton* b : {&Image4, &Image5, &Image6, &Image7})
-    b->onMouseDown = [b](int, int, int, float, float) { showPressed(*b); };
+    b->onMouseDown = [b](int, int, int, float, float) { b->showPressed(); };
   Image4.onMouseUp = [this](int i, int b, int s, float x, float y) { Image4_MouseUp(i, b, s, x, y); };
   Image5.onMouseUp = [this](int i, int b, int s, float x, float y) { Image5_MouseUp(i, b, s, x, y); };
   Image6.onMouseUp = [this](int i, int b, int s, float x, float y) { Image6_MouseUp(i, b, s, x, y); };

@@ -3,7 +3,6 @@
 #include <array>
 #include <exception>
 
-#include "app/commands.h"
 #include "app/data/schema.h"
 #include "app/dialogs/dbfiles.h"
 #include "app/dialogs/options.h"
@@ -102,7 +101,7 @@ std::string Options::askForFile(const char* title, bool save) {
 }
 
 void Options::Image4_MouseUp(int, int, int, float, float) {
-  showNormal(Image4);
+  Image4.showNormal();
   const std::string f = askForFile("New Database Name:", true);
   if (f.empty()) return;
   // A file at myDBname that does not open as a database holds nothing to lose: New may replace it.
@@ -148,14 +147,14 @@ void Options::Image5_MouseUp(int, int, int, float, float) {
     repointLists();
     attempt([&] { rt::SaveSetting(kAppTitle, "Settings", "myDBname", myDBname); });
   }
-  showNormal(Image5);
+  Image5.showNormal();
   Refresh();
   if (Quillstack1* w = mainWindow()) w->Refresh();
   redrawLists();
 }
 
 void Options::Image6_MouseUp(int, int, int, float, float) {
-  showNormal(Image6);
+  Image6.showNormal();
   const std::string f = askForFile("Save Database As:", true);
   if (f.empty()) return;
   if (sameFile(f, myDBname)) {
@@ -172,7 +171,7 @@ void Options::Image6_MouseUp(int, int, int, float, float) {
 }
 
 void Options::Image7_MouseUp(int, int, int, float, float) {
-  showNormal(Image7);
+  Image7.showNormal();
   closeLists();
   std::string failure;
   try {

@@ -36,6 +36,16 @@ public:
     void Visible(int element, bool on);
     // Sets both elements.
     void Visible(bool on) override;
+    // Element 1 (the pressed picture) alone, from the mouse going down until the button acts.
+    void showPressed() {
+        Visible(0, false);
+        Visible(1, true);
+    }
+    // Element 0 (the normal picture) alone: the button at rest.
+    void showNormal() {
+        Visible(0, true);
+        Visible(1, false);
+    }
     // The element the user sees: 0, 1, or -1 when both are hidden.
     int shownElement() const;
     // True from the mouse going down on the button until its release.
