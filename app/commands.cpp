@@ -57,6 +57,30 @@ void cancelPending(const std::shared_ptr<db::Recordset>& rs) {
   if (rs) attempt([&] { rs->CancelUpdate(); });
 }
 
+auto phoneFields(const std::string& name, const std::string& info) {
+  return [&name, &info](db::Recordset& r) {
+    r.set("PName", name);
+    r.set("PInfo", info);
+  };
+}
+
+// One record written: `begin` positions the recordset and starts its Edit or AddNew, `fields` sets the
+// values; the record written becomes current. A refusal at any step cancels it and says why.
+template <class Begin, class Fields>
+void writeRecord(const ListState& list, const char* failure, Begin begin, Fields fields) {
+  std::shared_ptr<db::Recordset> rs;
+  try {
+    rs = recordsetOf(list);
+    begin(*rs);
+    fields(*rs);
+    rs->Update();
+    rs->Bookmark(rs->LastModified());
+  } catch (const std::exception& e) {
+    cancelPending(rs);
+    reportFailure(failure, e);
+  }
+}
+
 }  // namespace
 
 // --- Buttons ---
@@ -266,16 +290,13 @@ void Quillstack1::editFavoriteKeywords(int row) {
   }
   // Closed other than by Enter: the keywords stay as they are.
   if (!app::editKeywords(hWnd(), keywords)) return;
-  try {
-    rs->Bookmark(record);
-    rs->Edit();
-    rs->set("FavKeywords", keywords);
-    rs->Update();
-    rs->Bookmark(rs->LastModified());
-  } catch (const std::exception& e) {
-    cancelPending(rs);
-    reportFailure(kKeywordsFailed, e);
-  }
+  writeRecord(
+      lists_[listFavorites], kKeywordsFailed,
+      [&](db::Recordset& r) {
+        r.Bookmark(record);
+        r.Edit();
+      },
+      [&](db::Recordset& r) { r.set("FavKeywords", keywords); });
   attempt([&] { Data2->Refresh(); });
   redrawGrid3();
 }
@@ -303,17 +324,13 @@ void Quillstack1::editPhoneRow() {
   }
   // Cancel, or an empty name or info: nothing is written and nothing redrawn.
   if (!editPhoneEntry(hWnd(), name, info)) return;
-  try {
-    rs->Bookmark(record);
-    rs->Edit();
-    rs->set("PName", name);
-    rs->set("PInfo", info);
-    rs->Update();
-    rs->Bookmark(rs->LastModified());
-  } catch (const std::exception& e) {
-    cancelPending(rs);
-    reportFailure(kPhoneEditFailed, e);
-  }
+  writeRecord(
+      lists_[listPhone], kPhoneEditFailed,
+      [&](db::Recordset& r) {
+        r.Bookmark(record);
+        r.Edit();
+      },
+      phoneFields(name, info));
   attempt([&] { Data3->Refresh(); });
   redrawGrid4();
 }
@@ -322,18 +339,7 @@ void Quillstack1::editPhoneRow() {
 void Quillstack1::newPhoneEntry() {
   std::string name, info;
   if (!editPhoneEntry(hWnd(), name, info)) return;
-  std::shared_ptr<db::Recordset> rs;
-  try {
-    rs = recordsetOf(lists_[listPhone]);
-    rs->AddNew();
-    rs->set("PName", name);
-    rs->set("PInfo", info);
-    rs->Update();
-    rs->Bookmark(rs->LastModified());
-  } catch (const std::exception& e) {
-    cancelPending(rs);
-    reportFailure(kPhoneAddFailed, e);
-  }
+  writeRecord(lists_[listPhone], kPhoneAddFailed, [](db::Recordset& r) { r.AddNew(); }, phoneFields(name, info));
   attempt([&] { Data3->Refresh(); });
   redrawGrid4();
 }
