@@ -54,6 +54,7 @@ void copyFile(const std::string& from, const std::string& to) {
 
 // The main window on a fresh copy of the seeded file, shown and painted.
 app::Quillstack1& openWindow(test::MainWindowRun& run, const std::string& seeded) {
+    run.w.reset();  // the last window's controls let go of the file
     copyFile(seeded, run.dbPath);
     if (!run.start(true)) std::exit(5);
     UpdateWindow(run.w->MSgrid1->hWnd());

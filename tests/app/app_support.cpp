@@ -69,6 +69,7 @@ MainWindowRun::~MainWindowRun() {
 
 bool MainWindowRun::start(bool shown) {
     app::myDBname = dbPath;
+    w.reset();
     w = std::make_unique<app::Quillstack1>();
     w->Show();
     if (!pumpUntil([&] { return !w->firstActivate; })) return false;
