@@ -22,7 +22,7 @@ test: build
 run: build
 	@scripts/run-app $(BUILD)
 
-# Benchmarks, by hand only (a few minutes; the first run seeds 100,000-row files in the prefix's Temp).
+# Benchmarks, by hand only (a few minutes; the first run makes the import's tree of .url files in the prefix's Temp).
 bench: build
 	@scripts/run-benches $(BUILD)
 

@@ -15,9 +15,9 @@
 #include "app/quillstack1.h"
 #include "platform/controls/flexgrid.h"
 #include "platform/controls/datacontrol.h"
-#include "platform/runtime/settings.h"
-#include "platform/runtime/text.h"
 #include "tests/app/app_support.h"
+#include "tests/support/pump.h"
+#include "tests/support/testdb.h"
 
 using namespace qs;
 
@@ -41,45 +41,24 @@ double median(std::vector<double> v) {
     return v[v.size() / 2];
 }
 
-void seed(const std::string& dbPath, int count) {
-    test::createListsDatabase(dbPath);
-    test::addNumberedJobs(dbPath, count);
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
     const int jobCount = argc > 1 ? std::atoi(argv[1]) : 100000;
     const int runs = argc > 2 ? std::atoi(argv[2]) : 9;
 
-    OleInitialize(nullptr);
-    test::TempDir root("appbench");
-    test::TempDir recent("appbenchrecent");
-    test::RecentRedirect redirect(recent.path());
-    test::AppServices services(root.path(), 45000.5);
-    rt::DeleteSetting("Quillstack");
+    test::MainWindowRun run("appbench", true);
+    run.services->setNow(45000.5);
     // The unload purges nothing: the benchmark times keystrokes, not the exit.
-    rt::SaveSetting("Quillstack", "Settings", "timelimit", "32767");
-    const std::string dbPath = root.file("jobs.mdb");
-
-    // Seeding row by row takes minutes: a seeded file is kept in the temporary folder for the next run.
-    wchar_t tempDir[MAX_PATH];
-    GetTempPathW(MAX_PATH, tempDir);
-    const std::string cached = rt::narrow(tempDir) + "qs_app_bench_" + std::to_string(jobCount) + ".mdb";
+    run.save("timelimit", "32767");
+    const std::string& dbPath = run.dbPath;
     LARGE_INTEGER t = clockNow();
-    if (GetFileAttributesW(rt::widen(cached).c_str()) == INVALID_FILE_ATTRIBUTES) {
-        seed(root.file("seeding.mdb"), jobCount);
-        MoveFileW(rt::widen(root.file("seeding.mdb")).c_str(), rt::widen(cached).c_str());
-        std::printf("seeded %d jobs in %.0f ms\n", jobCount, millisecondsSince(t));
-    }
-    CopyFileW(rt::widen(cached).c_str(), rt::widen(dbPath).c_str(), FALSE);
+    test::Seed(dbPath).numberedJobs(jobCount).commit();
+    std::printf("seeded %d jobs in %.0f ms\n", jobCount, millisecondsSince(t));
 
-    app::myDBname = dbPath;
-    auto w = std::make_unique<app::Quillstack1>();
-    w->Show();
-    test::pumpUntil([&] { return !w->firstActivate; }, 60);
-    w->mnuShow_Click();
-    test::pumpUntil([] { return false; }, 0.3);
+    if (!run.start(true)) return 1;
+    const auto& w = run.w;
+    test::pumpFor(300);
 
     auto database = db::Engine::OpenDatabase(dbPath);
     // Texts matching all rows, about a tenth, a handful, one, none.
@@ -135,9 +114,5 @@ int main(int argc, char** argv) {
     std::printf("all %d rows: re-query and reload %.2f ms, redraw %.2f ms, paint %.2f ms\n", jobCount,
                 median(requery), median(redraw), median(paint));
     database->Close();
-    w->Unload();
-    w.reset();
-    rt::DeleteSetting("Quillstack");
-    OleUninitialize();
     return 0;
 }

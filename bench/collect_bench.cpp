@@ -13,7 +13,11 @@
 #include "platform/db/db.h"
 #include "platform/runtime/app.h"
 #include "platform/runtime/text.h"
+#include "platform/win/handles.h"
 #include "tests/collect/collect_support.h"
+#include "tests/support/files.h"
+#include "tests/support/services.h"
+#include "tests/support/testdb.h"
 
 using namespace qs;
 
@@ -46,25 +50,16 @@ int main(int argc, char** argv) {
     const int newCount = argc > 3 ? std::atoi(argv[3]) : 10;
     const int runs = argc > 4 ? std::atoi(argv[4]) : 7;
 
-    test::ComApartment com;
+    win::ComInit com;
     test::TempDir root("collectbench");
     test::FakeServices services(root.path());
-    CreateDirectoryW(rt::widen(root.file("Recent")).c_str(), nullptr);
-    CreateDirectoryW(rt::widen(root.file("Docs")).c_str(), nullptr);
-    const std::string recent = root.file("Recent") + "\\";
-    const std::string docs = root.file("Docs") + "\\";
+    const std::string recent = test::makeFolder(root.file("Recent")) + "\\";
+    const std::string docs = test::makeFolder(root.file("Docs")) + "\\";
     const std::string dbPath = root.file("jobs.mdb");
 
-    // Seeding takes minutes under Wine (one write transaction per row); a seeded table is kept in %TEMP%.
     LARGE_INTEGER t = clockNow();
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    const std::wstring seeded = std::wstring(temp) + L"qs_collect_bench_" + std::to_wstring(jobCount) + L".mdb";
-    if (!CopyFileW(seeded.c_str(), rt::widen(dbPath).c_str(), TRUE)) {
-        test::createJobsDatabase(dbPath);
-        test::addNumberedJobs(dbPath, jobCount);
-        CopyFileW(rt::widen(dbPath).c_str(), seeded.c_str(), FALSE);
-    }
+    test::createProgramDatabase(dbPath);
+    test::Seed(dbPath).numberedJobs(jobCount).commit();
     std::printf("%d jobs ready in %.0f ms\n", jobCount, millisecondsSince(t));
 
     t = clockNow();
@@ -101,7 +96,7 @@ int main(int argc, char** argv) {
         recentFileCount = static_cast<int16_t>(baseline.size());
         t = clockNow();
         if (!app::rescanRecentFolder(scan)) {
-            std::printf("rescan failed: %s\n", test::readFileBytes(root.file("error.log")).c_str());
+            std::printf("rescan failed: %s\n", test::readFile(root.file("error.log")).c_str());
             return 1;
         }
         adding.push_back(millisecondsSince(t));

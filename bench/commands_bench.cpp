@@ -22,10 +22,10 @@
 #include "app/listquery.h"
 #include "app/quillstack1.h"
 #include "platform/controls/flexgrid.h"
-#include "platform/runtime/settings.h"
+#include "platform/db/internal.h"
 #include "platform/runtime/text.h"
 #include "tests/app/app_support.h"
-#include "tests/grid/jobsdb.h"
+#include "tests/support/testdb.h"
 
 using namespace qs;
 
@@ -52,14 +52,13 @@ void copyFile(const std::string& from, const std::string& to) {
     if (!CopyFileW(rt::widen(from).c_str(), rt::widen(to).c_str(), FALSE)) std::exit(3);
 }
 
-std::unique_ptr<app::Quillstack1> openWindow(const std::string& dbPath) {
-    app::myDBname = dbPath;
-    auto w = std::make_unique<app::Quillstack1>();
-    w->Show();
-    test::pumpUntil([&] { return !w->firstActivate; }, 60);
-    w->mnuShow_Click();
-    UpdateWindow(w->MSgrid1->hWnd());
-    return w;
+// The main window on a fresh copy of the seeded file, shown and painted.
+app::Quillstack1& openWindow(test::MainWindowRun& run, const std::string& seeded) {
+    run.w.reset();  // the last window's controls let go of the file
+    copyFile(seeded, run.dbPath);
+    if (!run.start(true)) std::exit(5);
+    UpdateWindow(run.w->MSgrid1->hWnd());
+    return *run.w;
 }
 
 sqlite3* openBare(const std::string& path) {
@@ -102,32 +101,27 @@ double engineQuery(const std::string& path, const std::string& where) {
 
 int main(int argc, char** argv) {
     const int runs = argc > 1 ? std::atoi(argv[1]) : 5;
-    OleInitialize(nullptr);
-    test::TempDir root("commandsbench");
-    test::TempDir recent("commandsbenchrecent");
-    test::RecentRedirect redirect(recent.path());
-    test::AppServices services(root.path(), 45000.5);
-    rt::DeleteSetting("Quillstack");
-    rt::SaveSetting("Quillstack", "Settings", "timelimit", "32767");  // the exit purges nothing
-    const std::string seeded = root.file("seeded.mdb"), run = root.file("run.mdb"), floor = root.file("floor.mdb");
-    test::createListsDatabase(seeded);
-    jobsdb::fillJobs(seeded, kJobs);
+    test::MainWindowRun window("commandsbench", true);
+    window.services->setNow(45000.5);
+    window.save("timelimit", "32767");  // the exit purges nothing
+    const std::string seeded = window.dir.file("seeded.mdb"), run = window.dbPath, floor = window.dir.file("floor.mdb");
+    test::createProgramDatabase(seeded);
+    test::Seed(seeded).numberedJobs(kJobs).commit();
 
     std::vector<double> del, delBare, delQuery;
     long left = 0;
     for (int i = 0; i < runs; ++i) {
-        copyFile(seeded, run);
-        auto w = openWindow(run);
-        w->Text1.Text(kSearch);
-        w->Text1_KeyUp('1', 0);
-        controls::FlexGrid& g = *w->MSgrid1;
+        app::Quillstack1& w = openWindow(window, seeded);
+        w.Text1.Text(kSearch);
+        w.Text1_KeyUp('1', 0);
+        controls::FlexGrid& g = *w.MSgrid1;
         if (g.Rows() != 10001) std::exit(4);
         del.push_back(ms([&] {
             test::pressKey(g.hWnd(), 'A', 2);
             test::pressKey(g.hWnd(), VK_DELETE);
             UpdateWindow(g.hWnd());
         }));
-        w->Unload();
+        w.Unload();
         left = db::Engine::OpenDatabase(run)->OpenRecordset("Jobs")->RecordCount();
         copyFile(seeded, floor);
         delBare.push_back(bareDelete(floor));
@@ -137,9 +131,8 @@ int main(int argc, char** argv) {
     std::printf("  floor: bare delete %8.1f ms + the list's query %6.1f ms; ratio %.2f\n", median(delBare),
                 median(delQuery), median(del) / (median(delBare) + median(delQuery)));
 
-    copyFile(seeded, run);
-    auto w = openWindow(run);
-    controls::FlexGrid& g = *w->MSgrid1;
+    app::Quillstack1& w = openWindow(window, seeded);
+    controls::FlexGrid& g = *w.MSgrid1;
     std::vector<double> toggle, toggleBare, toggleQuery;
     for (int i = 0; i < runs * 3; ++i) {
         toggle.push_back(ms([&] {
@@ -147,7 +140,7 @@ int main(int argc, char** argv) {
             UpdateWindow(g.hWnd());
         }));
     }
-    w->Unload();
+    w.Unload();
     copyFile(seeded, floor);
     sqlite3* h = openBare(floor);
     for (int i = 0; i < runs * 3; ++i) {
@@ -159,7 +152,5 @@ int main(int argc, char** argv) {
     std::printf("permanent toggle at %ld jobs: %8.1f ms\n", kJobs, median(toggle));
     std::printf("  floor: one bare update %6.1f ms + the list's query %6.1f ms; ratio %.2f\n", median(toggleBare),
                 median(toggleQuery), median(toggle) / (median(toggleBare) + median(toggleQuery)));
-    rt::DeleteSetting("Quillstack");
-    OleUninitialize();
     return 0;
 }

@@ -12,8 +12,8 @@
 
 #include "platform/db/db.h"
 #include "platform/db/internal.h"
-#include "platform/runtime/text.h"
-#include "tests/grid/jobsdb.h"
+#include "tests/support/files.h"
+#include "tests/support/testdb.h"
 
 using namespace qs;
 
@@ -58,26 +58,9 @@ std::string jobName(int i) {
 std::string location(int i) { return "C:\\USERS\\CLERK\\DOCUMENTS\\PROJECT " + std::to_string(i % 200) + "\\"; }
 
 void fill(const std::string& path) {
-    sqlite3* db = nullptr;
-    check(sqlite3_open(path.c_str(), &db), db);
-    qs::db::detail::registerFunctions(db);  // the engine's text indexes need its text order
-    check(sqlite3_exec(db, "PRAGMA cache_size = -65536", nullptr, nullptr, nullptr), db);
-    check(sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr), db);
-    sqlite3_stmt* st = nullptr;
-    check(sqlite3_prepare_v2(db, "INSERT INTO Jobs VALUES (?1, ?2, ?3, ?4, ?5)", -1, &st, nullptr), db);
-    for (int i = 0; i < kRows; ++i) {
-        std::string name = jobName(i), where = location(i), full = where + name;
-        sqlite3_bind_text(st, 1, name.c_str(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_double(st, 2, 45000.0 + i / 97.0);
-        sqlite3_bind_text(st, 3, where.c_str(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(st, 4, full.c_str(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_int(st, 5, i % 7 == 0 ? -1 : 0);
-        check(sqlite3_step(st), db);
-        sqlite3_reset(st);
-    }
-    sqlite3_finalize(st);
-    check(sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr), db);
-    sqlite3_close(db);
+    test::Seed jobs(path);
+    for (int i = 0; i < kRows; ++i) jobs.job(location(i) + jobName(i), db::Date{45000.0 + i / 97.0}, i % 7 == 0);
+    jobs.commit();
 }
 
 // Rowids a bare statement yields.
@@ -102,12 +85,9 @@ void row(const char* what, double engine, double bare) {
 }  // namespace
 
 int main() {
-    wchar_t tmp[MAX_PATH];
-    GetTempPathW(MAX_PATH, tmp);
-    const std::string path = rt::narrow(tmp) + "qs_db_bench.mdb";
-    DeleteFileW(rt::widen(path).c_str());
-
-    jobsdb::createJobsDatabase(path);
+    test::TempDir dir("dbbench");
+    const std::string path = dir.file("jobs.mdb");
+    test::createProgramDatabase(path);
     double start = nowMs();
     fill(path);
     std::printf("%d Jobs rows written in %.0f ms\n\n", kRows, nowMs() - start);
@@ -205,6 +185,5 @@ int main() {
     database->Close();
     jobs.reset();
     list.reset();
-    DeleteFileW(rt::widen(path).c_str());
     return 0;
 }

@@ -17,6 +17,8 @@
 #include "platform/db/db.h"
 #include "platform/db/internal.h"
 #include "platform/runtime/text.h"
+#include "tests/support/files.h"
+#include "tests/support/testdb.h"
 
 using namespace qs;
 
@@ -54,50 +56,22 @@ void check(int rc, sqlite3* db) {
     }
 }
 
-// Rows of `count` straight into the file in one transaction (through the engine a row at a time this
-// would take minutes); `bind` fills the statement's parameters for row i.
-void insertRows(sqlite3* db, const char* sql, int count, const std::function<void(sqlite3_stmt*, int)>& bind) {
-    sqlite3_stmt* st = nullptr;
-    check(sqlite3_prepare_v2(db, sql, -1, &st, nullptr), db);
-    for (int i = 0; i < count; ++i) {
-        bind(st, i);
-        check(sqlite3_step(st), db);
-        sqlite3_reset(st);
-    }
-    sqlite3_finalize(st);
-}
-
-void text(sqlite3_stmt* st, int index, const std::string& value) {
-    sqlite3_bind_text(st, index, value.c_str(), int(value.size()), SQLITE_TRANSIENT);
-}
-
 void seed(const std::string& path) {
-    app::CreateDatabaseX(path);
-    app::CreateTableDefX(path);
-    sqlite3* db = nullptr;
-    check(sqlite3_open(path.c_str(), &db), db);
-    db::detail::registerFunctions(db);  // the engine's text indexes need its text order
-    check(sqlite3_exec(db, "PRAGMA cache_size = -65536; BEGIN", nullptr, nullptr, nullptr), db);
-    insertRows(db, "INSERT INTO Jobs VALUES (?1, ?2, ?3, ?4, ?5)", kJobs, [](sqlite3_stmt* st, int i) {
-        const std::string name = "REPORT " + std::to_string(i) + ".DOC";
+    test::createProgramDatabase(path);
+    test::Seed rows(path);
+    for (int i = 0; i < kJobs; ++i) {
         const std::string folder = "C:\\USERS\\CLERK\\DOCUMENTS\\PROJECT " + std::to_string(i % 200) + "\\";
-        text(st, 1, name);
-        sqlite3_bind_double(st, 2, 45000.0 + i / 97.0);
-        text(st, 3, folder);
-        text(st, 4, folder + name);
-        sqlite3_bind_int(st, 5, i % 7 == 0 ? -1 : 0);
-    });
-    insertRows(db, "INSERT INTO Favorites VALUES (?1, ?2, ?3)", kFavorites, [](sqlite3_stmt* st, int i) {
-        text(st, 1, "SITE " + std::to_string(i));
-        text(st, 2, "https://site" + std::to_string(i) + ".example.org/index.html");
-        if (i % 5) text(st, 3, "KEYWORDS OF SITE " + std::to_string(i));  // every fifth Null
-    });
-    insertRows(db, "INSERT INTO Phone VALUES (?1, ?2)", kPhone, [](sqlite3_stmt* st, int i) {
-        text(st, 1, "PERSON " + std::to_string(i));
-        text(st, 2, "EXT " + std::to_string(2000 + i % 900));
-    });
-    check(sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr), db);
-    sqlite3_close(db);
+        rows.job(folder + "REPORT " + std::to_string(i) + ".DOC", db::Date{45000.0 + i / 97.0}, i % 7 == 0);
+    }
+    for (int i = 0; i < kFavorites; ++i) {
+        // Every fifth without keywords (Null).
+        const db::Value keywords = i % 5 ? db::Value("KEYWORDS OF SITE " + std::to_string(i)) : db::Value();
+        rows.row("Favorites", {{"FavName", "SITE " + std::to_string(i)},
+                               {"FavURL", "https://site" + std::to_string(i) + ".example.org/index.html"},
+                               {"FavKeywords", keywords}});
+    }
+    for (int i = 0; i < kPhone; ++i) rows.phone("PERSON " + std::to_string(i), "EXT " + std::to_string(2000 + i % 900));
+    rows.commit();
 }
 
 void row(const char* what, double ms, double floor, double limit) {
@@ -108,12 +82,8 @@ void row(const char* what, double ms, double floor, double limit) {
 }  // namespace
 
 int main() {
-    wchar_t tmp[MAX_PATH];
-    GetTempPathW(MAX_PATH, tmp);
-    const std::string dir = rt::narrow(tmp);
-    const std::string source = dir + "qs_dbutil_bench.mdb", copy = dir + "qs_dbutil_bench_copy.mdb";
-    const std::string plain = dir + "qs_dbutil_bench_plain.mdb";
-    for (const std::string& p : {source, copy, plain}) DeleteFileW(rt::widen(p).c_str());
+    test::TempDir dir("dbutilbench");
+    const std::string source = dir.file("source.mdb"), copy = dir.file("copy.mdb"), plain = dir.file("plain.mdb");
 
     double start = nowMs();
     seed(source);
@@ -147,12 +117,10 @@ int main() {
     const double saveAs = timeIt([&] { app::copyDatabase(source, copy, true); });
     row("Save As (copy row by row)", saveAs, floor, 3000);
     std::printf("%-34s %8.1f ms\n", "  the same rows by bare SQLite", bare);
-    const std::string folder = dir.substr(0, dir.size() - 1);
-    const double compact = timeIt([&] { app::compactInPlace(copy, app::compactTempPath(folder, 0)); });
+    const double compact = timeIt([&] { app::compactInPlace(copy, app::compactTempPath(dir.path(), 0)); });
     row("Compact in place", compact, floor, 2000);
 
     const long copied = db::Engine::OpenDatabase(copy)->OpenRecordset("Jobs")->RecordCount();
     if (copied != kJobs) std::printf("the copy holds %ld jobs, not %d\n", copied, kJobs);
-    for (const std::string& p : {source, copy, plain}) DeleteFileW(rt::widen(p).c_str());
     return copied == kJobs ? 0 : 1;
 }

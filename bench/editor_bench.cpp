@@ -18,7 +18,8 @@
 #include "app/dialogs/form6.h"
 #include "app/globals.h"
 #include "app/listquery.h"
-#include "tests/grid/jobsdb.h"
+#include "tests/support/files.h"
+#include "tests/support/testdb.h"
 
 using namespace qs;
 
@@ -80,11 +81,10 @@ struct Bare {
 
 int main(int argc, char** argv) {
   const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 7;
-  const std::string path = jobsdb::tempPath("editor-bench");
-  if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
-    jobsdb::createJobsDatabase(path);
-    jobsdb::fillJobs(path, kJobs);
-  }
+  qs::test::TempDir dir("editorbench");
+  const std::string path = dir.file("jobs.mdb");
+  qs::test::createProgramDatabase(path);
+  qs::test::Seed(path).numberedJobs(kJobs).commit();
   app::myDBname = path;
   app::sqlJobs = app::kSqlJobs;
   app::sqlFavorites = app::kSqlFavorites;

@@ -9,9 +9,14 @@
 #include <set>
 #include <vector>
 
+#include "platform/win/handles.h"
 #include "tests/foldwatcher/fw_test_util.h"
+#include "tests/support/files.h"
+#include "tests/support/pump.h"
 
 using namespace fwtest;
+using qs::test::pumpFor;
+using qs::test::pumpUntil;
 
 namespace {
 
@@ -33,25 +38,12 @@ double cpuMs(HANDLE thread) {
     return static_cast<double>(v(k) + v(u)) / 10000.0;
 }
 
-// Pumps until `done` or the deadline; returns whether `done` held.
-template <class F>
-bool pump(F done, double deadlineMs) {
-    while (!done()) {
-        double left = deadlineMs - nowMs();
-        if (left <= 0) return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(std::min(left, 5.0)) + 1, QS_ALLINPUT);
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-    }
-    return true;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
     const int changes = argc > 1 ? std::atoi(argv[1]) : 1000;
     const int idleSeconds = argc > 2 ? std::atoi(argv[2]) : 10;
-    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    qs::win::ComInit com;
     int rc = 0;
     {
         Library lib;
@@ -60,11 +52,11 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "cannot create Watch from %ls\n", dllPath().c_str());
             return 1;
         }
-        TempDir dir;
+        qs::test::TempDir dir("fwbench");
         Sink sink;
         double lastNotify = 0;
         sink.onNotify = [&](const Event&) { lastNotify = nowMs(); };
-        BSTR path = bstr(dir.path());
+        BSTR path = bstr(dir.wpath());
         watch->AddPath(path);
         SysFreeString(path);
         advise(watch, &sink);
@@ -78,8 +70,8 @@ int main(int argc, char** argv) {
         // Until the worker watches the folder.
         int n = 0;
         while (sink.events.empty() && n < 50) {
-            writeFile(dir / (L"warm" + std::to_wstring(++n)), "");
-            pump([&] { return !sink.events.empty(); }, nowMs() + 100);
+            qs::test::writeFile(dir.wfile(L"warm" + std::to_wstring(++n)), "");
+            pumpUntil([&] { return !sink.events.empty(); }, 100);
         }
 
         std::vector<double> latencies;
@@ -90,14 +82,14 @@ int main(int argc, char** argv) {
             size_t seen = sink.events.size();
             do {
                 seen = sink.events.size();
-                pump([] { return false; }, nowMs() + 3);
+                pumpFor(3);
             } while (sink.events.size() != seen);
 
-            const std::wstring file = dir / (L"f" + std::to_wstring(i) + L".txt");
+            const std::wstring file = dir.wfile(L"f" + std::to_wstring(i) + L".txt");
             const double start = nowMs();
             HANDLE h = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
             CloseHandle(h);
-            if (pump([&] { return sink.events.size() > seen; }, start + 2000))
+            if (pumpUntil([&] { return sink.events.size() > seen; }, 2000))
                 latencies.push_back(lastNotify - start);
             else
                 ++missed;
@@ -117,10 +109,10 @@ int main(int argc, char** argv) {
         }
 
         if (worker) {
-            pump([] { return false; }, nowMs() + 200);
+            pumpFor(200);
             const double idleStart = cpuMs(worker);
             const double wallStart = nowMs();
-            pump([] { return false; }, wallStart + idleSeconds * 1000.0);
+            pumpFor(DWORD(idleSeconds) * 1000);
             std::printf("worker CPU while idle for %.1f s: %.3f ms\n", (nowMs() - wallStart) / 1000.0,
                         cpuMs(worker) - idleStart);
             CloseHandle(worker);
@@ -128,6 +120,5 @@ int main(int argc, char** argv) {
         watch->put_Start(VARIANT_FALSE);
         watch->Release();
     }
-    CoUninitialize();
     return rc;
 }

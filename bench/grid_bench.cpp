@@ -11,6 +11,8 @@
 // Run: scripts/wine-run build/bin/grid_bench.exe (under xvfb-run when there is no display).
 #include <windows.h>
 
+#include <sqlite3.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -21,7 +23,8 @@
 #include "platform/controls/datacontrol.h"
 #include "platform/controls/flexgrid.h"
 #include "tests/grid/gridtest.h"
-#include "tests/grid/jobsdb.h"
+#include "tests/support/files.h"
+#include "tests/support/testdb.h"
 
 using qs::controls::DataControl;
 using qs::controls::FlexGrid;
@@ -42,8 +45,6 @@ double median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     return v[v.size() / 2];
 }
-
-LRESULT CALLBACK hostProc(HWND h, UINT m, WPARAM w, LPARAM l) { return DefWindowProcW(h, m, w, l); }
 
 void redraw(FlexGrid& grid) {
     grid.Redraw(false);
@@ -84,19 +85,15 @@ double sqliteQuery(const std::string& path) {
 }  // namespace
 
 int main() {
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = hostProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"QsGridBench";
-    RegisterClassW(&wc);
-    HWND host = CreateWindowExW(0, L"QsGridBench", L"grid bench", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 640,
-                                480, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    const HWND host = gridtest::sharedHost();
+    qs::test::TempDir dir("gridbench");
 
     std::printf("%8s %9s %9s %9s %9s %9s %12s %12s %9s %14s\n", "rows", "query", "sqlite", "refresh", "redraw",
                 "total", "total/query", "total/sqlite", "again", "redraw+SelChg");
     for (long rows : {10000L, 100000L}) {
-        std::string path = jobsdb::freshDatabase("bench-" + std::to_string(rows));
-        jobsdb::fillJobs(path, rows);
+        const std::string path = dir.file(std::to_string(rows) + ".mdb");
+        qs::test::createProgramDatabase(path);
+        qs::test::Seed(path).numberedJobs(rows).commit();
         auto database = qs::db::Engine::OpenDatabase(path);
 
         FlexGrid grid;
@@ -135,8 +132,10 @@ int main() {
                     (r + d) / q, (r + d) / s, median(again), median(drawSel));
         database->Close();
         data.Database()->Close();
-        jobsdb::removeDatabase(path);
     }
     std::printf("times in ms\n");
-    ExitProcess(0);  // leave the window to the process's end (hiding it costs Wine seconds without a WM)
+    qs::test::removeTree(dir.wpath());
+    // The window is left to the process's end (hiding it costs Wine seconds without a WM); ExitProcess runs no
+    // destructors, so the folder goes first.
+    ExitProcess(0);
 }

@@ -1,7 +1,7 @@
 // The favourites import through its window: a tree of 10,000 .url files in 100 folders into a Favorites
 // table of 10,000 rows, half of the names already there. Beside it, in the same run, the floor: the same
 // tree listed and every file read, bare.
-// Usage: import_bench [runs]   (the tree and the table are made once, in the prefix's Temp)
+// Usage: import_bench [runs]   (the tree is made once, in the prefix's Temp)
 #include <windows.h>
 
 #include <algorithm>
@@ -10,12 +10,14 @@
 #include <string>
 #include <vector>
 
-#include "app/data/schema.h"
 #include "app/dialogs/form2.h"
 #include "app/globals.h"
 #include "platform/db/db.h"
-#include "platform/runtime/services.h"
+#include "platform/runtime/files.h"
 #include "platform/runtime/text.h"
+#include "tests/support/files.h"
+#include "tests/support/services.h"
+#include "tests/support/testdb.h"
 
 using namespace qs;
 
@@ -39,25 +41,6 @@ double median(std::vector<double> v) {
   return v[v.size() / 2];
 }
 
-// The folder picker answers with the tree; messages are counted, not shown.
-struct BenchServices : rt::Services {
-  std::string folder;
-  int messages = 0;
-  BenchServices() { rt::setServices(this); }
-  ~BenchServices() override { rt::setServices(nullptr); }
-  std::string browseForFolder(HWND, const std::string&) override { return folder; }
-  int msgBox(const std::string&, int, const std::string&) override { return ++messages, IDOK; }
-};
-
-bool exists(const std::string& path) { return GetFileAttributesW(rt::widen(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-void writeFile(const std::string& path, const std::string& text) {
-  HANDLE h = CreateFileW(rt::widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  DWORD written = 0;
-  WriteFile(h, text.data(), DWORD(text.size()), &written, nullptr);
-  CloseHandle(h);
-}
-
 std::string siteName(int i) {
   char name[32];
   std::snprintf(name, sizeof name, "Site %05d", i);
@@ -65,36 +48,26 @@ std::string siteName(int i) {
 }
 
 void makeTree(const std::string& root) {
-  CreateDirectoryW(rt::widen(root).c_str(), nullptr);
+  test::makeFolder(root);
   for (int f = 0; f < kFolders; ++f) {
-    const std::string folder = root + "\\Folder " + std::to_string(f);
-    CreateDirectoryW(rt::widen(folder).c_str(), nullptr);
+    const std::string folder = test::makeFolder(root + "\\Folder " + std::to_string(f));
     for (int n = 0; n < kFilesPerFolder; ++n) {
       const int i = f * kFilesPerFolder + n;
-      writeFile(folder + "\\" + siteName(i) + ".url",
+      test::writeFile(folder + "\\" + siteName(i) + ".url",
                 "[DEFAULT]\r\nBASEURL=http://site-" + std::to_string(i) + ".example/\r\n[InternetShortcut]\r\nURL=http://site-" +
                     std::to_string(i) + ".example/start\r\nIconIndex=0\r\n");
     }
   }
-  writeFile(root + "\\complete", "");
+  test::writeFile(root + "\\complete", "");
 }
 
 // Favourites SITE 05000 to SITE 14999: the tree's second half is there already.
 void makeTable(const std::string& path) {
-  app::CreateDatabaseX(path);
-  app::CreateTableDefX(path);
-  auto database = db::Engine::OpenDatabase(path);
-  auto favs = database->OpenRecordset("Favorites");
-  db::Transaction all(*database);
-  for (int i = kRows / 2; i < kRows / 2 + kRows; ++i) {
-    favs->AddNew();
-    favs->set("FavName", rt::UCase(siteName(i)));
-    favs->set("FavURL", "http://site-" + std::to_string(i) + ".example/");
-    favs->set("FavKeywords", std::string(" "));
-    favs->Update();
-  }
-  all.commit();
-  database->Close();
+  test::createProgramDatabase(path);
+  test::Seed favourites(path);
+  for (int i = kRows / 2; i < kRows / 2 + kRows; ++i)
+    favourites.favorite(rt::UCase(siteName(i)), "http://site-" + std::to_string(i) + ".example/", " ");
+  favourites.commit();
 }
 
 // The floor: every folder listed and every file opened and read once, bare.
@@ -130,17 +103,19 @@ int main(int argc, char** argv) {
   wchar_t tmp[MAX_PATH];
   GetTempPathW(MAX_PATH, tmp);
   const std::string base = rt::narrow(tmp) + "qs_import_bench";
-  const std::string tree = base + "\\tree", table = base + "\\favourites.mdb", work = base + "\\work.mdb";
-  CreateDirectoryW(rt::widen(base).c_str(), nullptr);
-  if (!exists(tree + "\\complete")) {
+  const std::string tree = base + "\\tree";
+  test::makeFolder(base);
+  if (!rt::fileExists(tree + "\\complete")) {
     const double start = nowMs();
     makeTree(tree);
     std::printf("tree of %d files made in %.0f ms\n", kFolders * kFilesPerFolder, nowMs() - start);
   }
-  if (!exists(table)) makeTable(table);
+  test::TempDir dir("importbench");
+  const std::string table = dir.file("favourites.mdb"), work = dir.file("work.mdb");
+  makeTable(table);
 
-  BenchServices services;
-  services.folder = tree;
+  test::FakeServices services;
+  services.folderAnswer = tree;
   app::myDBname = work;
   std::vector<double> imports, floors;
   long added = -1;
@@ -163,9 +138,8 @@ int main(int argc, char** argv) {
     if (bytes <= 0) std::printf("the bare reading read nothing\n");
   }
   std::printf("import of %d files in %d folders into %d favourites (%ld added, %d messages), median of %d:\n",
-              kFolders * kFilesPerFolder, kFolders, kRows, added, services.messages, runs);
+              kFolders * kFilesPerFolder, kFolders, kRows, added, int(services.messages.size()), runs);
   std::printf("  through the window %8.1f ms   floor (files listed and read bare) %8.1f ms   ratio %5.2f\n",
               median(imports), median(floors), median(imports) / median(floors));
-  DeleteFileW(rt::widen(work).c_str());
   return 0;
 }

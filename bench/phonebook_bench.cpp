@@ -11,12 +11,13 @@
 #include <string>
 #include <vector>
 
-#include "app/data/schema.h"
 #include "app/phonebook.h"
 #include "platform/db/db.h"
 #include "platform/db/internal.h"
-#include "platform/runtime/services.h"
 #include "platform/runtime/text.h"
+#include "tests/support/files.h"
+#include "tests/support/services.h"
+#include "tests/support/testdb.h"
 
 using namespace qs;
 
@@ -65,24 +66,16 @@ std::string personName(int i) {
     return std::string(surnames[h % 8]) + " " + std::to_string(i);
 }
 
-// `count` rows of (name i, info) from `first` on, in one transaction.
-void fill(const std::string& path, const char* table, int first, int count, bool upper) {
-    sqlite3* db = openBare(path);
-    check(sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr), db);
-    sqlite3_stmt* st = nullptr;
-    check(sqlite3_prepare_v2(db, (std::string("INSERT INTO \"") + table + "\" VALUES (?1, ?2)").c_str(), -1, &st,
-                             nullptr), db);
+// `count` rows of (name i, info) from `first` on, into the table's two fields.
+void fill(const std::string& path, const char* table, const char* nameField, const char* infoField, int first,
+          int count, bool upper) {
+    test::Seed rows(path);
     for (int i = first; i < first + count; ++i) {
         std::string name = personName(i), info = "ext " + std::to_string(1000 + i % 9000);
         if (upper) name = rt::UCase(name), info = rt::UCase(info);
-        sqlite3_bind_text(st, 1, name.c_str(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(st, 2, info.c_str(), -1, SQLITE_TRANSIENT);
-        check(sqlite3_step(st), db);
-        sqlite3_reset(st);
+        rows.row(table, {{nameField, name}, {infoField, info}});
     }
-    sqlite3_finalize(st);
-    check(sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr), db);
-    sqlite3_close(db);
+    rows.commit();
 }
 
 // What the import does, with nothing in between: each name looked up in the engine's text order
@@ -120,27 +113,15 @@ long phoneCount(const std::string& path) {
     return db::Engine::OpenDatabase(path)->OpenRecordset("Phone")->RecordCount();
 }
 
-struct Silent : rt::Services {
-    int msgBox(const std::string& text, int, const std::string&) override {
-        std::fprintf(stderr, "message: %s\n", text.c_str());
-        std::exit(2);
-    }
-};
-
 }  // namespace
 
 int main() {
-    wchar_t tmp[MAX_PATH];
-    GetTempPathW(MAX_PATH, tmp);
-    const std::string base = rt::narrow(tmp) + "qs_phonebook_bench";
-    const std::string seeded = base + ".mdb", run = base + "_run.mdb", book = base + "_book.mdb";
-    for (const std::string& p : {seeded, run, book}) DeleteFileW(rt::widen(p).c_str());
-    Silent silent;
-    rt::setServices(&silent);
+    test::TempDir dir("phonebookbench");
+    const std::string seeded = dir.file("seeded.mdb"), run = dir.file("run.mdb"), book = dir.file("book.mdb");
+    test::FakeServices services;
 
-    db::Engine::CreateDatabase(seeded);
-    app::CreateTableDefX(seeded);
-    fill(seeded, "Phone", 0, kNames, true);
+    test::createProgramDatabase(seeded);
+    fill(seeded, "Phone", "PName", "PInfo", 0, kNames, true);
     {
         auto b = db::Engine::CreateDatabase(book);
         auto def = b->CreateTableDef("Town Staff");
@@ -148,7 +129,7 @@ int main() {
         def->appendField(def->CreateField("Field2", db::dbText));
         b->appendTableDef(def);
     }
-    fill(book, "Town Staff", kNames / 2, kNames, false);
+    fill(book, "Town Staff", "Field1", "Field2", kNames / 2, kNames, false);
 
     auto fresh = [&] {
         if (!CopyFileW(rt::widen(seeded).c_str(), rt::widen(run).c_str(), FALSE)) std::exit(3);
@@ -163,7 +144,7 @@ int main() {
     std::printf("%-44s engine %8.2f ms   bare %8.2f ms   ratio %5.2f\n", "import 10,000 names into 10,000", engine,
                 bare, engine / bare);
 
-    rt::setServices(nullptr);
-    for (const std::string& p : {seeded, run, book}) DeleteFileW(rt::widen(p).c_str());
+    for (const std::string& text : services.messages) std::fprintf(stderr, "message: %s\n", text.c_str());
+    if (!services.messages.empty()) return 2;
     return engineRows == kNames * 3 / 2 && bareRows == kNames * 3 / 2 ? 0 : 5;
 }

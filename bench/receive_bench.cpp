@@ -20,7 +20,9 @@
 #include "platform/db/internal.h"
 #include "platform/runtime/propertybag.h"
 #include "platform/runtime/text.h"
-#include "tests/collect/collect_support.h"
+#include "tests/support/files.h"
+#include "tests/support/services.h"
+#include "tests/support/testdb.h"
 
 using namespace qs;
 
@@ -37,26 +39,6 @@ void report(const char* what, std::vector<double> ms) {
     std::sort(ms.begin(), ms.end());
     std::printf("%-44s min %8.2f ms   median %8.2f ms   max %8.2f ms\n", what, ms.front(), ms[ms.size() / 2],
                 ms.back());
-}
-
-void seedJobs(const std::string& path, int count) {
-    test::createJobsDatabase(path);
-    auto database = db::Engine::OpenDatabase(path);
-    auto jobs = database->OpenRecordset("Jobs");
-    db::Transaction all(*database);
-    char name[64];
-    for (int i = 0; i < count; ++i) {
-        std::snprintf(name, sizeof name, "DOCUMENT %06d.TXT", i);
-        const std::string location = "C:\\ARCHIVE\\FOLDER " + std::to_string(i % 97) + "\\";
-        jobs->AddNew();
-        jobs->set("JobName", std::string(name));
-        jobs->set("JobDate", db::Date{44000.0 + i % 1500});
-        jobs->set("JobLocation", location);
-        jobs->set("JobFullName", location + name);
-        jobs->set("JobPermanent", i % 10 == 0);
-        jobs->Update();
-    }
-    all.commit();
 }
 
 // Sends the message from a thread of its own, as another program would, and serves the receiver window
@@ -120,10 +102,11 @@ int main(int argc, char** argv) {
     test::FakeServices services(root.path());
     const std::string seeded = root.file("seeded.mdb");
     double t = nowMs();
-    seedJobs(seeded, jobCount);
+    test::createProgramDatabase(seeded);
+    test::Seed(seeded).numberedJobs(jobCount).commit();
     std::printf("%d jobs ready in %.0f ms\n", jobCount, nowMs() - t);
 
-    CreateDirectoryW(rt::widen(root.file("Docs")).c_str(), nullptr);
+    test::makeFolder(root.file("Docs"));
     std::vector<std::string> paths;
     for (int i = 0; i < pathCount; ++i) {
         paths.push_back(root.file("Docs") + "\\received " + std::to_string(i) + ".txt");

@@ -2,20 +2,18 @@
 
 #include <algorithm>
 #include <iterator>
-#include <stdexcept>
 
-#include "app/data/schema.h"
+#include "app/globals.h"
 #include "app/options.h"
 #include "platform/controls/flexgrid.h"
-#include "platform/runtime/app.h"
-#include "platform/runtime/text.h"
+#include "platform/runtime/dates.h"
+#include "platform/runtime/settings.h"
+#include "tests/support/pump.h"
+#include "tests/support/testdb.h"
 
 namespace qs::test {
 
 namespace {
-
-constexpr wchar_t kUserShellFolders[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
-constexpr wchar_t kShellFolders[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 
 BOOL CALLBACK closeOne(HWND hwnd, LPARAM counter) {
     if (auto* form = dynamic_cast<app::Options*>(forms::Form::fromHwnd(hwnd))) {
@@ -37,11 +35,7 @@ int closeOptionsWindows() {
     return closed;
 }
 
-AppServices::AppServices(std::string appPath, double now) : FakeServices(std::move(appPath)), now_(now) {}
-
 int AppServices::msgBox(const std::string& text, int buttons, const std::string& title) {
-    titles.push_back(title);
-    if (whileShown) whileShown();
     if (text.rfind("Problem with Database", 0) == 0) {
         // The Options window opens right after this box; close it once its loop runs.
         ++optionsShown;
@@ -50,91 +44,41 @@ int AppServices::msgBox(const std::string& text, int buttons, const std::string&
     return FakeServices::msgBox(text, buttons, title);
 }
 
-int AppServices::shell(const std::string& command, int) {
-    launched.push_back("shell " + command);
-    return 1;
-}
-
-void AppServices::shellExecute(HWND, const std::string& verb, const std::string& file, const std::string&,
-                               const std::string&, int) {
-    launched.push_back(rt::LCase(verb) + " " + file);
-}
-
-bool AppServices::notifyIcon(DWORD message, NOTIFYICONDATAA* data) {
-    trayCalls.push_back(message);
-    return realTray ? FakeServices::notifyIcon(message, data) : true;
-}
-
-RecentRedirect::RecentRedirect(const std::string& folder) {
-    auto keep = [](const wchar_t* keyPath, Saved& saved) {
-        HKEY key;
-        if (RegOpenKeyExW(HKEY_CURRENT_USER, keyPath, 0, KEY_READ, &key) != ERROR_SUCCESS) return;
-        DWORD size = 0;
-        if (RegQueryValueExW(key, L"Recent", nullptr, &saved.type, nullptr, &size) == ERROR_SUCCESS) {
-            saved.data.resize(size);
-            saved.present = RegQueryValueExW(key, L"Recent", nullptr, &saved.type, saved.data.data(), &size) ==
-                            ERROR_SUCCESS;
-        }
-        RegCloseKey(key);
-    };
-    keep(kUserShellFolders, user_);
-    keep(kShellFolders, shell_);
-    const std::wstring value = rt::widen(folder);
-    const DWORD bytes = DWORD((value.size() + 1) * sizeof(wchar_t));
-    for (const wchar_t* keyPath : {kUserShellFolders, kShellFolders}) {
-        HKEY key;
-        if (RegCreateKeyExW(HKEY_CURRENT_USER, keyPath, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) !=
-            ERROR_SUCCESS)
-            throw std::runtime_error("cannot redirect the Recent folder");
-        RegSetValueExW(key, L"Recent", 0, keyPath == kUserShellFolders ? REG_EXPAND_SZ : REG_SZ,
-                       reinterpret_cast<const BYTE*>(value.c_str()), bytes);
-        RegCloseKey(key);
+MainWindowRun::MainWindowRun(const std::string& tag, bool onScreen)
+    : dir(tag), recent(tag + "recent"), dbPath(dir.file("quillstack.mdb")) {
+    rt::DeleteSetting("Quillstack");
+    app::resetGlobals();
+    services = std::make_unique<AppServices>(dir.path(), rt::makeDate(2024, 12, 8, 10, 0));
+    redirect = std::make_unique<RecentRedirect>(recent.path());
+    createProgramDatabase(dbPath);
+    app::myDBname = dbPath;
+    if (!onScreen) {
+        save("myleft", "-15000");
+        save("mytop", "-15000");
     }
 }
 
-RecentRedirect::~RecentRedirect() {
-    auto restore = [](const wchar_t* keyPath, const Saved& saved) {
-        HKEY key;
-        if (RegOpenKeyExW(HKEY_CURRENT_USER, keyPath, 0, KEY_WRITE, &key) != ERROR_SUCCESS) return;
-        if (saved.present)
-            RegSetValueExW(key, L"Recent", 0, saved.type, saved.data.data(), DWORD(saved.data.size()));
-        else
-            RegDeleteValueW(key, L"Recent");
-        RegCloseKey(key);
-    };
-    restore(kUserShellFolders, user_);
-    restore(kShellFolders, shell_);
+MainWindowRun::~MainWindowRun() {
+    if (w && w->Loaded()) w->Unload();
+    w.reset();
+    forms::setMainForm(nullptr);
+    redirect.reset();
+    services.reset();
+    rt::DeleteSetting("Quillstack");
 }
 
-void createListsDatabase(const std::string& path) {
-    app::CreateDatabaseX(path);
-    app::CreateTableDefX(path);
+bool MainWindowRun::start(bool shown) {
+    app::myDBname = dbPath;
+    w.reset();
+    w = std::make_unique<app::Quillstack1>();
+    w->Show();
+    if (!pumpUntil([&] { return !w->firstActivate; })) return false;
+    if (shown) w->mnuShow_Click();
+    return true;
 }
 
-void addJobRow(db::Recordset& rs, const std::string& fullName, const db::Value& date, const db::Value& permanent) {
-    const size_t cut = fullName.find_last_of('\\');
-    rs.AddNew();
-    rs.set("JobName", fullName.substr(cut + 1));
-    rs.set("JobLocation", fullName.substr(0, cut + 1));
-    rs.set("JobDate", date);
-    rs.set("JobFullName", fullName);
-    rs.set("JobPermanent", permanent);
-    rs.Update();
-}
-
-void addFavorite(db::Recordset& rs, const std::string& name, const std::string& url, const std::string& keywords) {
-    rs.AddNew();
-    rs.set("FavName", name);
-    rs.set("FavURL", url);
-    rs.set("FavKeywords", keywords);
-    rs.Update();
-}
-
-void addPhone(db::Recordset& rs, const std::string& name, const std::string& info) {
-    rs.AddNew();
-    rs.set("PName", name);
-    rs.set("PInfo", info);
-    rs.Update();
+void MainWindowRun::save(const std::string& key, const std::string& value) {
+    rt::SaveSetting("Quillstack", "Settings", key, value);
 }
 
 void pressKey(HWND target, int vk, int shift) {
@@ -145,8 +89,7 @@ void pressKey(HWND target, int vk, int shift) {
     for (int bit = 0; bit < 3; ++bit) held[modifiers[bit]] = shift >> bit & 1 ? 0x80 : 0;
     SetKeyboardState(held);
     PostMessageW(target, shift & 4 ? WM_SYSKEYDOWN : WM_KEYDOWN, WPARAM(vk), 1);
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) rt::dispatchThroughFilter(msg);
+    pumpPending();
     SetKeyboardState(saved);
 }
 
@@ -167,32 +110,6 @@ void doubleClick(const controls::FlexGrid& grid, POINT p) {
     click(grid, p);
     SendMessageW(grid.hWnd(), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(p.x, p.y));
     SendMessageW(grid.hWnd(), WM_LBUTTONUP, 0, MAKELPARAM(p.x, p.y));
-}
-
-namespace {
-
-const std::function<void(forms::Form&)>* modalDrive = nullptr;
-DWORD modalShown = 0;
-
-void CALLBACK driveModal(HWND, UINT, UINT_PTR, DWORD) {
-    forms::Form* box = forms::Form::fromHwnd(GetActiveWindow());
-    if (!box || !box->isModal() || !modalDrive) return;
-    if (!modalShown)
-        modalShown = GetTickCount(), (*modalDrive)(*box);
-    else if (GetTickCount() - modalShown > 5000)
-        PostMessageW(box->hWnd(), WM_CLOSE, 0, 0);
-}
-
-}  // namespace
-
-bool answerModal(const std::function<void()>& command, const std::function<void(forms::Form&)>& drive) {
-    modalDrive = &drive;
-    modalShown = 0;
-    const UINT_PTR timer = SetTimer(nullptr, 0, 40, driveModal);
-    command();
-    KillTimer(nullptr, timer);
-    modalDrive = nullptr;
-    return modalShown != 0;
 }
 
 std::vector<std::string> columnTexts(controls::FlexGrid& grid, int col) {

@@ -1,70 +1,55 @@
 #pragma once
 // Running the real main window in a test: a database with the program's tables, a Recent folder of the
-// test's own (the user's Recent folder is redirected for the process and put back afterwards), a fixed
-// clock, message boxes answered and counted, and Options closed as soon as it opens.
+// test's own (the user's Recent folder is redirected while the run lives), a fixed clock, message boxes
+// answered and counted, and Options closed as soon as it opens; keys and clicks as the user gives them.
 #include <windows.h>
 
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "../collect/collect_support.h"
 #include "app/quillstack1.h"
-#include "platform/db/db.h"
+#include "platform/win/handles.h"
+#include "tests/support/files.h"
+#include "tests/support/services.h"
+#include "tests/support/shellfolders.h"
 
 namespace qs::test {
 
-// Message boxes are answered OK; every Options window that opens is closed again at once. Tray calls
-// are recorded and answered at once (the shell's own tray is slow to answer under Wine without a panel)
-// unless realTray is set; the end of the program is counted.
+// The fake services, and every Options window that opens after the database error is closed again at once.
 class AppServices : public FakeServices {
 public:
-    AppServices(std::string appPath, double now);
+    using FakeServices::FakeServices;
     int msgBox(const std::string& text, int buttons, const std::string& title) override;
-    // Programs and documents the program starts, as "shell <command line>" and "open <file>"; none starts.
-    int shell(const std::string& command, int style) override;
-    void shellExecute(HWND owner, const std::string& verb, const std::string& file, const std::string& params,
-                      const std::string& dir, int show) override;
-    double now() override { return now_; }
-    void setNow(double now) { now_ = now; }
-    bool notifyIcon(DWORD message, NOTIFYICONDATAA* data) override;
-    void endProgram() override { ++ended; }
-
-    std::vector<std::string> titles;
-    std::vector<std::string> launched;
-    std::function<void()> whileShown;  // runs while a message box would be on screen
     int optionsShown = 0;
-    std::vector<DWORD> trayCalls;
-    bool realTray = false;
-    int ended = 0;
-
-private:
-    double now_;
 };
 
-// The shell's Recent folder points at `folder` while this lives.
-class RecentRedirect {
+// The main window on a test database: the program's settings cleared, its globals reset, the services
+// above, a Recent folder of its own and a database with the program's tables (empty; the test adds its
+// rows), which is the program's database (myDBname) from the start. The window is made by start() and
+// unloaded at the end, the settings cleared again.
+class MainWindowRun {
 public:
-    explicit RecentRedirect(const std::string& folder);
-    ~RecentRedirect();
-    RecentRedirect(const RecentRedirect&) = delete;
-    RecentRedirect& operator=(const RecentRedirect&) = delete;
+    // Off the screen unless `onScreen`: never under the pointer where the tray menu opens (on screen, Wine
+    // closes that menu at once), nor under a dialog of the test.
+    explicit MainWindowRun(const std::string& tag, bool onScreen = false);
+    ~MainWindowRun();
+    MainWindowRun(const MainWindowRun&) = delete;
+    MainWindowRun& operator=(const MainWindowRun&) = delete;
 
-private:
-    struct Saved {
-        bool present = false;
-        DWORD type = 0;
-        std::vector<BYTE> data;
-    };
-    Saved user_, shell_;
+    // As Main does: the window on dbPath shown modeless, then its first activation hides it to the tray;
+    // `shown` brings it back from there. False when the first activation never came.
+    bool start(bool shown = false);
+    // One of the program's settings, as the window reads it when it loads.
+    static void save(const std::string& key, const std::string& value);
+
+    win::ComInit com;
+    TempDir dir, recent;
+    std::string dbPath;
+    std::unique_ptr<AppServices> services;
+    std::unique_ptr<RecentRedirect> redirect;
+    std::unique_ptr<app::Quillstack1> w;
 };
-
-// A database with the program's four tables.
-void createListsDatabase(const std::string& path);
-void addJobRow(db::Recordset& rs, const std::string& fullName, const db::Value& date, const db::Value& permanent);
-void addFavorite(db::Recordset& rs, const std::string& name, const std::string& url, const std::string& keywords);
-void addPhone(db::Recordset& rs, const std::string& name, const std::string& info);
 
 // The texts of one column of a grid, rows 1 to the last.
 std::vector<std::string> columnTexts(controls::FlexGrid& grid, int col);
@@ -80,13 +65,5 @@ POINT cellPoint(const controls::FlexGrid& grid, int row, int col);
 // A press and release of the left (or right) button at `p`; a double click is two of them.
 void click(const controls::FlexGrid& grid, POINT p, bool right = false);
 void doubleClick(const controls::FlexGrid& grid, POINT p);
-
-// Runs `command`, which opens a modal box, and answers the box with `drive` once it shows; a box still
-// open 5 s later is closed, so that a failing test does not hang. True when a box showed.
-bool answerModal(const std::function<void()>& command, const std::function<void(forms::Form&)>& drive);
-template <class Box>
-bool answer(const std::function<void()>& command, const std::function<void(Box&)>& drive) {
-    return answerModal(command, [&](forms::Form& box) { drive(dynamic_cast<Box&>(box)); });
-}
 
 }  // namespace qs::test

@@ -9,7 +9,8 @@
 #include "platform/controls/flexgrid.h"
 #include "platform/db/internal.h"
 #include "platform/runtime/text.h"
-#include "tests/grid/jobsdb.h"
+#include "tests/support/modal.h"
+#include "tests/support/testdb.h"
 #include "window_fixture.h"
 
 using namespace qs;
@@ -22,19 +23,14 @@ class Commands : public WindowTest {
 protected:
     void SetUp() override {
         WindowTest::SetUp();
-        auto db = db::Engine::OpenDatabase(dbPath);
-        auto jobs = db->OpenRecordset("Jobs");
+        Seed seed(dbPath);
         const std::pair<const char*, db::Value> rows[] = {
             {"C:\\ONE\\DUP.DOC", false}, {"C:\\A,B\\ALPHA.DOC", true}, {"C:\\TWO\\DUP.DOC", {}}, {"D:\\ZED.TXT", false}};
-        for (const auto& [path, mark] : rows) addJobRow(*jobs, path, db::Date{rt::makeDate(2024, 12, 1)}, mark);
-        jobs->AddNew(), jobs->set("JobFullName", "C:\\NONAME"), jobs->Update();  // no name, no mark: first
-        auto favs = db->OpenRecordset("Favorites");
-        addFavorite(*favs, "NEWS", "http://news.example/", "DAILY");
-        addFavorite(*favs, "WEATHER", "http://wx.example/", " ");
-        auto phone = db->OpenRecordset("Phone");
-        addPhone(*phone, "SMITH JOHN", "EXT 101");
-        addPhone(*phone, "JONES MARY", "EXT 202");
-        phone->AddNew(), phone->set("PInfo", "NO NAME"), phone->Update();
+        for (const auto& [path, mark] : rows) seed.job(path, db::Date{rt::makeDate(2024, 12, 1)}, mark);
+        seed.row("Jobs", {{"JobFullName", "C:\\NONAME"}});  // no name, no mark: first
+        seed.favorite("NEWS", "http://news.example/", "DAILY").favorite("WEATHER", "http://wx.example/", " ");
+        seed.phone("SMITH JOHN", "EXT 101").phone("JONES MARY", "EXT 202").row("Phone", {{"PInfo", "NO NAME"}});
+        seed.commit();
     }
 
     // The first field of the first row of a query on the file, "<null>" for Null.
@@ -77,13 +73,13 @@ TEST_F(Commands, DeleteTakesTheSelectedRowsThemselvesInEitherDirection) {
     EXPECT_EQ(g.Rows(), 1);
 
     // The last rows of a list scrolled to its end: the new last row selected.
-    jobsdb::fillJobs(dbPath, 45);
+    Seed(dbPath).numberedJobs(45).commit();
     w->Data1->Refresh();
     g.TopRow(40);
     pressOn(g, 44, 45, VK_DELETE);
     EXPECT_EQ(g.Rows() * 10000 + g.TopRow() * 100 + g.Row(), 444043);
     EXPECT_EQ(g.RowSel(), 43);
-    EXPECT_EQ(g.TextMatrix(43, 0), jobsdb::jobName(42));
+    EXPECT_EQ(g.TextMatrix(43, 0), numberedJob(42));
     EXPECT_TRUE(services->messages.empty());
 }
 

@@ -16,8 +16,9 @@
 #include "platform/runtime/dates.h"
 #include "platform/runtime/settings.h"
 #include "platform/runtime/text.h"
-#include "tests/grid/jobsdb.h"
 #include "tests/support/filelock.h"
+#include "tests/support/pump.h"
+#include "tests/support/testdb.h"
 
 using namespace qs;
 using namespace qs::test;
@@ -36,21 +37,18 @@ class MainWindow : public WindowTest {
 protected:
     void SetUp() override {
         WindowTest::SetUp();
-        auto db = db::Engine::OpenDatabase(dbPath);
-        auto jobs = db->OpenRecordset("Jobs");
-        addJobRow(*jobs, "C:\\DOCS\\LETTER.TXT", date(2024, 11, 1, 9), false);
-        addJobRow(*jobs, "C:\\DOCS\\BUDGET.XLS", date(2024, 12, 1), true);
-        addJobRow(*jobs, "D:\\WORK\\ALPHA.DOC", date(2024, 10, 15), false);
-        addJobRow(*jobs, "C:\\TMP\\REPORT \"FINAL\".DOC", date(2024, 11, 20), false);
-        auto favs = db->OpenRecordset("Favorites");
-        addFavorite(*favs, "NEWS SITE", "http://news.example/", "DAILY HEADLINES");
-        addFavorite(*favs, "WEATHER", "http://wx.example/", "FORECAST NEWS");
-        addFavorite(*favs, "RECIPES", "http://food.example/", " ");
-        auto phone = db->OpenRecordset("Phone");
-        addPhone(*phone, "SMITH JOHN", "EXT 101");
-        addPhone(*phone, "JONES MARY", "EXT 202");
-        addPhone(*phone, "BROWN ALAN", "EXT 303");
-        db->Close();
+        Seed(dbPath)
+            .job("C:\\DOCS\\LETTER.TXT", date(2024, 11, 1, 9), false)
+            .job("C:\\DOCS\\BUDGET.XLS", date(2024, 12, 1), true)
+            .job("D:\\WORK\\ALPHA.DOC", date(2024, 10, 15), false)
+            .job("C:\\TMP\\REPORT \"FINAL\".DOC", date(2024, 11, 20), false)
+            .favorite("NEWS SITE", "http://news.example/", "DAILY HEADLINES")
+            .favorite("WEATHER", "http://wx.example/", "FORECAST NEWS")
+            .favorite("RECIPES", "http://food.example/", " ")
+            .phone("SMITH JOHN", "EXT 101")
+            .phone("JONES MARY", "EXT 202")
+            .phone("BROWN ALAN", "EXT 303")
+            .commit();
     }
 
     void type(const std::string& text) {
@@ -180,7 +178,7 @@ TEST_F(MainWindow, PermanentJobsArePaintedLightAfterEveryRequery) {
 }
 
 TEST_F(MainWindow, KeptTopRowsBeyondSixteenBitsSurviveAListSwitch) {
-    jobsdb::fillJobs(dbPath, 40000);
+    Seed(dbPath).numberedJobs(40000).commit();
     save("timelimit", "30000");  // nothing to purge at exit
     start();
     w->MSgrid1->TopRow(39000);
@@ -195,7 +193,7 @@ TEST_F(MainWindow, BaselineListsOnlyOrdinaryFilesOfTheRecentFolder) {
     writeFile(recent.file("b.txt"));
     writeFile(recent.file("hidden.lnk"));
     setAttributes(recent.file("hidden.lnk"), FILE_ATTRIBUTE_HIDDEN);
-    CreateDirectoryW(rt::widen(recent.file("sub")).c_str(), nullptr);
+    makeFolder(recent.file("sub"));
     start();
     Names names = w->recentFiles;
     std::sort(names.begin(), names.end());
@@ -404,10 +402,10 @@ TEST_F(MainWindow, ListSwitchShowsEachListWithItsButtonsAndColours) {
 
 TEST_F(MainWindow, ScrollBarNeverScrollsPastTheShownGrid) {
     {
-        auto db = db::Engine::OpenDatabase(dbPath);
-        auto jobs = db->OpenRecordset("Jobs");
+        Seed rows(dbPath);
         for (int i = 0; i < 40; ++i)
-            addJobRow(*jobs, "C:\\MANY\\FILE" + std::to_string(100 + i) + ".TXT", date(2024, 11, 2), false);
+            rows.job("C:\\MANY\\FILE" + std::to_string(100 + i) + ".TXT", date(2024, 11, 2), false);
+        rows.commit();
     }
     start();
     w->Image14_MouseUp(0, 1, 0, 0, 0);  // Phone: 3 records
@@ -427,15 +425,13 @@ TEST_F(MainWindow, ScrollBarNeverScrollsPastTheShownGrid) {
 }
 
 TEST_F(MainWindow, PurgeOnExitWithNinetyDays) {
-    {
-        auto db = db::Engine::OpenDatabase(dbPath);
-        auto jobs = db->OpenRecordset("Jobs");
-        addJobRow(*jobs, "C:\\OLD\\BEFORE.TXT", date(2024, 9, 8, 23, 59), false);
-        addJobRow(*jobs, "C:\\OLD\\ONCUTOFF.TXT", date(2024, 9, 9, 0, 0), false);
-        addJobRow(*jobs, "C:\\OLD\\KEPT.TXT", date(2020, 1, 1), true);
-        addJobRow(*jobs, "C:\\OLD\\NULLFLAG.TXT", date(2020, 1, 1), db::Value{});
-        addJobRow(*jobs, "C:\\OLD\\NULLDATE.TXT", db::Value{}, false);
-    }
+    Seed(dbPath)
+        .job("C:\\OLD\\BEFORE.TXT", date(2024, 9, 8, 23, 59), false)
+        .job("C:\\OLD\\ONCUTOFF.TXT", date(2024, 9, 9, 0, 0), false)
+        .job("C:\\OLD\\KEPT.TXT", date(2020, 1, 1), true)
+        .job("C:\\OLD\\NULLFLAG.TXT", date(2020, 1, 1), db::Value{})
+        .job("C:\\OLD\\NULLDATE.TXT", db::Value{}, false)
+        .commit();
     start();
     w->Unload();
     EXPECT_EQ(services->ended, 1);
@@ -448,12 +444,10 @@ TEST_F(MainWindow, PurgeOnExitWithNinetyDays) {
 }
 
 TEST_F(MainWindow, PurgeOnExitWithZeroDaysTakesEverythingBeforeToday) {
-    {
-        auto db = db::Engine::OpenDatabase(dbPath);
-        auto jobs = db->OpenRecordset("Jobs");
-        addJobRow(*jobs, "C:\\NEW\\YESTERDAY.TXT", date(2024, 12, 7, 23, 0), false);
-        addJobRow(*jobs, "C:\\NEW\\TODAY.TXT", date(2024, 12, 8, 9, 0), false);
-    }
+    Seed(dbPath)
+        .job("C:\\NEW\\YESTERDAY.TXT", date(2024, 12, 7, 23, 0), false)
+        .job("C:\\NEW\\TODAY.TXT", date(2024, 12, 8, 9, 0), false)
+        .commit();
     save("timelimit", "0");
     start();
     w->Unload();
@@ -633,10 +627,8 @@ TEST_F(MainWindow, EmptyListRedrawsWithTheSmallestScrollRange) {
 
 TEST_F(MainWindow, KeystrokeOverALockedFileWaitsAboutASecondAndTheNextOneSearches) {
     {
-        auto db = db::Engine::OpenDatabase(dbPath);
-        auto jobs = db->OpenRecordset("Jobs");
-        db::Transaction rows(*db);
-        for (int i = 0; i < 300; ++i) addJobRow(*jobs, "E:\\MORE\\NOTE " + std::to_string(i) + ".TXT", date(2024, 9, 1), false);
+        Seed rows(dbPath);
+        for (int i = 0; i < 300; ++i) rows.job("E:\\MORE\\NOTE " + std::to_string(i) + ".TXT", date(2024, 9, 1), false);
         rows.commit();
     }
     start();

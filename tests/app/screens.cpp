@@ -19,6 +19,8 @@
 #include "platform/runtime/dates.h"
 #include "platform/runtime/settings.h"
 #include "platform/runtime/text.h"
+#include "tests/support/pump.h"
+#include "tests/support/testdb.h"
 
 using namespace qs;
 using namespace qs::test;
@@ -28,9 +30,7 @@ namespace {
 bool exists(const std::string& path) { return GetFileAttributesW(rt::widen(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 void seed(const std::string& dbPath) {
-    createListsDatabase(dbPath);
-    auto db = db::Engine::OpenDatabase(dbPath);
-    auto jobs = db->OpenRecordset("Jobs");
+    Seed rows(dbPath);
     const char* docs[][2] = {
         {"C:\\USERS\\ANNA\\DOCUMENTS\\", "QUARTERLY REPORT Q3.DOCX"},
         {"C:\\USERS\\ANNA\\DOCUMENTS\\", "BUDGET 2025.XLSX"},
@@ -50,30 +50,24 @@ void seed(const std::string& dbPath) {
     int i = 0;
     for (const auto& d : docs) {
         const double when = rt::makeDate(2024, 11, 1 + (i * 2) % 28, 8 + i % 9, (i * 7) % 60);
-        addJobRow(*jobs, std::string(d[0]) + d[1], db::Date{when}, i % 4 == 1);
+        rows.job(std::string(d[0]) + d[1], db::Date{when}, i % 4 == 1);
         ++i;
     }
-    auto favs = db->OpenRecordset("Favorites");
-    addFavorite(*favs, "DEBIAN PACKAGES", "https://packages.debian.org/", "LINUX SOFTWARE");
-    addFavorite(*favs, "WEATHER OSLO", "https://www.yr.no/", "FORECAST");
-    addFavorite(*favs, "TRAIN TIMES", "https://www.vy.no/", "TRAVEL RAIL");
-    addFavorite(*favs, "MDN WEB DOCS", "https://developer.mozilla.org/", "REFERENCE HTML CSS");
-    addFavorite(*favs, "LIBRARY CATALOGUE", "https://bibliotek.example.org/", "BOOKS LOANS");
-    addFavorite(*favs, "CITY COUNCIL", "https://council.example.org/", "PLANNING HEARINGS");
-    addFavorite(*favs, "NEWS", "https://news.example.com/", "DAILY");
-    auto phone = db->OpenRecordset("Phone");
-    addPhone(*phone, "HOLM ANNA", "EXT 2231  ROOM 4.12");
-    addPhone(*phone, "BERG OLAV", "EXT 2290  SITE OFFICE");
-    addPhone(*phone, "LIE KARI", "EXT 2104  PLANNING");
-    addPhone(*phone, "DAHL PER", "+47 912 34 567");
-    addPhone(*phone, "STRAND INGRID", "EXT 2317  ACCOUNTS");
-    addPhone(*phone, "RECEPTION", "EXT 2000");
-    addPhone(*phone, "IT HELPDESK", "EXT 2555");
-    db->Close();
-}
-
-void pumpFor(DWORD ms) {
-    pumpUntil([] { return false; }, ms / 1000.0);
+    rows.favorite("DEBIAN PACKAGES", "https://packages.debian.org/", "LINUX SOFTWARE");
+    rows.favorite("WEATHER OSLO", "https://www.yr.no/", "FORECAST");
+    rows.favorite("TRAIN TIMES", "https://www.vy.no/", "TRAVEL RAIL");
+    rows.favorite("MDN WEB DOCS", "https://developer.mozilla.org/", "REFERENCE HTML CSS");
+    rows.favorite("LIBRARY CATALOGUE", "https://bibliotek.example.org/", "BOOKS LOANS");
+    rows.favorite("CITY COUNCIL", "https://council.example.org/", "PLANNING HEARINGS");
+    rows.favorite("NEWS", "https://news.example.com/", "DAILY");
+    rows.phone("HOLM ANNA", "EXT 2231  ROOM 4.12");
+    rows.phone("BERG OLAV", "EXT 2290  SITE OFFICE");
+    rows.phone("LIE KARI", "EXT 2104  PLANNING");
+    rows.phone("DAHL PER", "+47 912 34 567");
+    rows.phone("STRAND INGRID", "EXT 2317  ACCOUNTS");
+    rows.phone("RECEPTION", "EXT 2000");
+    rows.phone("IT HELPDESK", "EXT 2555");
+    rows.commit();
 }
 
 std::string g_folder;
@@ -90,7 +84,7 @@ bool shotTaken(const std::string& scene) { return exists(g_folder + "\\shot-" + 
 void snap(const std::string& scene) {
     pumpFor(700);
     mark(scene);
-    pumpUntil([&] { return shotTaken(scene); }, 60);
+    pumpUntil([&] { return shotTaken(scene); }, 60000);
 }
 
 // The entry box a command opens, on screen for its shot; then `finish` answers it.
@@ -129,25 +123,12 @@ int main(int argc, char** argv) {
     }
     const std::string folder = argv[1];
     g_folder = folder;
-    OleInitialize(nullptr);
-    TempDir dir("screens");
-    TempDir recent("screensrecent");
-    RecentRedirect redirect(recent.path());
-    rt::DeleteSetting("Quillstack");
-    const std::string dbPath = dir.file("quillstack.mdb");
-    seed(dbPath);
-
-    app::myDBname = dbPath;
-    // Real dialogs and tray; the window's unload leaves the end of this program to main.
-    struct : rt::Services {
-        void endProgram() override {}
-    } services;
-    rt::setServices(&services);
+    MainWindowRun run("screens", true);
+    run.services->realTray = true;
+    seed(run.dbPath);
     {
-        app::Quillstack1 w;
-        w.Show();
-        pumpUntil([&] { return !w.firstActivate; });
-        w.mnuShow_Click();
+        if (!run.start(true)) return 1;
+        app::Quillstack1& w = *run.w;
         app::selectedNameJobs = "INVOICE 1187.PDF";
         SetCursorPos(2, 2);  // no tooltip over the lists
         const char* names[] = {"jobs", "favorites", "phone"};
@@ -190,8 +171,5 @@ int main(int argc, char** argv) {
         snap("tooltip");
         w.Unload();
     }
-    rt::setServices(nullptr);
-    rt::DeleteSetting("Quillstack");
-    OleUninitialize();
     return 0;
 }

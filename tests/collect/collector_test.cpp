@@ -6,8 +6,12 @@
 #include "platform/runtime/app.h"
 #include "platform/runtime/files.h"
 #include "platform/runtime/text.h"
+#include "platform/win/handles.h"
 #include "tests/collect/collect_support.h"
+#include "tests/support/files.h"
 #include "tests/support/filelock.h"
+#include "tests/support/services.h"
+#include "tests/support/testdb.h"
 
 using namespace qs;
 using namespace qs::test;
@@ -17,12 +21,10 @@ namespace {
 class CollectorTest : public ::testing::Test {
 protected:
     CollectorTest() : services(root.path()) {
-        CreateDirectoryW(rt::widen(root.file("Recent")).c_str(), nullptr);
-        CreateDirectoryW(rt::widen(root.file("Docs")).c_str(), nullptr);
-        recent = root.file("Recent") + "\\";
-        docs = root.file("Docs") + "\\";
+        recent = makeFolder(root.file("Recent")) + "\\";
+        docs = makeFolder(root.file("Docs")) + "\\";
         dbPath = root.file("jobs.mdb");
-        createJobsDatabase(dbPath);
+        createProgramDatabase(dbPath);
     }
 
     // The listing the main window takes at load: what is there now counts as known.
@@ -40,7 +42,7 @@ protected:
         return docs + name;
     }
 
-    ComApartment com;
+    win::ComInit com;
     TempDir root{"collect"};
     FakeServices services;
     std::string recent, docs, dbPath;
@@ -75,7 +77,7 @@ TEST_F(CollectorTest, NewShortcutBecomesAnUpperCasedJobWithTheShortcutsDate) {
 
 TEST_F(CollectorTest, KnownDocumentInOtherCaseOnlyGetsTheShortcutsDate) {
     const std::string target = doc("Report.doc");
-    addJob(dbPath, rt::UCase(target), 40000.5, true);
+    Seed(dbPath).job(rt::UCase(target), db::Date{40000.5}, true).commit();
     takeBaseline();
     makeShortcut(recent + "report.lnk", rt::LCase(target));
     setWriteTime(recent + "report.lnk", 2023, 11, 2, 9, 15);
@@ -130,7 +132,7 @@ TEST_F(CollectorTest, MissingDatabaseLeavesOneErrorRecordAndTheNextEventRetries)
     dbPath = root.file("absent.mdb");
 
     EXPECT_FALSE(app::rescanRecentFolder(scan()));
-    const std::string record = readFileBytes(log);
+    const std::string record = readFile(log);
     EXPECT_EQ(record.rfind("\"Error 3024 ", 0), 0u) << record;
     ASSERT_GE(record.size(), 3u);
     EXPECT_EQ(record.substr(record.size() - 3), "\"\r\n");
@@ -139,7 +141,7 @@ TEST_F(CollectorTest, MissingDatabaseLeavesOneErrorRecordAndTheNextEventRetries)
     EXPECT_TRUE(recentFiles.empty());
     EXPECT_EQ(refreshes, 0);
 
-    createJobsDatabase(dbPath);
+    createProgramDatabase(dbPath);
     ASSERT_TRUE(app::rescanRecentFolder(scan()));
     EXPECT_EQ(jobsNamed(dbPath, rt::UCase(target)).size(), 1u);
     EXPECT_EQ(recentFileCount, 1);
@@ -153,7 +155,7 @@ TEST_F(CollectorTest, LockedDatabaseEndsTheRescanWithinASecondAndTheNextOneRecor
     ASSERT_TRUE(lock.held());
 
     EXPECT_LT(secondsOf([&] { EXPECT_FALSE(app::rescanRecentFolder(scan())); }), 1.5);
-    EXPECT_EQ(readFileBytes(root.file("error.log")).rfind("\"Error 3260 ", 0), 0u);
+    EXPECT_EQ(readFile(root.file("error.log")).rfind("\"Error 3260 ", 0), 0u);
     EXPECT_EQ(recentFileCount, 0);
 
     lock.release();

@@ -5,8 +5,10 @@
 #include "platform/runtime/files.h"
 #include "platform/runtime/propertybag.h"
 #include "platform/runtime/text.h"
-#include "tests/collect/collect_support.h"
+#include "tests/support/files.h"
 #include "tests/support/process.h"
+#include "tests/support/services.h"
+#include "tests/support/testdb.h"
 
 using namespace qs;
 using namespace qs::test;
@@ -27,22 +29,12 @@ std::vector<uint8_t> bagBytes(int32_t numEls, const std::vector<std::pair<std::s
     return bag.Contents();
 }
 
-// Message boxes answered OK, with a look at the file while each is open.
-struct Services : FakeServices {
-    using FakeServices::FakeServices;
-    int msgBox(const std::string& text, int buttons, const std::string& title) override {
-        if (duringMessage) duringMessage();
-        return FakeServices::msgBox(text, buttons, title);
-    }
-    std::function<void()> duringMessage;
-};
-
 class ReceiverTest : public ::testing::Test {
 protected:
     ReceiverTest() : services(root.path()) {
         docs = root.path() + "\\";
         app::myDBname = root.file("jobs.mdb");
-        createJobsDatabase(app::myDBname);
+        createProgramDatabase(app::myDBname);
         refreshes = 0;
         // The main window's closing steps, as far as these tests can see them.
         app::setReceiveRefresh([] { ++refreshes; });
@@ -66,7 +58,7 @@ protected:
     void receivePaths(const std::vector<std::string>& paths) { receive(app::CDS_PATH_LIST, rt::encodePathList(paths)); }
 
     TempDir root{"receive"};
-    Services services;
+    FakeServices services;
     std::string docs;
     std::vector<LRESULT> replies;
     std::vector<size_t> rowsAtReply;
@@ -94,7 +86,7 @@ TEST_F(ReceiverTest, NewFileBecomesAPermanentJobAfterTheReply) {
 
 TEST_F(ReceiverTest, KnownPathInOtherCaseOnlyGetsItsDateRefreshed) {
     const std::string path = file("Known.txt");
-    addJob(app::myDBname, rt::UCase(path), 40000.0, false);
+    Seed(app::myDBname).job(rt::UCase(path), db::Date{40000.0}, false).commit();
 
     receivePaths({rt::LCase(path), path});  // the same file twice: still one row
 
@@ -148,7 +140,7 @@ TEST_F(ReceiverTest, MissingFileIsAddedWithoutADateAfterTwoMessages) {
 TEST_F(ReceiverTest, MessagesOfFailingStepsShowOnlyOnceThePathsAreCommitted) {
     const std::string first = file("first.txt"), last = file("last.txt");
     std::vector<size_t> rowsDuringMessages;
-    services.duringMessage = [&] { rowsDuringMessages.push_back(readJobs(app::myDBname).size()); };
+    services.whileShown = [&] { rowsDuringMessages.push_back(readJobs(app::myDBname).size()); };
 
     receivePaths({first, docs + "missing.txt", last});
 
@@ -159,7 +151,7 @@ TEST_F(ReceiverTest, MessagesOfFailingStepsShowOnlyOnceThePathsAreCommitted) {
 
 TEST_F(ReceiverTest, QuotesInAPathNeitherBreakTheLookupNorMatchOtherRows) {
     const std::string other = file("other.txt");
-    addJob(app::myDBname, rt::UCase(other), 40000.0, false);
+    Seed(app::myDBname).job(rt::UCase(other), db::Date{40000.0}, false).commit();
     const std::string odd = docs + "x\" Or JobFullName <> \"";
 
     receivePaths({odd});
@@ -275,7 +267,7 @@ TEST_F(ReceiverWindowTest, IsAHiddenTopLevelWindowWithTheExactTitle) {
 TEST_F(ReceiverWindowTest, PathsFromAnotherProgramAreRecorded) {
     const std::string fresh = file("Fresh.txt");
     const std::string known = file("Known.txt");
-    addJob(app::myDBname, rt::UCase(known), 40000.0, false);
+    Seed(app::myDBname).job(rt::UCase(known), db::Date{40000.0}, false).commit();
     const std::string missing = docs + "missing.txt";
     const std::string quoted = docs + "say \"hi\".txt";
 

@@ -6,8 +6,13 @@
 #include "app/watchclient.h"
 #include "platform/runtime/app.h"
 #include "platform/runtime/text.h"
+#include "platform/win/handles.h"
 #include "tests/collect/collect_support.h"
+#include "tests/support/files.h"
 #include "tests/support/process.h"
+#include "tests/support/pump.h"
+#include "tests/support/services.h"
+#include "tests/support/testdb.h"
 
 using namespace qs;
 using namespace qs::test;
@@ -24,13 +29,12 @@ TEST(WatchEndToEnd, CreateHandsBackWhyItFailed) {
 
 TEST(WatchEndToEnd, ShortcutDroppedIntoTheWatchedFolderBecomesAJobByItself) {
     ASSERT_TRUE(registerFoldwatcher());
-    ComApartment com;
+    win::ComInit com;
     TempDir root("watch");
     FakeServices services(root.path());
-    CreateDirectoryW(rt::widen(root.file("Recent")).c_str(), nullptr);
-    const std::string recent = root.file("Recent") + "\\";
+    const std::string recent = makeFolder(root.file("Recent")) + "\\";
     const std::string dbPath = root.file("jobs.mdb");
-    createJobsDatabase(dbPath);
+    createProgramDatabase(dbPath);
     const std::string target = root.file("Plan for May.txt");
     writeFile(target);
 
@@ -55,7 +59,7 @@ TEST(WatchEndToEnd, ShortcutDroppedIntoTheWatchedFolderBecomesAJobByItself) {
     EXPECT_EQ(watch->putStart(true), S_OK);
 
     makeShortcut(recent + "Plan for May.txt.lnk", target);
-    EXPECT_TRUE(pumpUntil([&] { return jobsNamed(dbPath, rt::UCase(target)).size() == 1; }, 10));
+    EXPECT_TRUE(pumpUntil([&] { return jobsNamed(dbPath, rt::UCase(target)).size() == 1; }, 10000));
     EXPECT_GE(notifies, 1);
     EXPECT_EQ(notifiedPath, recent);
     EXPECT_TRUE(notifiedType >= 1 && notifiedType <= 3) << notifiedType;
@@ -66,7 +70,7 @@ TEST(WatchEndToEnd, ShortcutDroppedIntoTheWatchedFolderBecomesAJobByItself) {
     watch.reset();
     const int before = notifies;
     writeFile(recent + "later.txt");
-    pumpUntil([] { return false; }, 0.5);
+    pumpFor(500);
     EXPECT_EQ(notifies, before);
 }
 

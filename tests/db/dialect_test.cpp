@@ -11,7 +11,7 @@ namespace {
 class DialectTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        database = makeJobsDatabase(dir.file("d.mdb"));
+        database = createJobsDatabase(dir.file("d.mdb"));
         auto rs = database->OpenRecordset("Jobs");
         addJob(*rs, "REPORT.DOC", 45358.25);
         addJob(*rs, "\xC3\x89" "COLE.TXT", 45358.75);  // ÉCOLE.TXT

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include "platform/runtime/text.h"
 #include "tests/db/dbtest.h"
 
 using namespace qs::db;
@@ -99,7 +100,7 @@ TEST(DatabaseFiles, TableExistsOnlyOnceAppended) {
 TEST(DatabaseFiles, CompactCopiesIntoANewFileOnly) {
     TempDir dir;
     {
-        auto database = makeJobsDatabase(dir.file("src.mdb"));
+        auto database = createJobsDatabase(dir.file("src.mdb"));
         auto rs = database->OpenRecordset("Jobs");
         for (int i = 0; i < 50; ++i) addJob(*rs, "JOB" + std::to_string(i) + ".DOC", 45000 + i);
         rs->MoveFirst();
@@ -124,7 +125,7 @@ TEST(DatabaseFiles, CompactCopiesIntoANewFileOnly) {
 
 TEST(DatabaseFiles, ConnectionsTakeTurnsWithoutLockingEachOtherOut) {
     TempDir dir;
-    makeJobsDatabase(dir.file("shared.mdb"));
+    createJobsDatabase(dir.file("shared.mdb"));
     // Three long-lived connections as the main window holds them, each with a recordset open.
     std::vector<std::shared_ptr<Database>> held;
     std::vector<std::shared_ptr<Recordset>> lists;
@@ -158,7 +159,7 @@ TEST(DatabaseFiles, ConnectionsTakeTurnsWithoutLockingEachOtherOut) {
 
 TEST(DatabaseFiles, ClosedObjectsReportSo) {
     TempDir dir;
-    auto database = makeJobsDatabase(dir.file("c.mdb"));
+    auto database = createJobsDatabase(dir.file("c.mdb"));
     auto rs = database->OpenRecordset("Jobs");
     auto second = database->OpenRecordset("Jobs");
     second->Close();

@@ -10,7 +10,7 @@ namespace {
 
 class RecordsetTest : public ::testing::Test {
 protected:
-    void SetUp() override { database = makeJobsDatabase(dir.file("jobs.mdb")); }
+    void SetUp() override { database = createJobsDatabase(dir.file("jobs.mdb")); }
     std::shared_ptr<Recordset> jobs() { return database->OpenRecordset("Jobs", dbOpenDynaset); }
     long countInFile(const std::string& where = "") {
         return Engine::OpenDatabase(dir.file("jobs.mdb"))->OpenRecordset("SELECT * FROM Jobs" + where)->RecordCount();
@@ -212,7 +212,9 @@ TEST_F(RecordsetTest, ValuesConvertToTheFieldType) {
 
 TEST_F(RecordsetTest, WholeColumnsOfRowsFarApartMatchTheRecordset) {
     auto rs = jobs();
+    Transaction seeding(*database);
     for (int i = 0; i < 2400; ++i) addJob(*rs, "N" + std::to_string(10000 + i), 45000 + i, i % 9 == 0);
+    seeding.commit();
     auto list = database->OpenRecordset("SELECT * FROM Jobs WHERE JobPermanent = True OR JobName = \"N10001\" "
                                         "ORDER BY JobName DESC");
     ASSERT_EQ(list->RecordCount(), 268);
@@ -228,7 +230,9 @@ TEST_F(RecordsetTest, WholeColumnsOfRowsFarApartMatchTheRecordset) {
 
 TEST_F(RecordsetTest, GridReadsMatchTheRecordsetAcrossPages) {
     auto rs = jobs();
+    Transaction seeding(*database);
     for (int i = 0; i < 700; ++i) addJob(*rs, "N" + std::to_string(1000 + i), 45000 + i, i % 3 == 0);
+    seeding.commit();
     auto list = database->OpenRecordset("SELECT * FROM Jobs ORDER BY JobName DESC");
     std::vector<Value> flags = list->column(4);
     ASSERT_EQ(flags.size(), 700u);

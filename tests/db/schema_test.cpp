@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include "app/data/schema.h"
+#include "platform/runtime/text.h"
 #include "tests/db/dbtest.h"
+#include "tests/support/process.h"
 
 using namespace qs;
 using namespace qs::db;
@@ -48,7 +50,7 @@ TEST(Schema, NewDatabaseGetsTheFourTablesInOrder) {
 TEST(Schema, TablesAreNotMadeTwice) {
     TempDir dir;
     const std::string path = dir.file("has-jobs.mdb");
-    makeJobsDatabase(path)->Close();
+    createJobsDatabase(path)->Close();
     EXPECT_EQ(errorOf([&] { app::CreateTableDefX(path); }), errTableExists);
     EXPECT_EQ(Engine::OpenDatabase(path)->tableNames(), std::vector<std::string>{"Jobs"});
     EXPECT_EQ(errorOf([&] { app::CreateTableDefX(dir.file("missing.mdb")); }), errFileNotFound);
@@ -66,7 +68,7 @@ TEST(Schema, EmptyDatabaseNeverReplacesAFile) {
 TEST(Schema, CreateDatabaseXReplacesAFileThatIsNotInUse) {
     TempDir dir;
     const std::string path = dir.file("old.mdb");
-    makeJobsDatabase(path)->Close();
+    createJobsDatabase(path)->Close();
     app::CreateDatabaseX(path);
     EXPECT_TRUE(Engine::OpenDatabase(path)->tableNames().empty());
 
@@ -79,28 +81,18 @@ TEST(Schema, CreateDatabaseXReplacesAFileThatIsNotInUse) {
     EXPECT_NO_THROW(Engine::OpenDatabase(dir.file("fresh.mdb")));
 
     // A database that is open elsewhere cannot be deleted, and stays whole.
-    auto inUse = makeJobsDatabase(dir.file("busy.mdb"));
+    auto inUse = createJobsDatabase(dir.file("busy.mdb"));
     EXPECT_THROW(app::CreateDatabaseX(dir.file("busy.mdb")), rt::Error);
     EXPECT_EQ(Engine::OpenDatabase(dir.file("busy.mdb"))->tableNames(), std::vector<std::string>{"Jobs"});
 }
 
 TEST(Schema, MakedbToolMakesTheDefaultDatabase) {
     TempDir dir;
-    wchar_t self[MAX_PATH];
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::wstring tool = self;
-    tool = tool.substr(0, tool.rfind(L'\\') + 1) + L"makedb.exe";
     const std::string path = dir.file("quill stack.mdb");
-    std::wstring command = L"\"" + tool + L"\" \"" + rt::widen(path) + L"\"";
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    ASSERT_TRUE(CreateProcessW(tool.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
-    ASSERT_EQ(WaitForSingleObject(pi.hProcess, 20000), WAIT_OBJECT_0);
-    DWORD code = 99;
-    GetExitCodeProcess(pi.hProcess, &code);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    EXPECT_EQ(code, 0u);
+    const std::wstring command = L"\"" + besideThisProgram(L"makedb.exe") + L"\" \"" + rt::widen(path) + L"\"";
+    const ProgramRun run = runProgram(command, 20000);
+    ASSERT_TRUE(run.started);
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 0u);
     EXPECT_EQ(Engine::OpenDatabase(path)->tableNames().size(), 4u);
 }

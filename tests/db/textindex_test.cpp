@@ -35,7 +35,7 @@ TEST(TextIndexes, InvisibleAndGivingTheResultsOfAScan) {
     TempDir dir;
     const std::string path = dir.file("jobs.mdb");
     {
-        auto database = makeJobsDatabase(path);
+        auto database = createJobsDatabase(path);
         EXPECT_EQ(database->tableNames(), std::vector<std::string>{"Jobs"});
         auto jobs = database->OpenRecordset("Jobs");
         for (const char* n : {"b.doc", "A.DOC", "c.doc", "a.doc", "B.DOC", "\xC3\xA9T\xC3\xA9.DOC", "\xC3\x89t\xC3\xA9.doc"})

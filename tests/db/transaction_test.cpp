@@ -12,7 +12,7 @@ using Names = std::vector<std::string>;
 
 class TransactionTest : public ::testing::Test {
 protected:
-    void SetUp() override { database = makeJobsDatabase(dir.file("jobs.mdb")); }
+    void SetUp() override { database = createJobsDatabase(dir.file("jobs.mdb")); }
     std::shared_ptr<Recordset> jobs() { return database->OpenRecordset("Jobs"); }
     Names namesInFile() {  // as another connection finds them
         auto rs = Engine::OpenDatabase(dir.file("jobs.mdb"))->OpenRecordset("Jobs");

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 
-#include "../app/app_support.h"
 #include "app/dialogs/form6.h"
 #include "app/dialogs/info.h"
 #include "app/dialogs/options.h"
@@ -17,6 +16,9 @@
 #include "platform/runtime/files.h"
 #include "platform/runtime/settings.h"
 #include "platform/runtime/text.h"
+#include "tests/app/app_support.h"
+#include "tests/support/pump.h"
+#include "tests/support/testdb.h"
 
 using namespace qs;
 using namespace qs::test;
@@ -77,7 +79,7 @@ private:
 
 class Lists : public ::testing::Test {
 protected:
-    ComApartment com;
+    win::ComInit com;
     TempDir dir{"dialogs"}, recent{"dialogsrecent"};
     std::string dbPath = dir.file("quillstack.mdb");
     DialogAnswers answers{dir.path(), rt::makeDate(2024, 3, 7, 9, 5, 3)};
@@ -89,19 +91,17 @@ protected:
     void SetUp() override {
         rt::DeleteSetting("Quillstack");
         app::resetGlobals();
-        createListsDatabase(dbPath);
-        auto db = db::Engine::OpenDatabase(dbPath);
-        auto jobs = db->OpenRecordset("Jobs"), favs = db->OpenRecordset("Favorites"), phone = db->OpenRecordset("Phone");
-        addJobRow(*jobs, "C:\\DOCS\\LETTER.TXT", db::Date{rt::makeDate(2024, 2, 1, 9)}, false);
-        addJobRow(*jobs, "C:\\DOCS\\BUDGET.XLS", db::Value{}, db::Value{});
-        addJobRow(*jobs, "D:\\WORK\\ALPHA.DOC", db::Date{rt::makeDate(2024, 1, 15)}, true);
-        addFavorite(*favs, "NEWS SITE", "http://news.example/", "DAILY HEADLINES");
-        addFavorite(*favs, "WEATHER", "http://wx.example/", "");
-        favs->AddNew();
-        favs->set("FavName", std::string("RECIPES"));
-        favs->Update();  // URL and keywords Null
-        addPhone(*phone, "SMITH JOHN", "EXT 101");
-        addPhone(*phone, "JONES MARY", "EXT 202");
+        createProgramDatabase(dbPath);
+        Seed(dbPath)
+            .job("C:\\DOCS\\LETTER.TXT", db::Date{rt::makeDate(2024, 2, 1, 9)}, false)
+            .job("C:\\DOCS\\BUDGET.XLS", db::Value{}, db::Value{})
+            .job("D:\\WORK\\ALPHA.DOC", db::Date{rt::makeDate(2024, 1, 15)}, true)
+            .favorite("NEWS SITE", "http://news.example/", "DAILY HEADLINES")
+            .favorite("WEATHER", "http://wx.example/", "")
+            .row("Favorites", {{"FavName", "RECIPES"}})  // URL and keywords Null
+            .phone("SMITH JOHN", "EXT 101")
+            .phone("JONES MARY", "EXT 202")
+            .commit();
         start(dbPath);
     }
     void TearDown() override {
@@ -190,7 +190,7 @@ TEST_F(Lists, NewAsksBeforeReplacingAFileAndTheListsFollowTheNewDatabase) {
     EXPECT_EQ(r.filter + "|" + r.initDir, "Databases (*.mdb)|*.mdb|" + dir.path());
     EXPECT_EQ(r.defaultExt + r.fileName + std::to_string(r.flags), "0");  // no overwrite question of its own
     EXPECT_EQ(answers.messages, Rows{"Overwrite Existing file?"});
-    EXPECT_EQ(readFileBytes(other), "keep me");
+    EXPECT_EQ(readFile(other), "keep me");
 
     answers.question = IDOK;
     press(o.Image4, other);
@@ -243,13 +243,13 @@ TEST_F(Lists, SaveAsCopiesEveryRowWithABlankForEmptyKeywordsAndReplacesOnlyWhenC
     EXPECT_EQ(tableRows(other, "Phone"), tableRows(dbPath, "Phone"));
     EXPECT_EQ(app::myDBname, dbPath);
 
-    const std::string before = readFileBytes(other);
+    const std::string before = readFile(other);
     const std::string jobsOnly = dir.file("jobsonly.mdb");  // the copy fails at its second table
     createJobsDatabase(jobsOnly);
     app::myDBname = jobsOnly;
     press(o.Image6, other);
     EXPECT_EQ(answers.messages.size(), 2u);  // the question, then the failure
-    EXPECT_TRUE(readFileBytes(other) == before);
+    EXPECT_TRUE(readFile(other) == before);
     EXPECT_TRUE(rt::listDir(dir.path() + "\\*.tmp").empty());
 }
 

@@ -13,6 +13,7 @@
 #include "platform/runtime/text.h"
 #include "platform/win/window.h"
 #include "tests/app/app_support.h"
+#include "tests/support/testdb.h"
 #include "tests/support/screenshot.h"
 
 using namespace qs;
@@ -21,7 +22,7 @@ using namespace qs::test;
 namespace {
 
 void seed(const std::string& path) {
-    createListsDatabase(path);
+    createProgramDatabase(path);
     auto db = db::Engine::OpenDatabase(path);
     auto jobs = db->OpenRecordset("Jobs");
     const char* docs[] = {"C:\\USERS\\ANNA\\DOCUMENTS\\QUARTERLY REPORT Q3.DOCX", "C:\\USERS\\ANNA\\DOCUMENTS\\BUDGET 2025.XLSX",
@@ -30,8 +31,8 @@ void seed(const std::string& path) {
                           "C:\\PROJECTS\\HARBOUR\\DRAWINGS\\PIER SECTION.DWG", "D:\\PHOTOS\\2024\\OPENING DAY.JPG",
                           "C:\\PROJECTS\\LIBRARY\\TENDER RESPONSE.DOCX", "C:\\USERS\\ANNA\\DOWNLOADS\\TIMETABLE WINTER.PDF"};
     int i = 0;
-    for (const char* d : docs) addJobRow(*jobs, d, db::Date{rt::makeDate(2024, 11, 1 + i * 2, 8 + i, 5 * i)}, i % 4 == 1), ++i;
-    addJobRow(*jobs, "C:\\NOTES\\TYPED WITHOUT A DATE.TXT", db::Value{}, false);
+    for (const char* d : docs) addJob(*jobs, d, db::Date{rt::makeDate(2024, 11, 1 + i * 2, 8 + i, 5 * i)}, i % 4 == 1), ++i;
+    addJob(*jobs, "C:\\NOTES\\TYPED WITHOUT A DATE.TXT", db::Value{}, false);
     auto favs = db->OpenRecordset("Favorites");
     addFavorite(*favs, "DEBIAN PACKAGES", "https://packages.debian.org/", "LINUX SOFTWARE");
     addFavorite(*favs, "WEATHER OSLO", "https://www.yr.no/", "FORECAST");

@@ -16,6 +16,7 @@
 #include "platform/runtime/dates.h"
 #include "platform/runtime/sendkeys.h"
 #include "tests/app/app_support.h"
+#include "tests/support/testdb.h"
 
 using namespace qs;
 using namespace qs::app;
@@ -58,7 +59,7 @@ class Editor : public ::testing::Test {
 protected:
     void SetUp() override {
         resetGlobals();
-        createListsDatabase(path);
+        createProgramDatabase(path);
         myDBname = path;
         sqlJobs = kSqlJobs;
         sqlFavorites = kSqlFavorites;
@@ -110,9 +111,9 @@ using Names = std::vector<std::string>;
 
 TEST_F(Editor, HeadersSortWithADirectionKeptPerColumn) {
     auto jobs = table("Jobs");
-    addJobRow(*jobs, "C:\\B\\A.DOC", db::Date{3}, false);
-    addJobRow(*jobs, "C:\\C\\B.DOC", db::Date{1}, false);
-    addJobRow(*jobs, "C:\\A\\C.DOC", db::Date{2}, false);
+    addJob(*jobs, "C:\\B\\A.DOC", db::Date{3}, false);
+    addJob(*jobs, "C:\\C\\B.DOC", db::Date{1}, false);
+    addJob(*jobs, "C:\\A\\C.DOC", db::Date{2}, false);
     open(sqlJobs);
     EXPECT_EQ(shown(0), (Names{"A.DOC", "B.DOC", "C.DOC"}));  // stored order
     press(0, 0);  // column 0 starts descending
@@ -133,7 +134,7 @@ TEST_F(Editor, HeadersSortWithADirectionKeptPerColumn) {
 TEST_F(Editor, SearchFiltersAsTypedAndKeepsTheSort) {
     auto jobs = table("Jobs");
     for (const char* name : {"C:\\D\\ABC.DOC", "C:\\D\\XABCY.TXT", "C:\\D\\OTHER.TXT"})
-        addJobRow(*jobs, name, db::Date{1}, false);
+        addJob(*jobs, name, db::Date{1}, false);
     jobs->AddNew();  // a row typed without a name
     jobs->set("JobLocation", std::string("C:\\D\\"));
     jobs->Update();
@@ -177,7 +178,7 @@ TEST_F(Editor, TypedRowsAreStoredUpperCasedWithTheUrlAsTyped) {
     EXPECT_EQ(grid().CellText(1, 0), "MY SITE");
 
     auto jobs = table("Jobs");
-    addJobRow(*jobs, "C:\\D\\OLD.DOC", db::Date{1}, false);
+    addJob(*jobs, "C:\\D\\OLD.DOC", db::Date{1}, false);
     open(sqlJobs);
     clickAdd();  // below the last record
     EXPECT_EQ(grid().Row(), 2);
@@ -192,7 +193,7 @@ TEST_F(Editor, TypedRowsAreStoredUpperCasedWithTheUrlAsTyped) {
 
 TEST_F(Editor, AValueAFieldCannotTakeGivesOneMessage) {
     auto jobs = table("Jobs");
-    addJobRow(*jobs, "C:\\D\\A.DOC", db::Date{45000.5}, false);
+    addJob(*jobs, "C:\\D\\A.DOC", db::Date{45000.5}, false);
     open(sqlJobs);
     press(1, 1);
     type(L"hello");
@@ -215,7 +216,7 @@ TEST_F(Editor, AValueAFieldCannotTakeGivesOneMessage) {
 
 TEST_F(Editor, DoubleClickOpensTheJobOrLinkOrEditsThePhoneEntry) {
     auto jobs = table("Jobs");
-    addJobRow(*jobs, "C:\\DOCS\\A.DOC", db::Date{1}, false);
+    addJob(*jobs, "C:\\DOCS\\A.DOC", db::Date{1}, false);
     jobs->AddNew();  // no full name to open
     jobs->set("JobName", std::string("B.DOC"));
     jobs->Update();

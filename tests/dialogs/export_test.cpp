@@ -8,7 +8,8 @@
 #include "platform/runtime/dates.h"
 #include "platform/runtime/files.h"
 #include "platform/runtime/text.h"
-#include "tests/dialogs/dialogs_support.h"
+#include "tests/app/app_support.h"
+#include "tests/support/testdb.h"
 
 using namespace qs;
 using namespace qs::test;
@@ -40,7 +41,6 @@ std::string timeText(int h, int mi, int s) {
 
 class Export : public ::testing::Test {
 protected:
-    ComApartment com;
     MainWindowRun run{"export"};
     std::string out = run.dir.file("out.txt");
     app::Form4 about;
@@ -48,17 +48,14 @@ protected:
     void SetUp() override { about.Show(); }
 
     void fill() {
-        auto db = db::Engine::OpenDatabase(run.dbPath);
-        auto jobs = db->OpenRecordset("Jobs");
-        addJobRow(*jobs, "C:\\DOCS\\LETTER.TXT", db::Date{rt::makeDate(2024, 11, 3, 9, 7, 2)}, false);
-        addJobRow(*jobs, "C:\\DOCS\\BUDGET.XLS", db::Date{rt::makeDate(2024, 12, 1)}, true);
-        addJobRow(*jobs, "D:\\NO DATE.DOC", db::Value{}, db::Value{});
-        addJobRow(*jobs, "D:\\TAB\tIN NAME.TXT", db::Date{0.75}, false);
-        auto favs = db->OpenRecordset("Favorites");
-        addFavorite(*favs, "CAF\xC3\x89 CENTRAL", "http://cafe.example/", " ");
-        auto phone = db->OpenRecordset("Phone");
-        addPhone(*phone, "SMITH JOHN", "EXT 101");
-        db->Close();
+        Seed(run.dbPath)
+            .job("C:\\DOCS\\LETTER.TXT", db::Date{rt::makeDate(2024, 11, 3, 9, 7, 2)}, false)
+            .job("C:\\DOCS\\BUDGET.XLS", db::Date{rt::makeDate(2024, 12, 1)}, true)
+            .job("D:\\NO DATE.DOC", db::Value{}, db::Value{})
+            .job("D:\\TAB\tIN NAME.TXT", db::Date{0.75}, false)
+            .favorite("CAF\xC3\x89 CENTRAL", "http://cafe.example/", " ")
+            .phone("SMITH JOHN", "EXT 101")
+            .commit();
     }
 
     // A click on the export button, answering the save dialog with `name`.
@@ -90,7 +87,7 @@ TEST_F(Export, EveryRowOfTheThreeTablesInTheLineFormat) {
         "TAB\tIN NAME.TXT\tD:\\\t" + timeText(18, 0, 0) + "\tD:\\TAB\tIN NAME.TXT\tFalse\r\n" +
         heading("Favorites", "Name\tURL\tKeywords") + "CAF\xC9 CENTRAL\thttp://cafe.example/\t \r\n" +
         heading("Phone", "Name\tInfo") + "SMITH JOHN\tEXT 101\r\n";
-    EXPECT_EQ(readFileBytes(out), expected);
+    EXPECT_EQ(readFile(out), expected);
     EXPECT_TRUE(run.services->messages.empty());
 }
 
@@ -100,21 +97,21 @@ TEST_F(Export, CancelAndTheOverwriteQuestionLeaveFilesAlone) {
     writeFile(out, "keep me");
     run.services->answers = {IDCANCEL};
     exportTo(out);
-    EXPECT_EQ(readFileBytes(out), "keep me");
+    EXPECT_EQ(readFile(out), "keep me");
     EXPECT_EQ(run.services->messages, std::vector<std::string>{"Overwrite Existing file?"});
     EXPECT_EQ(run.services->buttons, std::vector<int>{MB_OKCANCEL});
     exportTo(out);
-    EXPECT_EQ(readFileBytes(out).rfind("Contents of ", 0), 0u);
+    EXPECT_EQ(readFile(out).rfind("Contents of ", 0), 0u);
 }
 
 TEST_F(Export, TheDatabaseInUseIsNeverTheExportFile) {
     fill();
-    const std::string before = readFileBytes(run.dbPath);
+    const std::string before = readFile(run.dbPath);
     std::string lower = run.dir.path() + "\\.\\QUILLSTACK.MDB";
     exportTo(lower);
     ASSERT_EQ(run.services->messages.size(), 1u);
     EXPECT_NE(run.services->messages[0].find("database in use"), std::string::npos);
-    EXPECT_EQ(readFileBytes(run.dbPath), before);
+    EXPECT_EQ(readFile(run.dbPath), before);
 }
 
 TEST_F(Export, AFailurePartWaySaysSoAndKeepsTheLinesWritten) {
@@ -124,7 +121,7 @@ TEST_F(Export, AFailurePartWaySaysSoAndKeepsTheLinesWritten) {
     exportTo(out);
     ASSERT_EQ(run.services->messages.size(), 1u);
     EXPECT_NE(run.services->messages[0].find("Favorites"), std::string::npos);
-    const std::string text = readFileBytes(out);
+    const std::string text = readFile(out);
     EXPECT_EQ(text.rfind("Contents of " + partial, 0), 0u);
     EXPECT_TRUE(text.ends_with("\r\nFavorites\r\n\r\nName\tURL\tKeywords\r\n"));
 }

@@ -8,7 +8,8 @@
 #include "app/dialogs/form5.h"
 #include "app/dialogs/helpfigures.h"
 #include "app/globals.h"
-#include "tests/dialogs/dialogs_support.h"
+#include "tests/app/app_support.h"
+#include "tests/support/pump.h"
 
 using namespace qs;
 using namespace qs::test;
@@ -52,7 +53,6 @@ std::vector<uint32_t> screenPixels(const RECT& r) {
 
 class Help : public ::testing::Test {
 protected:
-    ComApartment com;
     MainWindowRun run{"help"};
     void SetUp() override { ASSERT_TRUE(run.start()); }
 };
@@ -100,7 +100,7 @@ TEST_F(Help, EachFigureShowsThePieceOfTheMainWindowWithThePartCircled) {
     for (int n = 1; n <= 8; ++n) {
         forms::PictureBox& picture = help.figure(n);
         help.dt1.Value(picture.Top() - 60);
-        pumpUntil([] { return false; }, 0.2);
+        pumpFor(200);
         const RECT r = screenRect(picture.hWnd());
         ASSERT_TRUE(inside(r, screenRect(help.Picture1.hWnd()))) << "figure " << n;
         const std::vector<uint32_t> pixels = screenPixels(r);
@@ -109,7 +109,7 @@ TEST_F(Help, EachFigureShowsThePieceOfTheMainWindowWithThePartCircled) {
         EXPECT_GT(std::count(pixels.begin(), pixels.end(), circle), 40) << "figure " << n;
         EXPECT_GT(std::set<uint32_t>(pixels.begin(), pixels.end()).size(), 12u) << "figure " << n;
         if (n != app::figContextMenu) {
-            EXPECT_NE(app::figureControl(*run.main, n), nullptr) << "figure " << n;
+            EXPECT_NE(app::figureControl(*run.w, n), nullptr) << "figure " << n;
         }
     }
 }

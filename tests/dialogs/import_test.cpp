@@ -10,7 +10,9 @@
 #include "platform/controls/datacontrol.h"
 #include "platform/runtime/files.h"
 #include "platform/runtime/text.h"
-#include "tests/dialogs/dialogs_support.h"
+#include "tests/app/app_support.h"
+#include "tests/support/pump.h"
+#include "tests/support/testdb.h"
 
 using namespace qs;
 using namespace qs::test;
@@ -20,15 +22,11 @@ namespace {
 
 class Import : public ::testing::Test {
 protected:
-    ComApartment com;
     MainWindowRun run{"import"};
     TempDir tree{"tree"};
 
     void SetUp() override {
-        auto db = db::Engine::OpenDatabase(run.dbPath);
-        auto favs = db->OpenRecordset("Favorites");
-        addFavorite(*favs, "NEWS", "http://old-news/", "PAPERS");
-        db->Close();
+        Seed(run.dbPath).favorite("NEWS", "http://old-news/", "PAPERS").commit();
         ASSERT_TRUE(run.start());
     }
 
@@ -43,13 +41,10 @@ protected:
         return out;
     }
 
-    long listed() { return run.main->Data2->Recordset()->RecordCount(); }
+    long listed() { return run.w->Data2->Recordset()->RecordCount(); }
 
     void addBehindTheListsBack(const std::string& name) {
-        auto db = db::Engine::OpenDatabase(run.dbPath);
-        auto favs = db->OpenRecordset("Favorites");
-        addFavorite(*favs, name, "http://x/", " ");
-        db->Close();
+        Seed(run.dbPath).favorite(name, "http://x/", " ").commit();
     }
 
     // A Browse run on `folder` ("" cancels the picker); the bar's place after each file.
@@ -103,15 +98,15 @@ TEST_F(Import, ATreeAddsEveryNewNameOnceInWalkOrder) {
     Locked sys(tree.file("pagefile.sys")), upper(tree.file("DRIVER.SYS"));
     // While the message is up, the folder watch may write: no transaction of the import is open then.
     bool othersCouldWrite = false;
-    run.services->onMessage = [&] {
-        auto other = db::Engine::OpenDatabase(run.dbPath);
-        addJobRow(*other->OpenRecordset("Jobs"), "C:\\DOCS\\WHILE THE MESSAGE IS UP.TXT", db::Value{}, false);
+    run.services->whileShown = [&] {
+        Seed(run.dbPath).job("C:\\DOCS\\WHILE THE MESSAGE IS UP.TXT", db::Value{}, false).commit();
         othersCouldWrite = true;
     };
 
     const std::vector<int> bar = browse(tree.path());
 
-    EXPECT_EQ(run.services->prompts, std::vector<std::string>{"Select Folder To Import URLs From:"});
+    ASSERT_EQ(run.services->browses.size(), 1u);
+    EXPECT_EQ(run.services->browses[0].second, "Select Folder To Import URLs From:");
     // Of two files of one name in sibling folders, the one in the folder listed first.
     const std::vector<std::string> entries = rt::listDir(tree.path() + "\\*", rt::attrDirectory);
     const std::string firstTwin =
@@ -198,7 +193,7 @@ TEST_F(Import, ALinkToAParentFolderIsNotFollowed) {
 TEST_F(Import, AWindowWhoseDatabaseCannotBeOpenedSaysSoOnceAndCloses) {
     app::myDBname = run.dir.file("missing.mdb");
     app::Form2 form;
-    form.ShowModal(run.main.get());
+    form.ShowModal(run.w.get());
     EXPECT_FALSE(form.Loaded());
     ASSERT_EQ(run.services->messages.size(), 1u);
     EXPECT_NE(run.services->messages[0].find("Error: 3024"), std::string::npos);

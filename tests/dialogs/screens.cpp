@@ -12,7 +12,8 @@
 #include "app/dialogs/form5.h"
 #include "app/globals.h"
 #include "platform/runtime/text.h"
-#include "tests/dialogs/dialogs_support.h"
+#include "tests/app/app_support.h"
+#include "tests/support/pump.h"
 
 using namespace qs;
 using namespace qs::test;
@@ -52,7 +53,7 @@ void saveWindow(HWND hwnd, const std::string& path) {
     std::printf("%s\n", path.c_str());
 }
 
-void settle() { pumpUntil([] { return false; }, 0.5); }
+void settle() { pumpFor(500); }
 
 }  // namespace
 
@@ -62,7 +63,6 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::string folder = argv[1];
-    OleInitialize(nullptr);
     {
         MainWindowRun run("screens");
         if (!run.start()) return 1;
@@ -72,7 +72,7 @@ int main(int argc, char** argv) {
         // Large enough for the bar to be repainted many times before the picture is taken.
         for (int f = 0; f < 10; ++f) {
             const std::string sub = tree.file("Folder " + std::to_string(f));
-            CreateDirectoryW(rt::widen(sub).c_str(), nullptr);
+            makeFolder(sub);
             for (int n = 0; n < 100; ++n)
                 writeFile(sub + "\\Site " + std::to_string(f * 100 + n) + ".url",
                           "[InternetShortcut]\r\nURL=http://site-" + std::to_string(n) + ".example/\r\n");
@@ -110,6 +110,5 @@ int main(int argc, char** argv) {
             saveWindow(help.hWnd(), folder + "\\form5-figures.bmp");
         }
     }
-    OleUninitialize();
     return 0;
 }

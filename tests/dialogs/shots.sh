@@ -2,16 +2,4 @@
 # Screenshots of the import window mid-import, the About window and the help window at the top and
 # the bottom of its page, as PNG files into /work/shots (or $1):
 #   tests/dialogs/shots.sh [out-folder] [build-folder]
-set -eu
-out=$(mkdir -p "${1:-/work/shots}" && cd "${1:-/work/shots}" && pwd)
-build=$(cd "${2:-build}" && pwd)
-here=$(cd "$(dirname "$0")/../.." && pwd)
-if [ -z "${DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$out" "$build"
-fi
-export WINEPREFIX=$build/wine WINEARCH=win32 WINEDEBUG=-all
-"$here/scripts/wine-run" --prefix "$WINEPREFIX" "$build/bin/dialogs_screens.exe" "Z:${out//\//\\}"
-for bmp in "$out"/form*.bmp; do
-  convert "$bmp" "${bmp%.bmp}.png" && rm "$bmp"
-done
-ls -l "$out"/form*.png
+exec "$(dirname "$0")/../support/shots.sh" dialogs_screens "${1:-/work/shots}" "${2:-build}"

@@ -12,8 +12,11 @@
 #include "app/entry/phoneentry.h"
 #include "app/globals.h"
 #include "app/phonebook.h"
+#include "platform/db/db.h"
 #include "platform/runtime/text.h"
-#include "tests/collect/collect_support.h"
+#include "tests/support/files.h"
+#include "tests/support/modal.h"
+#include "tests/support/services.h"
 
 using namespace qs;
 using namespace qs::app;
@@ -21,44 +24,10 @@ using namespace qs::test;
 
 namespace {
 
-// Runs `drive` once on the Box this thread shows, from a thread timer; a box still open 5 s later is
-// closed, so a failing test does not hang.
-template <class Box>
-struct Driver {
-    explicit Driver(std::function<void(Box&)> d) : drive(std::move(d)) {
-        current = this, timer = SetTimer(nullptr, 0, 40, tick);
-    }
-    ~Driver() { KillTimer(nullptr, timer), current = nullptr; }
-    static BOOL CALLBACK find(HWND hwnd, LPARAM out) {
-        auto* box = dynamic_cast<Box*>(forms::Form::fromHwnd(hwnd));
-        if (box && IsWindowVisible(hwnd)) *reinterpret_cast<Box**>(out) = box;
-        return !*reinterpret_cast<Box**>(out);
-    }
-    static void CALLBACK tick(HWND, UINT, UINT_PTR, DWORD) {
-        Box* box = nullptr;
-        if (current) EnumThreadWindows(GetCurrentThreadId(), find, reinterpret_cast<LPARAM>(&box));
-        if (box && !current->ran) current->ran = GetTickCount(), current->drive(*box);
-        else if (box && GetTickCount() - current->ran > 5000) PostMessageW(box->hWnd(), WM_CLOSE, 0, 0);
-    }
-    static inline Driver* current = nullptr;
-    std::function<void(Box&)> drive;
-    DWORD ran = 0;
-    UINT_PTR timer = 0;
-};
-
 void type(HWND edit, const wchar_t* text) {
     while (*text) PostMessageW(edit, WM_CHAR, *text++, 1);
 }
 void enter(HWND edit) { PostMessageW(edit, WM_KEYDOWN, VK_RETURN, 1); }
-
-struct Messages : FakeServices {
-    Messages() : FakeServices("C:\\") {}
-    int msgBox(const std::string& text, int buttons, const std::string& title) override {
-        if (whileShown) whileShown();
-        return FakeServices::msgBox(text, buttons, title);
-    }
-    std::function<void()> whileShown;
-};
 
 class EntryBoxes : public ::testing::Test {
 protected:
@@ -76,13 +45,13 @@ protected:
                centre(b.left + b.right - o.left - o.right, b.top + b.bottom - o.top - o.bottom);
     }
     forms::Form owner;
-    Messages messages;
+    FakeServices messages;
 };
 
 TEST_F(EntryBoxes, KeywordsComeBackOnEnterOnlyCutAsTheEngineCounts) {
     stayOnTop = true;  // not followed by the keywords box
     std::string kw = "old";
-    Driver<Form3> typed([&](Form3& box) {
+    Answer<Form3> typed([&](Form3& box) {
         EXPECT_EQ(placed(box.hWnd()) + (box.topmost() ? " topmost " : " ") + box.Text1.Text(), "304 47 0 0 old");
         SendMessageW(box.Text1.hWnd(), EM_SETSEL, 0, -1);
         type(box.Text1.hWnd(), L"pier tender");
@@ -97,7 +66,7 @@ TEST_F(EntryBoxes, KeywordsComeBackOnEnterOnlyCutAsTheEngineCounts) {
     const std::string cases[][2] = {{times(e, 255), times(e, 255)}, {times(e, 256), times(e, 255)},
                                     {times("a", 254) + smile, times("a", 254)}, {"", ""}};
     for (const auto& c : cases) {
-        Driver<Form3> d([&](Form3& box) {
+        Answer<Form3> d([&](Form3& box) {
             SetWindowTextW(box.Text1.hWnd(), rt::widen(c[0]).c_str()), enter(box.Text1.hWnd());
         });
         EXPECT_TRUE(editKeywords(owner.hWnd(), kw));
@@ -108,7 +77,7 @@ TEST_F(EntryBoxes, KeywordsComeBackOnEnterOnlyCutAsTheEngineCounts) {
 
     // Closed by the system after typing: nothing handed back, not even an earlier result.
     kw = "KEEP", keywordsResult = "EARLIER";
-    Driver<Form3> closed([&](Form3& box) {
+    Answer<Form3> closed([&](Form3& box) {
         type(box.Text1.hWnd(), L"new"), PostMessageW(box.hWnd(), WM_SYSCOMMAND, SC_CLOSE, 0);
     });
     EXPECT_FALSE(editKeywords(owner.hWnd(), kw));
@@ -118,7 +87,7 @@ TEST_F(EntryBoxes, KeywordsComeBackOnEnterOnlyCutAsTheEngineCounts) {
 TEST_F(EntryBoxes, PhoneEntryOkEnterCancelAndClose) {
     stayOnTop = true;
     std::string name = "holm anna", info = "ext 1";
-    Driver<Form1> ok([&](Form1& box) {
+    Answer<Form1> ok([&](Form1& box) {
         EXPECT_EQ(placed(box.hWnd()) + (box.topmost() ? " topmost " : " ") + box.Caption(),
                   "267 118 0 0 topmost Form1");
         EXPECT_EQ(box.Text1.Text() + "|" + box.Text2.Text(), "holm anna|ext 1");
@@ -134,7 +103,7 @@ TEST_F(EntryBoxes, PhoneEntryOkEnterCancelAndClose) {
     stayOnTop = false;
     for (const wchar_t* typedInfo : {L"site", L""}) {
         name = "berg", info = "";
-        Driver<Form1> d([&](Form1& box) {
+        Answer<Form1> d([&](Form1& box) {
             EXPECT_FALSE(box.topmost());
             enter(box.Text1.hWnd()), type(box.Text2.hWnd(), typedInfo), enter(box.Text2.hWnd());
         });
@@ -145,7 +114,7 @@ TEST_F(EntryBoxes, PhoneEntryOkEnterCancelAndClose) {
     // Cancel with the right button after typing, and a close by the system: both results empty.
     for (UINT msg : {UINT(WM_RBUTTONDOWN), UINT(WM_CLOSE)}) {
         phoneNameResult = phoneInfoResult = "EARLIER";
-        Driver<Form1> d([&](Form1& box) {
+        Answer<Form1> d([&](Form1& box) {
             type(box.Text1.hWnd(), L"dahl"), type(box.Text2.hWnd(), L"912");
             PostMessageW(msg == WM_CLOSE ? box.hWnd() : box.Image2.hWnd(), msg, MK_RBUTTON, 0);
         });

@@ -1,5 +1,5 @@
-// Helpers shared by the Foldwatcher tests and benchmark: the library loaded by path, a recording
-// event sink, message pumping with a deadline, temporary folders.
+// Helpers shared by the Foldwatcher tests and benchmark: the library loaded by path and a recording
+// event sink.
 #pragma once
 
 #include <windows.h>
@@ -13,11 +13,12 @@
 
 #include "foldwatcher/Foldwatcher.h"
 #include "foldwatcher/foldwatcher_ids.h"
+#include "tests/support/process.h"
 
 namespace fwtest {
 
 // Foldwatcher.dll next to the running program.
-std::wstring dllPath();
+inline std::wstring dllPath() { return qs::test::besideThisProgram(L"Foldwatcher.dll"); }
 
 struct Library {
     HMODULE module = nullptr;
@@ -34,13 +35,6 @@ struct Library {
     // A new Watch through the class object (no registration needed).
     IWatch* createWatch();
 };
-
-// Pumps this thread's messages until `done` holds or `timeoutMs` passes; `poke` (when given) runs
-// first and then every `pokeMs`, for changes a worker may not be watching for yet.
-bool pumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 5000, const std::function<void()>& poke = {},
-               DWORD pokeMs = 200);
-// Pumps for `ms` (to see that something does not happen).
-void pumpFor(DWORD ms);
 
 struct Event {
     std::wstring path;
@@ -75,26 +69,8 @@ public:
 DWORD advise(IUnknown* object, IUnknown* sink);
 void unadvise(IUnknown* object, DWORD cookie);
 
-// A fresh folder under %TEMP%, removed with its contents at the end.
-class TempDir {
-public:
-    TempDir();
-    ~TempDir();
-    const std::wstring& path() const { return path_; }
-    std::wstring operator/(const std::wstring& name) const { return path_ + L"\\" + name; }
-
-private:
-    std::wstring path_;
-};
-
-void writeFile(const std::wstring& path, const std::string& text);
-void removeTree(const std::wstring& path);
-
 // Ids of this process's threads, to find the ones a call starts.
 std::set<DWORD> threadsOfProcess();
-
-// Runs a command line and waits for it; the exit code, or -1 when it could not start.
-int runProcess(const std::wstring& commandLine);
 
 inline BSTR bstr(const std::wstring& s) { return SysAllocStringLen(s.data(), static_cast<UINT>(s.size())); }
 

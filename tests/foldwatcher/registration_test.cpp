@@ -7,9 +7,13 @@
 
 #include <set>
 
+#include "platform/win/handles.h"
 #include "tests/foldwatcher/fw_test_util.h"
+#include "tests/support/files.h"
+#include "tests/support/pump.h"
 
 using namespace fwtest;
+using namespace qs::test;
 
 namespace {
 
@@ -87,15 +91,12 @@ void expectUnregistered() {
 
 class RegistrationTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        ASSERT_NE(lib.module, nullptr);
-    }
+    void SetUp() override { ASSERT_NE(lib.module, nullptr); }
     void TearDown() override {
         lib.registerServer();   // other tests and `make run` expect the library registered
-        CoUninitialize();
     }
     Library lib;
+    qs::win::ComInit com;
 };
 
 TEST_F(RegistrationTest, RegisterTwiceWritesOneSetAndDropsForeignSubkeys) {
@@ -365,14 +366,14 @@ TEST_F(RegistrationTest, LateBoundNamesNeedTheRegistration) {
 // The way the program uses it: regsvr32, then CoCreateInstance by class identifier.
 TEST_F(RegistrationTest, ClientAfterRegsvr32) {
     ASSERT_EQ(lib.unregisterServer(), S_OK);
-    ASSERT_EQ(runProcess(L"regsvr32 /s \"" + dllPath() + L"\""), 0);
+    ASSERT_EQ(runProgram(L"regsvr32 /s \"" + dllPath() + L"\"", 60000).exitCode, 0u);
     expectRegistered(dllPath());
 
     TempDir dir;
     IWatch* watch = nullptr;
     ASSERT_EQ(CoCreateInstance(CLSID_Watch, nullptr, CLSCTX_INPROC_SERVER, IID_IWatch, reinterpret_cast<void**>(&watch)),
               S_OK);
-    BSTR path = bstr(dir.path() + L"\\");
+    BSTR path = bstr(dir.wpath() + L"\\");
     EXPECT_EQ(watch->AddPath(path), S_OK);
     SysFreeString(path);
     EXPECT_EQ(watch->put_Start(VARIANT_TRUE), S_OK);
@@ -380,14 +381,14 @@ TEST_F(RegistrationTest, ClientAfterRegsvr32) {
     DWORD cookie = advise(watch, &sink);
     ASSERT_NE(cookie, 0u);
     int n = 0;
-    EXPECT_TRUE(pumpUntil([&] { return sink.has(dir.path() + L"\\", 2); }, 5000,
-                          [&] { writeFile(dir / (L"c" + std::to_wstring(++n)), "x"); }));
+    EXPECT_TRUE(pumpUntil([&] { return sink.has(dir.wpath() + L"\\", 2); }, 5000,
+                          [&] { writeFile(dir.wfile(L"c" + std::to_wstring(++n)), "x"); }));
     unadvise(watch, cookie);
     EXPECT_EQ(sink.refs, 1);
     EXPECT_EQ(watch->put_Start(VARIANT_FALSE), S_OK);
     watch->Release();
 
-    ASSERT_EQ(runProcess(L"regsvr32 /s /u \"" + dllPath() + L"\""), 0);
+    ASSERT_EQ(runProgram(L"regsvr32 /s /u \"" + dllPath() + L"\"", 60000).exitCode, 0u);
     expectUnregistered();
 }
 

@@ -6,10 +6,14 @@
 #include <algorithm>
 #include <set>
 
+#include "platform/win/handles.h"
 #include "tests/foldwatcher/fw_test_util.h"
+#include "tests/support/files.h"
 #include "tests/support/outer.h"
+#include "tests/support/pump.h"
 
 using namespace fwtest;
+using namespace qs::test;
 
 namespace {
 
@@ -65,14 +69,12 @@ std::wstring upper(std::wstring s) {
 class WatchTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
         ASSERT_NE(lib.module, nullptr);
         watch = lib.createWatch();
         ASSERT_NE(watch, nullptr);
     }
     void TearDown() override {
         if (watch) watch->Release();
-        CoUninitialize();
     }
     void add(const std::wstring& path) {
         BSTR b = bstr(path);
@@ -97,6 +99,7 @@ protected:
     }
 
     Library lib;
+    qs::win::ComInit com;
     IWatch* watch = nullptr;
     Sink sink;
 };
@@ -320,51 +323,51 @@ TEST_F(WatchTest, SinkReleasingTheObjectDuringNotify) {
 
 TEST_F(WatchTest, ReportsCreatedWrittenFilesAndSubfolders) {
     TempDir dir;
-    std::wstring existing = dir / L"existing.txt";
+    std::wstring existing = dir.wfile(L"existing.txt");
     writeFile(existing, "start");
-    add(dir.path());
+    add(dir.wpath());
     ASSERT_NE(advise(watch, &sink), 0u);
     EXPECT_EQ(watch->put_Start(VARIANT_TRUE), S_OK);
     EXPECT_EQ(started(), VARIANT_TRUE);
 
-    EXPECT_TRUE(seeFileCreated(dir.path(), dir.path()));
-    EXPECT_TRUE(pumpUntil([&] { return sink.has(dir.path(), 1); }, 5000, [&] { writeFile(existing, "more"); }));
+    EXPECT_TRUE(seeFileCreated(dir.wpath(), dir.wpath()));
+    EXPECT_TRUE(pumpUntil([&] { return sink.has(dir.wpath(), 1); }, 5000, [&] { writeFile(existing, "more"); }));
     int n = 0;
-    EXPECT_TRUE(pumpUntil([&] { return sink.has(dir.path(), 3); }, 5000,
-                          [&] { CreateDirectoryW((dir / (L"sub" + std::to_wstring(++n))).c_str(), nullptr); }));
+    EXPECT_TRUE(pumpUntil([&] { return sink.has(dir.wpath(), 3); }, 5000,
+                          [&] { CreateDirectoryW(dir.wfile(L"sub" + std::to_wstring(++n)).c_str(), nullptr); }));
     EXPECT_TRUE(sink.wellFormedCalls);
-    for (const Event& e : sink.events) EXPECT_EQ(e.path, dir.path());
+    for (const Event& e : sink.events) EXPECT_EQ(e.path, dir.wpath());
 }
 
 TEST_F(WatchTest, PathsCompareAsExactBytes) {
     TempDir a, b;
-    add(a.path());
-    add(a.path());          // kept once: one removal below empties it
-    add(upper(b.path()));   // the same folder in two spellings: two entries, both watched
-    add(b.path() + L"\\");
-    add(b.path());
-    remove(a.path());
+    add(a.wpath());
+    add(a.wpath());          // kept once: one removal below empties it
+    add(upper(b.wpath()));   // the same folder in two spellings: two entries, both watched
+    add(b.wpath() + L"\\");
+    add(b.wpath());
+    remove(a.wpath());
     remove(L"C:\\no\\such\\entry");
     ASSERT_NE(advise(watch, &sink), 0u);
     watch->put_Start(VARIANT_TRUE);
 
-    EXPECT_TRUE(seeFileCreated(b.path(), upper(b.path())));
-    EXPECT_TRUE(seeFileCreated(b.path(), b.path() + L"\\"));
-    EXPECT_TRUE(seeFileCreated(b.path(), b.path()));
+    EXPECT_TRUE(seeFileCreated(b.wpath(), upper(b.wpath())));
+    EXPECT_TRUE(seeFileCreated(b.wpath(), b.wpath() + L"\\"));
+    EXPECT_TRUE(seeFileCreated(b.wpath(), b.wpath()));
     int n = 0;
-    pumpUntil([] { return false; }, 600, [&] { writeFile(a / (L"g" + std::to_wstring(++n)), "x"); });
-    for (const Event& e : sink.events) EXPECT_NE(e.path, a.path());
+    pumpUntil([] { return false; }, 600, [&] { writeFile(a.wfile(L"g" + std::to_wstring(++n)), "x"); });
+    for (const Event& e : sink.events) EXPECT_NE(e.path, a.wpath());
 }
 
 TEST_F(WatchTest, NullPathsChangeNothing) {
     TempDir dir;
     EXPECT_EQ(watch->AddPath(nullptr), S_OK);
     EXPECT_EQ(watch->RemovePath(nullptr), S_OK);
-    add(dir.path());
+    add(dir.wpath());
     EXPECT_EQ(watch->RemovePath(nullptr), S_OK);
     ASSERT_NE(advise(watch, &sink), 0u);
     watch->put_Start(VARIANT_TRUE);
-    EXPECT_TRUE(seeFileCreated(dir.path(), dir.path()));
+    EXPECT_TRUE(seeFileCreated(dir.wpath(), dir.wpath()));
 }
 
 TEST_F(WatchTest, StartSetterAndGetter) {
@@ -402,33 +405,33 @@ TEST_F(WatchTest, EmptyListThenAddPathIsWatchedWithoutRestart) {
     ASSERT_NE(advise(watch, &sink), 0u);
     watch->put_Start(VARIANT_TRUE);
     pumpFor(100);
-    add(dir.path());
-    EXPECT_TRUE(seeFileCreated(dir.path(), dir.path()));
+    add(dir.wpath());
+    EXPECT_TRUE(seeFileCreated(dir.wpath(), dir.wpath()));
 
     // And a removal while started stops its reports.
-    remove(dir.path());
+    remove(dir.wpath());
     pumpFor(300);
     sink.events.clear();
     int n = 0;
-    pumpUntil([] { return false; }, 600, [&] { writeFile(dir / (L"h" + std::to_wstring(++n)), "x"); });
+    pumpUntil([] { return false; }, 600, [&] { writeFile(dir.wfile(L"h" + std::to_wstring(++n)), "x"); });
     EXPECT_TRUE(sink.events.empty());
 }
 
 TEST_F(WatchTest, PathNamingNoFolderIsListedButNeverReported) {
     TempDir dir;
-    std::wstring bogus = dir / L"missing";
+    std::wstring bogus = dir.wfile(L"missing");
     add(bogus);
-    add(dir.path());
+    add(dir.wpath());
     ASSERT_NE(advise(watch, &sink), 0u);
     watch->put_Start(VARIANT_TRUE);
-    EXPECT_TRUE(seeFileCreated(dir.path(), dir.path()));
+    EXPECT_TRUE(seeFileCreated(dir.wpath(), dir.wpath()));
     pumpFor(200);
-    for (const Event& e : sink.events) EXPECT_EQ(e.path, dir.path());
+    for (const Event& e : sink.events) EXPECT_EQ(e.path, dir.wpath());
 }
 
 TEST_F(WatchTest, MessagesPostedBeforeStopArriveButNoneAfterRelease) {
     TempDir dir;
-    add(dir.path());
+    add(dir.wpath());
     ASSERT_NE(advise(watch, &sink), 0u);
     watch->put_Start(VARIANT_TRUE);
     // Wait, without dispatching, until the worker has posted a report.
@@ -436,17 +439,17 @@ TEST_F(WatchTest, MessagesPostedBeforeStopArriveButNoneAfterRelease) {
     int n = 0;
     DWORD start = GetTickCount();
     while (!posted() && GetTickCount() - start < 5000) {
-        writeFile(dir / (L"p" + std::to_wstring(++n)), "x");
+        writeFile(dir.wfile(L"p" + std::to_wstring(++n)), "x");
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_POSTMESSAGE);
     }
     ASSERT_TRUE(posted());
     watch->put_Start(VARIANT_FALSE);
-    EXPECT_TRUE(pumpUntil([&] { return sink.has(dir.path(), 2) || sink.has(dir.path(), 1); }));
+    EXPECT_TRUE(pumpUntil([&] { return sink.has(dir.wpath(), 2) || sink.has(dir.wpath(), 1); }));
 
     watch->put_Start(VARIANT_TRUE);
     start = GetTickCount();
     while (!posted() && GetTickCount() - start < 5000) {
-        writeFile(dir / (L"q" + std::to_wstring(++n)), "x");
+        writeFile(dir.wfile(L"q" + std::to_wstring(++n)), "x");
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_POSTMESSAGE);
     }
     ASSERT_TRUE(posted());
@@ -459,7 +462,7 @@ TEST_F(WatchTest, MessagesPostedBeforeStopArriveButNoneAfterRelease) {
 
 TEST_F(WatchTest, ReleasingAStartedObjectJoinsTheWorker) {
     TempDir dir;
-    add(dir.path());
+    add(dir.wpath());
     auto before = threadsOfProcess();
     watch->put_Start(VARIANT_TRUE);
     auto added = newThreads(before);
@@ -483,7 +486,7 @@ TEST_F(WatchTest, MoreThanTwentyFoldersWatchesTheFirstTwenty) {
     std::vector<std::unique_ptr<TempDir>> dirs;
     for (int i = 0; i < 24; ++i) {
         dirs.push_back(std::make_unique<TempDir>());
-        add(dirs.back()->path());
+        add(dirs.back()->wpath());
     }
     ASSERT_NE(advise(watch, &sink), 0u);
     auto before = threadsOfProcess();
@@ -492,15 +495,15 @@ TEST_F(WatchTest, MoreThanTwentyFoldersWatchesTheFirstTwenty) {
     ASSERT_EQ(added.size(), 1u);
     HANDLE worker = OpenThread(THREAD_QUERY_INFORMATION, FALSE, added[0]);
 
-    EXPECT_TRUE(seeFileCreated(dirs[0]->path(), dirs[0]->path()));
-    EXPECT_TRUE(seeFileCreated(dirs[19]->path(), dirs[19]->path()));
+    EXPECT_TRUE(seeFileCreated(dirs[0]->wpath(), dirs[0]->wpath()));
+    EXPECT_TRUE(seeFileCreated(dirs[19]->wpath(), dirs[19]->wpath()));
     int n = 0;
-    pumpUntil([] { return false; }, 500, [&] { writeFile(*dirs[21] / (L"r" + std::to_wstring(++n)), "x"); });
-    EXPECT_FALSE(sink.has(dirs[21]->path(), 2));
+    pumpUntil([] { return false; }, 500, [&] { writeFile(dirs[21]->wfile(L"r" + std::to_wstring(++n)), "x"); });
+    EXPECT_FALSE(sink.has(dirs[21]->wpath(), 2));
 
-    remove(dirs[0]->path());
-    remove(dirs[1]->path());
-    EXPECT_TRUE(seeFileCreated(dirs[21]->path(), dirs[21]->path()));
+    remove(dirs[0]->wpath());
+    remove(dirs[1]->wpath());
+    EXPECT_TRUE(seeFileCreated(dirs[21]->wpath(), dirs[21]->wpath()));
 
     FILETIME created, ended, kernel, user;
     ASSERT_TRUE(GetThreadTimes(worker, &created, &ended, &kernel, &user));
@@ -515,15 +518,15 @@ TEST_F(WatchTest, AWatchedFolderThatVanishesDoesNotStopTheOthers) {
     std::wstring gone;
     {
         TempDir doomed;
-        gone = doomed.path();
+        gone = doomed.wpath();
         add(gone);
-        add(keep.path());
+        add(keep.wpath());
         ASSERT_NE(advise(watch, &sink), 0u);
         watch->put_Start(VARIANT_TRUE);
         EXPECT_TRUE(seeFileCreated(gone, gone));
     }   // removed with its contents while watched
     pumpFor(300);
-    EXPECT_TRUE(seeFileCreated(keep.path(), keep.path()));
+    EXPECT_TRUE(seeFileCreated(keep.wpath(), keep.wpath()));
     sink.events.clear();
     pumpFor(1000);
     size_t spurious = std::count_if(sink.events.begin(), sink.events.end(), [&](const Event& e) { return e.path == gone; });

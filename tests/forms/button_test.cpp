@@ -8,11 +8,11 @@
 #include <vector>
 
 #include "platform/forms/form.h"
-#include "tests/forms/pump.h"
+#include "tests/support/pump.h"
 
 using namespace qs::forms;
-using qs::forms::test::pumpPending;
-using qs::forms::test::pumpUntil;
+using qs::test::pumpPending;
+using qs::test::pumpUntil;
 
 namespace {
 

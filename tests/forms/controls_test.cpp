@@ -11,12 +11,14 @@
 #include "platform/controls/scrollbar.h"
 #include "platform/forms/form.h"
 #include "platform/runtime/services.h"
-#include "tests/forms/pump.h"
+#include "tests/support/pump.h"
+#include "tests/support/services.h"
 
 using namespace qs::forms;
 using qs::controls::ScrollBar;
-using qs::forms::test::pumpPending;
-using qs::forms::test::pumpUntil;
+using qs::test::FakeServices;
+using qs::test::pumpPending;
+using qs::test::pumpUntil;
 
 namespace {
 
@@ -319,37 +321,8 @@ TEST(ScrollBar, FractionalStepsRoundToWholeSteps) {
 
 // ---- dialogs --------------------------------------------------------------------------------------
 
-namespace {
-
-struct FakeServices : qs::rt::Services {
-    std::vector<qs::rt::FileDialogRequest> opens, saves;
-    std::vector<std::pair<HWND, std::string>> browses;
-    std::string answer;
-    std::string openFileDialog(const qs::rt::FileDialogRequest& r) override {
-        opens.push_back(r);
-        return answer;
-    }
-    std::string saveFileDialog(const qs::rt::FileDialogRequest& r) override {
-        saves.push_back(r);
-        return answer;
-    }
-    std::string browseForFolder(HWND owner, const std::string& prompt) override {
-        browses.emplace_back(owner, prompt);
-        return answer;
-    }
-};
-
-class ServicesScope {
-public:
-    explicit ServicesScope(qs::rt::Services* s) { qs::rt::setServices(s); }
-    ~ServicesScope() { qs::rt::setServices(nullptr); }
-};
-
-} // namespace
-
 TEST(CommonDialog, PassesItsSettingsAndTakesTheAnswer) {
     FakeServices fake;
-    ServicesScope scope(&fake);
     Window options;
     options.Load();
     qs::controls::CommonDialog CD1(options);
@@ -357,7 +330,7 @@ TEST(CommonDialog, PassesItsSettingsAndTakesTheAnswer) {
     CD1.DialogTitle = "Load Database:";
     CD1.InitDir = "C:\\Program Files\\Quillstack";
     CD1.Filter = "Databases (*.mdb)|*.mdb";
-    fake.answer = "C:\\data\\other.mdb";
+    fake.openAnswer = "C:\\data\\other.mdb";
     CD1.ShowOpen();
     EXPECT_EQ(CD1.FileName, "C:\\data\\other.mdb");
     ASSERT_EQ(fake.opens.size(), 1u);
@@ -368,7 +341,6 @@ TEST(CommonDialog, PassesItsSettingsAndTakesTheAnswer) {
     EXPECT_EQ(fake.opens[0].fileName, "");
 
     // A cancelled save dialog leaves the name empty, whatever it held before.
-    fake.answer = "";
     CD1.DialogTitle = "Save Database As:";
     CD1.ShowSave();
     EXPECT_EQ(CD1.FileName, "");
@@ -380,20 +352,19 @@ TEST(CommonDialog, PassesItsSettingsAndTakesTheAnswer) {
 
 TEST(FolderBrowser, ShowIsTrueOnlyWhenAFolderWasChosen) {
     FakeServices fake;
-    ServicesScope scope(&fake);
     Window import;
     import.Load();
     qs::controls::FolderBrowser picker(import);
     picker.Prompt = "Select Folder To Import URLs From:";
     picker.RootFolder = "My Computer";
     picker.StartFolder = "My Computer";
-    fake.answer = "C:\\links";
+    fake.folderAnswer = "C:\\links";
     EXPECT_TRUE(picker.Show());
     EXPECT_EQ(picker.Path(), "C:\\links");
     ASSERT_EQ(fake.browses.size(), 1u);
     EXPECT_EQ(fake.browses[0].first, import.hWnd());
     EXPECT_EQ(fake.browses[0].second, "Select Folder To Import URLs From:");
-    fake.answer = "";
+    fake.folderAnswer = "";
     EXPECT_FALSE(picker.Show());
     EXPECT_EQ(picker.Path(), "");
     import.Unload();

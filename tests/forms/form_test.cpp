@@ -10,11 +10,11 @@
 
 #include "platform/forms/form.h"
 #include "platform/runtime/app.h"
-#include "tests/forms/pump.h"
+#include "tests/support/pump.h"
 
 using namespace qs::forms;
-using qs::forms::test::pumpPending;
-using qs::forms::test::pumpUntil;
+using qs::test::pumpPending;
+using qs::test::pumpUntil;
 
 namespace {
 

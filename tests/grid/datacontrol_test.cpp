@@ -8,15 +8,17 @@
 #include <string>
 
 #include "gridtest.h"
-#include "jobsdb.h"
 #include "platform/controls/datacontrol.h"
 #include "platform/controls/flexgrid.h"
 #include "platform/db/db.h"
 #include "platform/runtime/dates.h"
+#include "tests/support/files.h"
+#include "tests/support/testdb.h"
 
 using qs::controls::DataControl;
 using qs::controls::FlexGrid;
 using namespace gridtest;
+using namespace qs::test;
 namespace db = qs::db;
 
 namespace {
@@ -37,7 +39,7 @@ std::string systemDateText(double oa) {
 class DataControlTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        path = jobsdb::freshDatabase("datacontrol");
+        createProgramDatabase(path);
         grid = std::make_unique<FlexGrid>();
         grid->create(sharedHost(), 0, 0, 6000, 4500);
         grid->onSelChange = [this] { ++selChanges; };
@@ -47,20 +49,21 @@ protected:
     void TearDown() override {
         data.reset();
         grid.reset();
-        jobsdb::removeDatabase(path);
     }
 
+    // Rows as another program may have left them: a folder without its trailing backslash, or none.
     void addJobs() {
-        auto dbase = db::Engine::OpenDatabase(path);
-        auto rs = dbase->OpenRecordset("Jobs");
-        jobsdb::addJob(*rs, "C.DOC", db::Date{45000.5}, "C:\\DOCS", true);
-        jobsdb::addJob(*rs, "a.txt", db::Date{45001.25}, std::monostate{}, false);
-        jobsdb::addJob(*rs, "B.XLS", std::monostate{}, "C:\\DATA", std::monostate{});
-        rs->Close();
-        dbase->Close();
+        Seed(path)
+            .row("Jobs", {{"JobName", "C.DOC"}, {"JobDate", db::Date{45000.5}}, {"JobLocation", "C:\\DOCS"},
+                          {"JobFullName", "C:\\DOCS\\C.DOC"}, {"JobPermanent", true}})
+            .row("Jobs", {{"JobName", "a.txt"}, {"JobDate", db::Date{45001.25}}, {"JobFullName", "a.txt"},
+                          {"JobPermanent", false}})
+            .row("Jobs", {{"JobName", "B.XLS"}, {"JobLocation", "C:\\DATA"}, {"JobFullName", "C:\\DATA\\B.XLS"}})
+            .commit();
     }
 
-    std::string path;
+    TempDir dir{"datacontrol"};
+    std::string path = dir.file("jobs.mdb");
     std::unique_ptr<FlexGrid> grid;
     std::unique_ptr<DataControl> data;
     int selChanges = 0;
@@ -191,21 +194,15 @@ TEST_F(DataControlTest, ClosedDatabaseOpensAgainOnRefresh) {
     EXPECT_EQ(grid->TextMatrix(1, 0), "a.txt");
 
     // Another file: its rows.
-    std::string other = jobsdb::freshDatabase("datacontrol-other");
-    {
-        auto d = db::Engine::OpenDatabase(other);
-        auto rs = d->OpenRecordset("Jobs");
-        jobsdb::addJob(*rs, "ONLY.TXT", db::Date{45100}, "C:\\", false);
-        rs->Close();
-        d->Close();
-    }
+    const std::string other = dir.file("other.mdb");
+    createProgramDatabase(other);
+    Seed(other).job("C:\\ONLY.TXT", db::Date{45100}, false).commit();
     data->DatabaseName(other);
     data->Refresh();
     EXPECT_EQ(grid->Rows(), 2);
     EXPECT_EQ(grid->TextMatrix(1, 0), "ONLY.TXT");
     EXPECT_EQ(data->Database()->Name(), other);
     data->Database()->Close();
-    jobsdb::removeDatabase(other);
 }
 
 TEST_F(DataControlTest, BindingFollowsTheObjects) {
@@ -246,13 +243,13 @@ TEST_F(DataControlTest, BindingFollowsTheObjects) {
 }
 
 TEST_F(DataControlTest, HundredThousandRowsRefreshAndRecolour) {
-    jobsdb::fillJobs(path, 100000);
+    Seed(path).numberedJobs(100000).commit();
     data->DatabaseName(path);
     data->RecordSource(kJobsQuery);
     data->Refresh();
     ASSERT_EQ(grid->Rows(), 100001);
-    EXPECT_EQ(grid->TextMatrix(1, 0), jobsdb::jobName(0));
-    EXPECT_EQ(grid->TextMatrix(100000, 0), jobsdb::jobName(99999));
+    EXPECT_EQ(grid->TextMatrix(1, 0), numberedJob(0));
+    EXPECT_EQ(grid->TextMatrix(100000, 0), numberedJob(99999));
 
     grid->Redraw(false);
     int permanent = 0;
@@ -269,7 +266,7 @@ TEST_F(DataControlTest, HundredThousandRowsRefreshAndRecolour) {
     grid->Row(99995);
     grid->Redraw(true);
     grid->Refresh();
-    EXPECT_EQ(permanent, 100000 / jobsdb::kPermanentEvery);
+    EXPECT_EQ(permanent, 100000 / kPermanentEvery);
     EXPECT_EQ(grid->TopRow(), 99990);
     // Row 99992 is record 99991; its colour is that of its flag (read right of the text).
     POINT p{78, 16 * (99992 - 99990 + 1) + 8};

@@ -8,10 +8,11 @@
 #include <vector>
 
 #include "gridtest.h"
-#include "jobsdb.h"
 #include "platform/controls/databar.h"
 #include "platform/controls/datagrid.h"
 #include "platform/runtime/services.h"
+#include "tests/support/files.h"
+#include "tests/support/testdb.h"
 
 using qs::controls::DataBar;
 using qs::controls::DataGrid;
@@ -32,11 +33,11 @@ struct Messages : qs::rt::Services {
 class DataGridTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        path = jobsdb::freshDatabase("datagrid");
-        auto d = db::Engine::OpenDatabase(path);
-        auto rs = d->OpenRecordset("Jobs");
-        for (int i = 0; i < 3; ++i) jobsdb::addJob(*rs, "JOB " + std::to_string(i), db::Date{45000.0 + i}, "C:\\D", false);
-        d->Close();
+        path = dir.file("jobs.mdb");
+        qs::test::createProgramDatabase(path);
+        qs::test::Seed seed(path);
+        for (int i = 0; i < 3; ++i) seed.job("C:\\D\\JOB " + std::to_string(i), db::Date{45000.0 + i});
+        seed.commit();
         host.Move(0, 0, 9000, 6000);
         host.Show();
         data.bind(grid);
@@ -50,10 +51,7 @@ protected:
         grid.onDblClick = [this] { events += "D" + std::to_string(grid.Row()); };
         grid.SetFocus();
     }
-    void TearDown() override {
-        data.Database()->Close();
-        jobsdb::removeDatabase(path);
-    }
+    void TearDown() override { data.Database()->Close(); }
     // A left press (or double click) at the centre of a cell shown now.
     void click(int row, int col, bool twice = false) {
         LPARAM p = at(col * 100 + 50, row == 0 ? 8 : 16 * (row - grid.TopRow() + 1) + 8);
@@ -74,6 +72,7 @@ protected:
         return out;
     }
 
+    qs::test::TempDir dir{"datagrid"};
     std::string path;
     Messages messages;
     qs::forms::Form host;
@@ -161,12 +160,9 @@ TEST_F(DataGridTest, HeaderPressesAndDoubleClicksOnRecordsOnly) {
 
 TEST_F(DataGridTest, ScrollsByItsBarAndFollowsTheRecordset) {
     {
-        auto d = db::Engine::OpenDatabase(path);
-        auto rs = d->OpenRecordset("Jobs");
-        db::Transaction all(*d);
-        for (int i = 3; i < 500; ++i) jobsdb::addJob(*rs, "JOB " + std::to_string(i), db::Date{45000.0}, "C:\\D", false);
-        all.commit();
-        d->Close();
+        qs::test::Seed seed(path);
+        for (int i = 3; i < 500; ++i) seed.job("C:\\D\\JOB " + std::to_string(i), db::Date{45000.0});
+        seed.commit();
     }
     data.Refresh();
     const int page = 4000 / 15 / 16 - 1;  // whole rows under the header

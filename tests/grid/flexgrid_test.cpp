@@ -10,6 +10,7 @@
 #include "gridtest.h"
 #include "platform/controls/flexgrid.h"
 #include "platform/runtime/errors.h"
+#include "tests/support/pump.h"
 
 using qs::controls::FlexGrid;
 using qs::controls::GridSource;
@@ -311,7 +312,7 @@ TEST_F(GridTest, NothingIsPaintedWhileRedrawIsFalse) {
     grid.CellBackColor(0x0000FF);
     grid.Row(1);
     InvalidateRect(grid.hWnd(), nullptr, FALSE);
-    pump();
+    qs::test::pumpPending();
     grid.Refresh();
     EXPECT_EQ(pixel(grid.hWnd(), p.x, p.y - 5), RGB(0x44, 0x92, 0xA6));
 

@@ -5,16 +5,17 @@
 //   'scripts/wine-run build/bin/grid_shot.exe 12 & sleep 6; import -window root shot.png; wait'
 #include <windows.h>
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
-#include "jobsdb.h"
 #include "platform/controls/datacontrol.h"
 #include "platform/controls/flexgrid.h"
 #include "platform/controls/scrollbar.h"
 #include "platform/forms/form.h"
+#include "tests/support/files.h"
+#include "tests/support/pump.h"
+#include "tests/support/testdb.h"
 
 namespace forms = qs::forms;
 using qs::controls::DataControl;
@@ -33,19 +34,16 @@ const char* const kExtensions[] = {".DOC", ".XLS", ".TXT", ".PDF", ".MDB"};
 const char* const kFolders[] = {"C:\\USERS\\ANNA\\DOCUMENTS", "C:\\USERS\\ANNA\\DOCUMENTS\\CLUB",
                                 "D:\\WORK\\ACCOUNTS 2024", "D:\\WORK\\PROJECTS\\HARBOUR", "C:\\USERS\\ANNA\\DESKTOP"};
 
-std::string makeDatabase(int rows) {
-    std::string path = jobsdb::freshDatabase("shot");
-    auto database = qs::db::Engine::OpenDatabase(path);
-    auto rs = database->OpenRecordset("Jobs");
+void makeDatabase(const std::string& path, int rows) {
+    qs::test::createProgramDatabase(path);
+    qs::test::Seed seed(path);
     for (int i = 0; i < rows; ++i) {
         std::string name = std::string(kWords[(i * 7) % 15]) + " " + std::to_string(2000 + (i * 37) % 977) +
                            kExtensions[(i * 3) % 5];
         double date = 45290.0 + (i * 13) % 120 + ((i * 97) % 1440) / 1440.0;
-        jobsdb::addJob(*rs, name, qs::db::Date{date}, std::string(kFolders[(i * 11) % 5]), i % 4 == 1);
+        seed.job(std::string(kFolders[(i * 11) % 5]) + "\\" + name, qs::db::Date{date}, i % 4 == 1);
     }
-    rs->Close();
-    database->Close();
-    return path;
+    seed.commit();
 }
 
 class ShotForm : public forms::Form {
@@ -126,21 +124,15 @@ public:
 
 int main(int argc, char** argv) {
     int seconds = argc > 1 ? std::atoi(argv[1]) : 10;
-    std::string path = makeDatabase(300);
+    qs::test::TempDir dir("shot");
+    const std::string path = dir.file("jobs.mdb");
+    makeDatabase(path, 300);
     auto form = new ShotForm(path);  // left to the process's end: hiding costs Wine seconds without a WM
     form->Show();
     std::printf("rows %d, top row %d\n", form->grid.Rows() - 1, form->grid.TopRow());
     std::fflush(stdout);
-    auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-    while (std::chrono::steady_clock::now() < end) {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
-    }
+    qs::test::pumpFor(DWORD(seconds) * 1000);
     form->data.Database()->Close();
-    jobsdb::removeDatabase(path);
+    qs::test::removeTree(dir.wpath());  // ExitProcess runs no destructors
     ExitProcess(0);
 }

@@ -1,10 +1,7 @@
 #pragma once
-// Shared helpers of the grid tests: a plain top-level window to host grids, message pumping, and
-// pixel and mouse helpers that work in the grid's own client coordinates.
+// Shared helpers of the grid tests: a plain top-level window to host grids, and pixel and mouse helpers
+// that work in the grid's own client coordinates.
 #include <windows.h>
-
-#include <chrono>
-#include <functional>
 
 #include "platform/controls/flexgrid.h"
 
@@ -61,25 +58,6 @@ public:
 inline HWND sharedHost() {
     static Host* host = new Host;
     return host->hwnd;
-}
-
-inline void pump() {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-}
-
-// Pumps until done() holds or the deadline passes; returns done().
-inline bool pumpUntil(const std::function<bool()>& done, int ms = 3000) {
-    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        pump();
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
-    return true;
 }
 
 // Colour of a pixel of a window's client area, as drawn on the screen.

@@ -2,6 +2,7 @@
 #include "platform/runtime/errors.h"
 #include "platform/runtime/services.h"
 #include "tests/support/errorof.h"
+#include "tests/support/services.h"
 
 #include <gtest/gtest.h>
 
@@ -9,15 +10,6 @@
 
 using namespace qs::rt;
 using qs::test::errorOf;
-
-namespace {
-
-struct FixedClock : Services {
-    double at = 0;
-    double now() override { return at; }
-};
-
-} // namespace
 
 TEST(Dates, CalendarDates)
 {
@@ -77,12 +69,11 @@ TEST(Dates, AddDays)
 
 TEST(Dates, ClockThroughServices)
 {
-    FixedClock clock;
-    clock.at = makeDate(2024, 3, 7, 15, 30, 12);
-    setServices(&clock);
-    EXPECT_EQ(Now(), clock.at);
-    EXPECT_EQ(Today(), makeDate(2024, 3, 7));
-    setServices(nullptr);
+    {
+        qs::test::FakeServices clock("C:\\", makeDate(2024, 3, 7, 15, 30, 12));
+        EXPECT_EQ(Now(), makeDate(2024, 3, 7, 15, 30, 12));
+        EXPECT_EQ(Today(), makeDate(2024, 3, 7));
+    }
 
     SYSTEMTIME st;
     GetLocalTime(&st);

@@ -3,43 +3,30 @@
 #include "platform/runtime/files.h"
 #include "platform/runtime/text.h"
 #include "tests/support/errorof.h"
+#include "tests/support/files.h"
 
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
 #include <algorithm>
-#include <fstream>
 #include <set>
-#include <sstream>
 
 using namespace qs::rt;
-using qs::test::errorOf;
+using namespace qs::test;
 
 namespace {
 
 std::set<std::string> asSet(const std::vector<std::string>& v) { return {v.begin(), v.end()}; }
 
-std::string readAll(const std::string& path)
-{
-    std::ifstream in(widen(path).c_str(), std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 // A folder of its own under the temp folder holding one entry of each kind.
 class Files : public ::testing::Test {
 protected:
-    std::string root;
+    TempDir dir{"files"};
+    const std::string root = dir.path();
 
     void SetUp() override
     {
-        wchar_t tmp[MAX_PATH];
-        GetTempPathW(MAX_PATH, tmp);
-        root = narrow(tmp) + "qs_files_" + std::to_string(GetCurrentProcessId()) + "_" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        CreateDirectoryW(widen(root).c_str(), nullptr);
         file("plain.txt");
         file("readonly.txt", FILE_ATTRIBUTE_READONLY);
         file("hidden.txt", FILE_ATTRIBUTE_HIDDEN);
@@ -50,30 +37,11 @@ protected:
         folder("hidden dir", FILE_ATTRIBUTE_HIDDEN);
     }
 
-    void TearDown() override
-    {
-        std::wstring from = widen(root);
-        WIN32_FIND_DATAW fd;
-        HANDLE h = FindFirstFileW((from + L"\\*").c_str(), &fd);
-        if (h != INVALID_HANDLE_VALUE) {
-            do {
-                std::wstring p = from + L"\\" + fd.cFileName;
-                SetFileAttributesW(p.c_str(), FILE_ATTRIBUTE_NORMAL);
-                if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                    RemoveDirectoryW(p.c_str());
-                else
-                    DeleteFileW(p.c_str());
-            } while (FindNextFileW(h, &fd));
-            FindClose(h);
-        }
-        RemoveDirectoryW(from.c_str());
-    }
-
     std::string path(const std::string& name) const { return root + "\\" + name; }
 
     void file(const std::string& name, DWORD attributes = 0, const std::string& contents = "x")
     {
-        std::ofstream(widen(path(name)).c_str(), std::ios::binary) << contents;
+        writeFile(path(name), contents);
         if (attributes)
             SetFileAttributesW(widen(path(name)).c_str(), attributes);
     }
@@ -215,19 +183,19 @@ TEST_F(Files, QuotedRecordRewritesTheFile)
 {
     std::string log = path("error.log");
     writeQuotedRecord(log, "Error 3024 Could not find file 'C:\\QUILLSTACK.MDB'.");
-    EXPECT_EQ(readAll(log), "\"Error 3024 Could not find file 'C:\\QUILLSTACK.MDB'.\"\r\n");
+    EXPECT_EQ(readFile(log), "\"Error 3024 Could not find file 'C:\\QUILLSTACK.MDB'.\"\r\n");
     writeQuotedRecord(log, "Error 6 Overflow");
-    EXPECT_EQ(readAll(log), "\"Error 6 Overflow\"\r\n");   // one record, the file rewritten
+    EXPECT_EQ(readFile(log), "\"Error 6 Overflow\"\r\n");   // one record, the file rewritten
     writeQuotedRecord(log, "");
-    EXPECT_EQ(readAll(log), "\"\"\r\n");
+    EXPECT_EQ(readFile(log), "\"\"\r\n");
     if (GetACP() == 1252) {
         writeQuotedRecord(log, "Error 53 Fichier introuvable: é");
-        EXPECT_EQ(readAll(log), "\"Error 53 Fichier introuvable: \xE9\"\r\n");
+        EXPECT_EQ(readFile(log), "\"Error 53 Fichier introuvable: \xE9\"\r\n");
     }
     std::string unicodeFolder = path("Übung 日本");
     CreateDirectoryW(widen(unicodeFolder).c_str(), nullptr);
     writeQuotedRecord(unicodeFolder + "\\error.log", "Error 5 x");
-    EXPECT_EQ(readAll(unicodeFolder + "\\error.log"), "\"Error 5 x\"\r\n");
+    EXPECT_EQ(readFile(unicodeFolder + "\\error.log"), "\"Error 5 x\"\r\n");
     DeleteFileW(widen(unicodeFolder + "\\error.log").c_str());
     RemoveDirectoryW(widen(unicodeFolder).c_str());
 

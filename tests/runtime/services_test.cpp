@@ -5,6 +5,7 @@
 #include "platform/runtime/services.h"
 #include "platform/runtime/text.h"
 #include "tests/support/errorof.h"
+#include "tests/support/pump.h"
 
 #include <gtest/gtest.h>
 
@@ -39,20 +40,6 @@ struct Recording : Services {
     double now() override { return 45358.5; }
     std::string appPath() override { return "C:\\Program Files\\Quillstack"; }
 };
-
-// Pumps messages until the condition holds or a few seconds have passed.
-template <typename F>
-bool pumpUntil(F done, int ms = 3000)
-{
-    DWORD end = GetTickCount() + DWORD(ms);
-    while (!done()) {
-        if (int(end - GetTickCount()) <= 0)
-            return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-        DoEvents();
-    }
-    return true;
-}
 
 std::vector<std::pair<WORD, bool>> keysOf(const std::string& text)
 {
@@ -142,7 +129,7 @@ TEST(SendKeys, RealInputCarriesTheKeys)
     injected.clear();
     services().sendKeys("+a{DOWN}", false);
     auto expected = keysOf("+a{DOWN}");
-    bool arrived = pumpUntil([&] { return injected.size() >= expected.size(); });
+    bool arrived = qs::test::pumpUntil([&] { return injected.size() >= expected.size(); });
     UnhookWindowsHookEx(hook);
     EXPECT_TRUE(arrived);
     EXPECT_EQ(injected, expected);

@@ -10,19 +10,23 @@
 #include <string>
 #include <thread>
 
-#include "tests/shell/testfs.h"
+#include "platform/runtime/text.h"
+#include "platform/win/handles.h"
+#include "tests/support/files.h"
 
 namespace {
 
+using qs::rt::narrow;
 using qs::shell::GetLinkInfo;
 using qs::shell::kLinkBufferSize;
-using qs::test::ScratchDir;
-using qs::test::utf8;
+using qs::test::makeFolder;
+using qs::test::TempDir;
+using qs::test::writeFile;
 
 // Writes a shortcut through the shell's link object. `setup` gets the link to fill.
 template <class F>
 void makeLink(const std::wstring& lnk, F setup) {
-    HRESULT init = CoInitialize(nullptr);
+    qs::win::ComInit com;
     IShellLinkW* link = nullptr;
     ASSERT_EQ(S_OK, CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                      reinterpret_cast<void**>(&link)));
@@ -32,7 +36,6 @@ void makeLink(const std::wstring& lnk, F setup) {
     ASSERT_EQ(S_OK, file->Save(lnk.c_str(), TRUE));
     file->Release();
     link->Release();
-    if (SUCCEEDED(init)) CoUninitialize();
 }
 
 void linkTo(const std::wstring& lnk, const std::wstring& target, const wchar_t* description = L"") {
@@ -68,16 +71,16 @@ AnsiResult callAnsi(const std::string& lnkAnsi) {
 }
 
 TEST(GetLinkInfo, GivesTheTargetOfShortcutsToFilesAndFolders) {
-    ScratchDir dir;
-    std::wstring doc = dir.file(L"Quarterly Report.txt");
-    std::wstring sub = dir.folder(L"Project Files");
-    linkTo(dir.path() + L"\\doc.lnk", doc, L"the report");
-    linkTo(dir.path() + L"\\folder.lnk", sub);
+    TempDir dir{"shell test"};
+    std::wstring doc = writeFile(dir.wfile(L"Quarterly Report.txt"));
+    std::wstring sub = makeFolder(dir.wfile(L"Project Files"));
+    linkTo(dir.wpath() + L"\\doc.lnk", doc, L"the report");
+    linkTo(dir.wpath() + L"\\folder.lnk", sub);
 
-    EXPECT_EQ(utf8(doc), GetLinkInfo(nullptr, utf8(dir.path() + L"\\doc.lnk")));
-    EXPECT_EQ(utf8(sub), GetLinkInfo(nullptr, utf8(dir.path() + L"\\folder.lnk")));
+    EXPECT_EQ(narrow(doc), GetLinkInfo(nullptr, narrow(dir.wpath() + L"\\doc.lnk")));
+    EXPECT_EQ(narrow(sub), GetLinkInfo(nullptr, narrow(dir.wpath() + L"\\folder.lnk")));
 
-    AnsiResult r = callAnsi(ansi(dir.path() + L"\\doc.lnk"));
+    AnsiResult r = callAnsi(ansi(dir.wpath() + L"\\doc.lnk"));
     EXPECT_TRUE(r.terminated);
     EXPECT_EQ(ansi(doc), r.target);
     EXPECT_EQ("the report", r.description);
@@ -85,25 +88,25 @@ TEST(GetLinkInfo, GivesTheTargetOfShortcutsToFilesAndFolders) {
 }
 
 TEST(GetLinkInfo, IsEmptyWithoutAFileSystemTarget) {
-    ScratchDir dir;
-    makeLink(dir.path() + L"\\printers.lnk", [](IShellLinkW* l) {
+    TempDir dir{"shell test"};
+    makeLink(dir.wpath() + L"\\printers.lnk", [](IShellLinkW* l) {
         LPITEMIDLIST pidl = nullptr;
         ASSERT_EQ(S_OK, SHGetSpecialFolderLocation(nullptr, CSIDL_PRINTERS, &pidl));
         l->SetIDList(pidl);
         CoTaskMemFree(pidl);
     });
-    EXPECT_EQ("", GetLinkInfo(nullptr, utf8(dir.path() + L"\\printers.lnk")));
-    AnsiResult r = callAnsi(ansi(dir.path() + L"\\printers.lnk"));
+    EXPECT_EQ("", GetLinkInfo(nullptr, narrow(dir.wpath() + L"\\printers.lnk")));
+    AnsiResult r = callAnsi(ansi(dir.wpath() + L"\\printers.lnk"));
     EXPECT_TRUE(r.terminated);
     EXPECT_EQ("", r.target);
 }
 
 TEST(GetLinkInfo, IsEmptyForFilesThatAreNoShortcuts) {
-    ScratchDir dir;
-    std::wstring text = dir.file(L"plain.lnk", "this is no shortcut at all");
-    std::wstring empty = dir.file(L"empty.lnk", "");
-    for (const std::wstring& p : {text, empty, dir.path() + L"\\missing.lnk", dir.path()}) {
-        EXPECT_EQ("", GetLinkInfo(nullptr, utf8(p))) << utf8(p);
+    TempDir dir{"shell test"};
+    std::wstring text = writeFile(dir.wfile(L"plain.lnk"), "this is no shortcut at all");
+    std::wstring empty = writeFile(dir.wfile(L"empty.lnk"), "");
+    for (const std::wstring& p : {text, empty, dir.wpath() + L"\\missing.lnk", dir.wpath()}) {
+        EXPECT_EQ("", GetLinkInfo(nullptr, narrow(p))) << narrow(p);
         AnsiResult r = callAnsi(ansi(p));
         EXPECT_TRUE(r.terminated);
         EXPECT_EQ("", r.target);
@@ -117,12 +120,12 @@ TEST(GetLinkInfo, IsEmptyForFilesThatAreNoShortcuts) {
 }
 
 TEST(GetLinkInfo, AnsiFormGivesTheShortPathForNamesWithoutAnAnsiSpelling) {
-    ScratchDir dir;
-    std::wstring doc = dir.file(L"\u0394\u03b5\u03bb\u03c4\u03af\u03bf report.txt");  // Greek: not in cp1252
-    linkTo(dir.path() + L"\\greek.lnk", doc);
-    EXPECT_EQ(utf8(doc), GetLinkInfo(nullptr, utf8(dir.path() + L"\\greek.lnk")));
+    TempDir dir{"shell test"};
+    std::wstring doc = writeFile(dir.wfile(L"\u0394\u03b5\u03bb\u03c4\u03af\u03bf report.txt"));  // Greek: not in cp1252
+    linkTo(dir.wpath() + L"\\greek.lnk", doc);
+    EXPECT_EQ(narrow(doc), GetLinkInfo(nullptr, narrow(dir.wpath() + L"\\greek.lnk")));
 
-    AnsiResult r = callAnsi(ansi(dir.path() + L"\\greek.lnk"));
+    AnsiResult r = callAnsi(ansi(dir.wpath() + L"\\greek.lnk"));
     EXPECT_TRUE(r.terminated);
     EXPECT_EQ(std::string::npos, r.target.find('?')) << r.target;
     std::wstring shortForm = qs::test::shortName(doc);
@@ -131,29 +134,29 @@ TEST(GetLinkInfo, AnsiFormGivesTheShortPathForNamesWithoutAnAnsiSpelling) {
 }
 
 TEST(GetLinkInfo, AnsiFormNeverOverrunsItsBuffers) {
-    ScratchDir dir;
+    TempDir dir{"shell test"};
     // A target of exactly MAX_PATH - 1 characters: the longest that fits the 260-byte buffer.
-    std::wstring deep = dir.folder(L"long folder name");
-    deep = dir.folder(L"long folder name\\" + std::wstring(200 - deep.size(), L'f'));
+    std::wstring deep = makeFolder(dir.wfile(L"long folder name"));
+    deep = makeFolder(dir.wfile(L"long folder name\\" + std::wstring(200 - deep.size(), L'f')));
     std::wstring doc = deep + L"\\" + std::wstring(MAX_PATH - 2 - deep.size() - 4, L'n') + L".txt";
     ASSERT_EQ(static_cast<size_t>(MAX_PATH - 1), doc.size());
     CloseHandle(CreateFileW(doc.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     std::wstring longDesc(600, L'd');
-    linkTo(dir.path() + L"\\long.lnk", doc, longDesc.c_str());
+    linkTo(dir.wpath() + L"\\long.lnk", doc, longDesc.c_str());
 
-    AnsiResult r = callAnsi(ansi(dir.path() + L"\\long.lnk"));
+    AnsiResult r = callAnsi(ansi(dir.wpath() + L"\\long.lnk"));
     EXPECT_TRUE(r.terminated);
     EXPECT_EQ(ansi(doc), r.target);
     EXPECT_LT(r.description.size(), static_cast<size_t>(kLinkBufferSize));
-    EXPECT_EQ(utf8(doc), GetLinkInfo(nullptr, utf8(dir.path() + L"\\long.lnk")));
+    EXPECT_EQ(narrow(doc), GetLinkInfo(nullptr, narrow(dir.wpath() + L"\\long.lnk")));
 }
 
 TEST(GetLinkInfo, WorksWhateverTheCallersApartment) {
-    ScratchDir dir;
-    std::wstring doc = dir.file(L"apartments.txt");
-    const std::string lnk = utf8(dir.path() + L"\\apartments.lnk");
-    linkTo(dir.path() + L"\\apartments.lnk", doc);
-    const std::string want = utf8(doc);
+    TempDir dir{"shell test"};
+    std::wstring doc = writeFile(dir.wfile(L"apartments.txt"));
+    const std::string lnk = narrow(dir.wpath() + L"\\apartments.lnk");
+    linkTo(dir.wpath() + L"\\apartments.lnk", doc);
+    const std::string want = narrow(doc);
 
     std::string none, sta, mta, staAfter;
     HRESULT staState = S_OK;

@@ -9,21 +9,25 @@
 
 #include "platform/runtime/files.h"
 #include "platform/runtime/services.h"
-#include "tests/shell/testfs.h"
+#include "platform/runtime/text.h"
+#include "tests/support/files.h"
+#include "tests/support/services.h"
 
 namespace {
 
 using namespace qs::app;
-using qs::test::ScratchDir;
+using qs::rt::narrow;
+using qs::test::makeFolder;
 using qs::test::shortName;
-using qs::test::utf8;
+using qs::test::TempDir;
+using qs::test::writeFile;
 
 TEST(GetSpecialFolder, RecentFolderWithoutTrailingBackslash) {
     wchar_t want[MAX_PATH] = {};
     ASSERT_EQ(S_OK, SHGetFolderPathW(nullptr, CSIDL_RECENT, nullptr, SHGFP_TYPE_CURRENT, want));
     std::string path = "unchanged";
     EXPECT_TRUE(getSpecialFolder(nullptr, 8, path));
-    EXPECT_EQ(utf8(want), path);
+    EXPECT_EQ(narrow(want), path);
     ASSERT_FALSE(path.empty());
     EXPECT_NE('\\', path.back());
     EXPECT_EQ(std::string::npos, path.find('\0'));
@@ -60,12 +64,12 @@ TEST(FileNameOf, TakesTheTextAfterTheLastBackslash) {
 class ExpandLongPath : public ::testing::Test {
 protected:
     void SetUp() override {
-        folder = dir.folder(L"Project Folder With A Long Name");
-        inner = dir.folder(L"Project Folder With A Long Name\\Inner Documents Folder");
-        doc = dir.file(L"Project Folder With A Long Name\\Inner Documents Folder\\Quarterly Report 2024.txt");
-        root = utf8(dir.path());
+        folder = makeFolder(dir.wfile(L"Project Folder With A Long Name"));
+        inner = makeFolder(dir.wfile(L"Project Folder With A Long Name\\Inner Documents Folder"));
+        doc = writeFile(inner + L"\\Quarterly Report 2024.txt");
+        root = dir.path();
     }
-    ScratchDir dir;
+    TempDir dir{"shell test"};
     std::wstring folder, inner, doc;
     std::string root;
 };
@@ -76,50 +80,50 @@ TEST_F(ExpandLongPath, ShortComponentsBecomeTheirLongNames) {
     wchar_t longForm[MAX_PATH] = {};
     ASSERT_NE(0u, GetLongPathNameW(shortDoc.c_str(), longForm, MAX_PATH));
 
-    std::string got = expandLongPath(utf8(shortDoc));
-    EXPECT_EQ(0, lstrcmpiW(longForm, qs::test::widen(got).c_str())) << got;
+    std::string got = expandLongPath(narrow(shortDoc));
+    EXPECT_EQ(0, lstrcmpiW(longForm, qs::rt::widen(got).c_str())) << got;
     const std::string tail = "\\Project Folder With A Long Name\\Inner Documents Folder\\Quarterly Report 2024.txt";
     ASSERT_GE(got.size(), tail.size());
     EXPECT_EQ(tail, got.substr(got.size() - tail.size()));
-    EXPECT_EQ(utf8(shortDoc).substr(0, 2), got.substr(0, 2));
+    EXPECT_EQ(narrow(shortDoc).substr(0, 2), got.substr(0, 2));
 
     // A folder in its short form too.
-    std::string gotFolder = expandLongPath(utf8(shortName(inner)));
-    EXPECT_EQ(utf8(inner).size(), gotFolder.size());
-    EXPECT_EQ(0, lstrcmpiW(inner.c_str(), qs::test::widen(gotFolder).c_str())) << gotFolder;
+    std::string gotFolder = expandLongPath(narrow(shortName(inner)));
+    EXPECT_EQ(narrow(inner).size(), gotFolder.size());
+    EXPECT_EQ(0, lstrcmpiW(inner.c_str(), qs::rt::widen(gotFolder).c_str())) << gotFolder;
 }
 
 TEST_F(ExpandLongPath, LongComponentsComeBackInTheirStoredCase) {
     std::wstring lower = doc;
     CharLowerW(lower.data());
-    std::string got = expandLongPath(utf8(lower));
+    std::string got = expandLongPath(narrow(lower));
     const std::string tail = "\\Project Folder With A Long Name\\Inner Documents Folder\\Quarterly Report 2024.txt";
     ASSERT_GE(got.size(), tail.size()) << got;
     EXPECT_EQ(tail, got.substr(got.size() - tail.size()));
     // The drive letter is taken as given.
     EXPECT_EQ('c', got[0]);
-    EXPECT_EQ(expandLongPath(utf8(doc)).substr(1), got.substr(1));
+    EXPECT_EQ(expandLongPath(narrow(doc)).substr(1), got.substr(1));
 }
 
 TEST_F(ExpandLongPath, FindsHiddenSystemAndReadOnlyEntries) {
-    std::wstring hidden = dir.folder(L"Hidden Long Folder");
-    std::wstring sys = dir.file(L"Hidden Long Folder\\System Long File.dat");
-    std::wstring ro = dir.file(L"Read Only Long File.txt");
+    std::wstring hidden = makeFolder(dir.wfile(L"Hidden Long Folder"));
+    std::wstring sys = writeFile(dir.wfile(L"Hidden Long Folder\\System Long File.dat"));
+    std::wstring ro = writeFile(dir.wfile(L"Read Only Long File.txt"));
     SetFileAttributesW(hidden.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_DIRECTORY);
     SetFileAttributesW(sys.c_str(), FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_HIDDEN);
     SetFileAttributesW(ro.c_str(), FILE_ATTRIBUTE_READONLY);
 
-    std::string got = expandLongPath(utf8(shortName(sys)));
+    std::string got = expandLongPath(narrow(shortName(sys)));
     EXPECT_NE(std::string::npos, got.find("\\Hidden Long Folder\\System Long File.dat")) << got;
-    got = expandLongPath(utf8(shortName(ro)));
+    got = expandLongPath(narrow(shortName(ro)));
     EXPECT_NE(std::string::npos, got.find("\\Read Only Long File.txt")) << got;
     SetFileAttributesW(ro.c_str(), FILE_ATTRIBUTE_NORMAL);
     SetFileAttributesW(sys.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 TEST_F(ExpandLongPath, AnyComponentThatCannotBeFoundGivesEmpty) {
-    std::string shortDoc = utf8(shortName(doc));
-    std::string shortFolder = utf8(shortName(folder));
+    std::string shortDoc = narrow(shortName(doc));
+    std::string shortFolder = narrow(shortName(folder));
     EXPECT_EQ("", expandLongPath(shortFolder + "\\MISSIN~1\\QUARTE~1.TXT"));
     EXPECT_EQ("", expandLongPath(shortDoc + "\\beyond a file"));
     EXPECT_EQ("", expandLongPath(root + "\\No Such Folder\\x.txt"));
@@ -139,10 +143,10 @@ TEST_F(ExpandLongPath, NeverAnswersWithSomeOtherEntry) {
     // The root alone, an empty component or a trailing backslash would list a folder; a wildcard
     // would match some other name.
     EXPECT_EQ("", expandLongPath("C:\\"));
-    EXPECT_EQ("", expandLongPath(utf8(folder) + "\\"));
-    EXPECT_EQ("", expandLongPath(utf8(folder) + "\\\\Inner Documents Folder"));
-    EXPECT_EQ("", expandLongPath(utf8(folder) + "\\Inner*"));
-    EXPECT_EQ("", expandLongPath(utf8(folder) + "\\Inner Documents Folde?\\Quarterly Report 2024.txt"));
+    EXPECT_EQ("", expandLongPath(narrow(folder) + "\\"));
+    EXPECT_EQ("", expandLongPath(narrow(folder) + "\\\\Inner Documents Folder"));
+    EXPECT_EQ("", expandLongPath(narrow(folder) + "\\Inner*"));
+    EXPECT_EQ("", expandLongPath(narrow(folder) + "\\Inner Documents Folde?\\Quarterly Report 2024.txt"));
 }
 
 TEST_F(ExpandLongPath, DriveThatIsNotThereGivesEmptyWithoutThrowing) {
@@ -156,18 +160,18 @@ TEST_F(ExpandLongPath, DriveThatIsNotThereGivesEmptyWithoutThrowing) {
 }
 
 TEST_F(ExpandLongPath, LeavesACallersDirListingAlone) {
-    dir.file(L"a.txt");
-    dir.file(L"b.txt");
+    writeFile(dir.wfile(L"a.txt"));
+    writeFile(dir.wfile(L"b.txt"));
     std::string first = qs::rt::Dir(root + "\\*.txt", 0);
     ASSERT_FALSE(first.empty());
-    EXPECT_FALSE(expandLongPath(utf8(shortName(doc))).empty());
+    EXPECT_FALSE(expandLongPath(narrow(shortName(doc))).empty());
     std::string second = qs::rt::Dir();
     EXPECT_FALSE(second.empty());
     EXPECT_NE(first, second);
 }
 
 // Records what the program hands to the shell instead of starting anything.
-struct CapturingServices : qs::rt::Services {
+struct CapturingServices : qs::test::FakeServices {
     struct Call {
         HWND owner;
         std::string verb, file, params, dir;
@@ -182,7 +186,6 @@ struct CapturingServices : qs::rt::Services {
 
 TEST(ShellOpen, OpensWithTheOpenVerbOwnedByTheForegroundWindow) {
     CapturingServices fake;
-    qs::rt::setServices(&fake);
     HWND w = CreateWindowExW(0, L"STATIC", L"foreground", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 200, 100,
                              nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     SetForegroundWindow(w);
@@ -191,7 +194,6 @@ TEST(ShellOpen, OpensWithTheOpenVerbOwnedByTheForegroundWindow) {
     shellOpen("C:\\Documents\\Quarterly Report.doc");
     shellOpen("http://example.com/page?a=1&b=2");
     shellOpen("");
-    qs::rt::setServices(nullptr);
     DestroyWindow(w);
 
     ASSERT_EQ(3u, fake.calls.size());

@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "tests/support/pump.h"
+
 namespace {
 
 using qs::app::cTooltip;
@@ -265,19 +267,8 @@ TEST_F(TooltipTest, TipShowsOverItsControl) {
     SetCursorPos((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
     POINT client{(rc.right - rc.left) / 2, (rc.bottom - rc.top) / 2};
     // Each move restarts the window's wait before showing, so moves are spaced out.
-    DWORD deadline = GetTickCount() + 4000, nextMove = 0;
-    while (!IsWindowVisible(tips.hWnd()) && GetTickCount() < deadline) {
-        if (GetTickCount() >= nextMove) {
-            PostMessageW(grid2, WM_MOUSEMOVE, 0, MAKELPARAM(client.x, client.y));
-            nextMove = GetTickCount() + 500;
-        }
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-    }
+    qs::test::pumpUntil([&] { return IsWindowVisible(tips.hWnd()) != FALSE; }, 4000,
+                        [&] { PostMessageW(grid2, WM_MOUSEMOVE, 0, MAKELPARAM(client.x, client.y)); }, 500);
     EXPECT_TRUE(IsWindowVisible(tips.hWnd()));
     char text[128] = {};
     GetWindowTextA(tips.hWnd(), text, sizeof text);
