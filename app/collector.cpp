@@ -42,7 +42,7 @@ std::string Quillstack1::resolveShortcut(const std::string& shortcutName) {
 
 // Registered with the receiver at load: the Jobs list after a path list, whichever list is shown.
 void Quillstack1::pathsReceived() {
-    receiverStep([&] { topRow = need(MSgrid1).TopRow(); });
+    receiverStep([&] { topRow = MSgrid1->TopRow(); });
     receiverStep([&] { need(Data1).Refresh(); });
     receiverStep([&] { redrawGrid(); });
 }

@@ -56,9 +56,6 @@ Quillstack1::Quillstack1()
     : Data1(std::make_unique<controls::DataControl>()),
       Data2(std::make_unique<controls::DataControl>()),
       Data3(std::make_unique<controls::DataControl>()),
-      MSgrid1(std::make_unique<controls::FlexGrid>()),
-      MSgrid2(std::make_unique<controls::FlexGrid>()),
-      MSgrid3(std::make_unique<controls::FlexGrid>()),
       Text1(*this, 3840, kSecondRow, 3090, kButtonHeight),
       dt1(*this, kListLeft + kListWidth + 15, kListTop, 255, kListHeight),
       Image1(*this, 1950, kTopRow, kWide, kButtonHeight, forms::Face{"Open File"}),
@@ -77,6 +74,9 @@ Quillstack1::Quillstack1()
       Image14(*this, 3210, kSecondRow, kSmall, kButtonHeight, forms::Face{"", forms::Glyph::Phone}),
       Image15(*this, 1950, kTopRow, kWide, kButtonHeight, forms::Face{"New Record"}),
       Image16(*this, 1590, kSecondRow, kSmall, kButtonHeight, forms::Face{"", forms::Glyph::Info}),
+      MSgrid1(*this, kListLeft, kListTop, kListWidth, kListHeight),
+      MSgrid2(*this, kListLeft, kListTop, kListWidth, kListHeight),
+      MSgrid3(*this, kListLeft, kListTop, kListWidth, kListHeight),
       mnuPopUp("PopUp"),
       lists_{{
           {listJobs, MSgrid1.get(), Data1.get(), {&Image1, &Image2}, kSqlJobs, kOrderJobs, sqlJobs, whereJobs,
@@ -202,14 +202,8 @@ void Quillstack1::Form_Load() {
     });
   }
 
-  // The grids need this window.
-  for (int i = 0; i < 3; ++i) {
-    attempt([&] {
-      controls::FlexGrid& grid = *lists_[size_t(i)].grid;
-      if (!grid.hWnd()) grid.create(hWnd(), kListLeft, kListTop, kListWidth, kListHeight, 100 + i);
-      grid.Visible(false);
-    });
-  }
+  // Every list hidden until its view is shown.
+  for (ListState& list : lists_) list.grid->Visible(false);
 
   // 10-11: list queries and data binding.
   bindLists();

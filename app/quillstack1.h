@@ -2,8 +2,9 @@
 // The main window: tray-resident, borderless, three lists (Jobs, Favorites, Phone) bound to their data
 // controls, a search box and sixteen picture buttons. One instance per run, reached through mainWindow().
 //
-// The grids and data controls are held by pointer (`mainWindow()->Data1->Refresh()`, `MSgrid1->TopRow()`)
-// and live as long as the window; the grids' own windows are made when it loads (they need its handle).
+// The data controls are held by pointer (`mainWindow()->Data1->Refresh()`); the grids are controls of the
+// window like Text1, made with it, and are reached the same way (`MSgrid1->TopRow()`). All of them live as
+// long as the window.
 #include <windows.h>
 
 #include <array>
@@ -16,13 +17,13 @@
 #include <vector>
 
 #include "app/lists.h"
+#include "platform/controls/flexgrid.h"
 #include "platform/controls/scrollbar.h"
 #include "platform/forms/form.h"
 #include "platform/win/handles.h"
 
 namespace qs::controls {
 class DataControl;
-class FlexGrid;
 }  // namespace qs::controls
 
 namespace qs::app {
@@ -40,6 +41,24 @@ void attempt(F&& statement) {
   } catch (const std::exception&) {
   }
 }
+
+// A control held in the window itself, reached through `->` as the other windows reach the lists'
+// grids (`mainWindow()->MSgrid1->TopRow()`).
+template <class C>
+class InPlace {
+ public:
+  template <class... Args>
+  explicit InPlace(Args&&... args) : control_(std::forward<Args>(args)...) {}
+  C* operator->() { return &control_; }
+  const C* operator->() const { return &control_; }
+  C& operator*() { return control_; }
+  const C& operator*() const { return control_; }
+  C* get() { return &control_; }
+  const C* get() const { return &control_; }
+
+ private:
+  C control_;
+};
 
 // The window's code is split by role: its layout, lifecycle, tray and paint (app/quillstack1.cpp), the
 // list behaviour over the three ListState records (app/lists.cpp), the buttons' commands and the row
@@ -142,11 +161,12 @@ class Quillstack1 : public forms::Form {
 
   // Controls.
   std::unique_ptr<controls::DataControl> Data1, Data2, Data3;  // Jobs, Favorites, Phone
-  std::unique_ptr<controls::FlexGrid> MSgrid1, MSgrid2, MSgrid3;
   forms::TextBox Text1;
   controls::ScrollBar dt1;
   forms::PictureButton Image1, Image2, Image3, Image4, Image5, Image6, Image7, Image8;
   forms::PictureButton Image9, Image10, Image11, Image12, Image13, Image14, Image15, Image16;
+  // Made after the box, so that the box stays first in the tab order and takes the focus on activation.
+  InPlace<controls::FlexGrid> MSgrid1, MSgrid2, MSgrid3;
   forms::PopupMenu mnuPopUp;
   int mnuShow = 0, mnuExit = 0;  // item ids in mnuPopUp
 

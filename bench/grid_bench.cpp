@@ -85,7 +85,7 @@ double sqliteQuery(const std::string& path) {
 }  // namespace
 
 int main() {
-    const HWND host = gridtest::sharedHost();
+    qs::forms::Form& host = gridtest::sharedHost();
     qs::test::TempDir dir("gridbench");
 
     std::printf("%8s %9s %9s %9s %9s %9s %12s %12s %9s %14s\n", "rows", "query", "sqlite", "refresh", "redraw",
@@ -96,8 +96,8 @@ int main() {
         qs::test::Seed(path).numberedJobs(rows).commit();
         auto database = qs::db::Engine::OpenDatabase(path);
 
-        FlexGrid grid;
-        grid.create(host, 0, 0, 9000, 7000);
+        FlexGrid grid{host, 0, 0, 9000, 7000};
+        grid.create();
         DataControl data;
         data.DatabaseName(path);
         data.RecordSource(kJobsQuery);

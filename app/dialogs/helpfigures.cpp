@@ -1,9 +1,9 @@
 #include "app/dialogs/helpfigures.h"
 
 #include <algorithm>
-#include <climits>
 
 #include "app/lists.h"
+#include "platform/controls/flexgrid.h"
 #include "platform/controls/scrollbar.h"
 #include "platform/win/gdi.h"
 
@@ -33,7 +33,7 @@ RECT pixelsOf(const forms::Control& c) {
   return RECT{l, t, l + forms::toPixels(c.Width()), t + forms::toPixels(c.Height())};
 }
 
-// The list below the buttons: left of the scroll bar and as high as it.
+// The list below the buttons, in the Jobs list's look.
 void drawList(HDC hdc, const RECT& area) {
   skin::fillSolid(hdc, area, skin::kWell);
   const int row = forms::toPixels(240);
@@ -70,8 +70,7 @@ void drawMainWindow(HDC hdc, const RECT& client, forms::Form& main) {
     main.paintBackdrop(hdc, client);
   else
     skin::drawWindowBackground(hdc, client);
-  int listLeft = INT_MAX;
-  for (forms::Control* c : main.controls()) listLeft = std::min(listLeft, int(pixelsOf(*c).left));
+  bool listDrawn = false;  // the three grids share one place
   for (forms::Control* c : main.controls()) {
     const RECT r = pixelsOf(*c);
     if (auto* b = dynamic_cast<forms::PictureButton*>(c)) {
@@ -86,7 +85,9 @@ void drawMainWindow(HDC hdc, const RECT& client, forms::Form& main) {
       skin::fillSolid(hdc, r, box->BackColor());
     } else if (dynamic_cast<controls::ScrollBar*>(c)) {
       drawScrollBar(hdc, r);
-      drawList(hdc, RECT{listLeft, r.top, r.left - 1, r.bottom});
+    } else if (dynamic_cast<controls::FlexGrid*>(c) && !listDrawn) {
+      drawList(hdc, r);
+      listDrawn = true;
     } else if (auto* label = dynamic_cast<forms::Label*>(c)) {
       skin::drawText(hdc, r, label->Caption(), label->ForeColor(), label->Font(), DT_LEFT | DT_TOP | DT_WORDBREAK);
     }

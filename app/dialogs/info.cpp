@@ -25,13 +25,7 @@ RECT pixels(int left, int top, int width, int height) {
 }
 
 // The data rows a grid of the main window holds now (its header row not counted), as text.
-std::string dataRows(const std::unique_ptr<controls::FlexGrid>& grid) {
-  try {
-    return grid ? std::to_string(grid->Rows() - 1) : " ";
-  } catch (const std::exception&) {
-    return " ";
-  }
-}
+std::string dataRows(const controls::FlexGrid& grid) { return std::to_string(grid.Rows() - 1); }
 
 }  // namespace
 
@@ -67,9 +61,9 @@ void Info::Form_Load() {
   Label1.Caption(fileNameOf(myDBname));
   // The lists as last drawn, each with its search applied: not the sizes of the tables.
   if (Quillstack1* w = mainWindow()) {
-    Label2.Caption(dataRows(w->MSgrid1));
-    Label3.Caption(dataRows(w->MSgrid2));
-    Label4.Caption(dataRows(w->MSgrid3));
+    Label2.Caption(dataRows(*w->MSgrid1));
+    Label3.Caption(dataRows(*w->MSgrid2));
+    Label4.Caption(dataRows(*w->MSgrid3));
   }
 }
 

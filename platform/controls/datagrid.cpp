@@ -526,10 +526,9 @@ void DataGrid::decorateRow(HDC dc, int row, const RECT& band) {
     }
 }
 
-void DataGrid::paint() {
-    win::PaintDC dc(hWnd());
+DataGrid::Frame DataGrid::frame() const {
     const COLORREF back = COLORREF(backColor_);
-    paintGrid(dc.get(), dc.area(), Frame{kHeaderBack, kHeaderText, mix(back, kGrey, 0.45), kHeaderLine, back});
+    return Frame{kHeaderBack, kHeaderText, mix(back, kGrey, 0.45), kHeaderLine, back};
 }
 
 HBRUSH DataGrid::editBrush() {
@@ -541,24 +540,15 @@ HBRUSH DataGrid::editBrush() {
     return editBrush_.get();
 }
 
+void DataGrid::resized() {
+    if (editing_) commitEdit(true);
+    if (rows_ > 1 && topRow_ > maxScrollTop()) scrollTo(maxScrollTop());
+    updateScrollBar();
+}
+
 bool DataGrid::processMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+    if (gridMessage(msg, wp, lp, result)) return true;
     switch (msg) {
-    case WM_ERASEBKGND:
-        result = 1;
-        return true;
-    case WM_PAINT:
-        paint();
-        return true;
-    case WM_SIZE:
-        dropBuffer();
-        if (editing_) commitEdit(true);
-        if (rows_ > 1 && topRow_ > maxScrollTop()) scrollTo(maxScrollTop());
-        updateScrollBar();
-        invalidateAll();
-        return true;
-    case WM_GETDLGCODE:
-        result = DLGC_WANTARROWS | DLGC_WANTCHARS;
-        return true;
     case WM_KEYDOWN:
         keyDown(wp);
         return true;
@@ -573,9 +563,6 @@ bool DataGrid::processMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
         return true;
     case WM_LBUTTONDBLCLK:
         mouseDown(lp, true);
-        return true;
-    case WM_MOUSEWHEEL:
-        wheelScroll(GET_WHEEL_DELTA_WPARAM(wp) / WHEEL_DELTA);
         return true;
     case WM_VSCROLL:
         vscroll(wp);

@@ -104,6 +104,8 @@ private:
     CellPaint cellPaint(int row, int col) const override;
     void decorateRow(HDC dc, int row, const RECT& band) override;
     void scrolled() override;
+    Frame frame() const override;
+    void resized() override;
 
     // From the data control.
     void reload(std::shared_ptr<db::Recordset> rs);
@@ -125,7 +127,6 @@ private:
     void mouseDown(LPARAM lp, bool doubleClick);
     void vscroll(WPARAM wp);
     void updateScrollBar();
-    void paint();
     HBRUSH editBrush();
 
     std::shared_ptr<db::Recordset> rs_;

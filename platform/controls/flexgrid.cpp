@@ -6,13 +6,12 @@
 
 #include "platform/controls/datacontrol.h"
 #include "platform/runtime/errors.h"
-#include "platform/win/gdi.h"
+#include "platform/forms/paint.h"
 
 namespace qs::controls {
 
 namespace {
 
-constexpr wchar_t kClassName[] = L"QsFlexGrid";
 constexpr uint32_t kNoColour = 0xFFFFFFFF;  // no cell colour set: the row colour shows
 constexpr int kDefaultColWidth = 1200;      // twips
 
@@ -33,7 +32,9 @@ int shiftState() {
 
 }  // namespace
 
-FlexGrid::FlexGrid() {
+FlexGrid::FlexGrid(forms::Container& parent, int left, int top, int width, int height)
+    : Control(parent, left, top, width, height) {
+    prepareGraphics();
     header_.assign(1, std::string());
     widths_.assign(1, kDefaultColWidth);
     colours_.resize(1);
@@ -44,58 +45,17 @@ FlexGrid::~FlexGrid() {
     if (binder_) binder_->grid_ = nullptr;
 }
 
-void FlexGrid::create(HWND parent, int left, int top, int width, int height, int id) {
-    static const bool registered = [] {
-        WNDCLASSEXW wc{};
-        wc.style = CS_DBLCLKS;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-        wc.lpszClassName = kClassName;
-        return registerClass(wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-    }();
-    if (!registered) throw rt::Error(5, "Cannot register the grid's window class");
-    if (hwnd()) DestroyWindow(hwnd());
-
-    prepareGraphics();
-    HWND h = createBound(0, kClassName, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS, px(left), px(top),
-                         px(width), px(height), parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                         GetModuleHandleW(nullptr));
-    if (!h) throw rt::Error(5, "Cannot create the grid window");
-}
-
-void FlexGrid::Move(int left, int top, int width, int height) {
-    if (!hwnd()) return;
-    MoveWindow(hwnd(), px(left), px(top), px(width), px(height), redraw_);
+HWND FlexGrid::createWindow(HWND parent, const RECT& pixels) {
+    return createChild(forms::detail::registerClass(L"QsFlexGrid", CS_DBLCLKS), parent, pixels, WS_TABSTOP);
 }
 
 bool FlexGrid::processMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+    if (gridMessage(msg, wp, lp, result)) return true;
     switch (msg) {
-    case WM_ERASEBKGND:
-        result = 1;
-        return true;
-    case WM_PAINT: {
-        win::PaintDC dc(hwnd());
-        if (redraw_)
-            paintGrid(dc.get(), dc.area(),
-                      Frame{kHeaderColour, kHeaderTextColour, kLineColour, kHeaderLineColour, kEmptyColour});
-        else
-            dirty_ = true;
-        return true;
-    }
-    case WM_SIZE:
-        dropBuffer();
-        invalidateAll();
-        return true;
-    case WM_GETDLGCODE:
-        result = DLGC_WANTARROWS | DLGC_WANTCHARS;
-        return true;
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
         keyDown(wp);
         return msg == WM_KEYDOWN;
-    case WM_MOUSEWHEEL:
-        wheelScroll(GET_WHEEL_DELTA_WPARAM(wp) / WHEEL_DELTA);
-        return true;
     case WM_MOUSEMOVE:
     case WM_LBUTTONDOWN:
     case WM_LBUTTONUP:
@@ -251,20 +211,10 @@ void FlexGrid::Redraw(bool on) {
     }
 }
 
-bool FlexGrid::Visible() const { return hwnd() && (GetWindowLongW(hwnd(), GWL_STYLE) & WS_VISIBLE); }
-
-void FlexGrid::Visible(bool on) {
-    if (hwnd()) ShowWindow(hwnd(), on ? SW_SHOWNA : SW_HIDE);
-}
-
 void FlexGrid::Refresh() {
-    if (!hwnd() || !redraw_) return;
-    InvalidateRect(hwnd(), nullptr, FALSE);
-    UpdateWindow(hwnd());
-}
-
-void FlexGrid::SetFocus() {
-    if (hwnd()) ::SetFocus(hwnd());
+    if (!hWnd() || !redraw_) return;
+    InvalidateRect(hWnd(), nullptr, FALSE);
+    UpdateWindow(hWnd());
 }
 
 void FlexGrid::reload(std::shared_ptr<GridSource> source) {
@@ -307,8 +257,8 @@ void FlexGrid::mouseEvent(UINT msg, WPARAM wp, LPARAM lp) {
 
     switch (msg) {
     case WM_LBUTTONDOWN:
-        ::SetFocus(hwnd());
-        SetCapture(hwnd());
+        ::SetFocus(hWnd());
+        SetCapture(hWnd());
         if (onDataRow) {
             dragging_ = true;
             if (shift & 1)
@@ -322,13 +272,13 @@ void FlexGrid::mouseEvent(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_MBUTTONDOWN:
     case WM_RBUTTONDBLCLK:
     case WM_MBUTTONDBLCLK:
-        ::SetFocus(hwnd());
-        SetCapture(hwnd());
+        ::SetFocus(hWnd());
+        SetCapture(hWnd());
         if (onMouseDown) onMouseDown(msg == WM_RBUTTONDOWN || msg == WM_RBUTTONDBLCLK ? 2 : 4, shift, tx, ty);
         break;
     case WM_LBUTTONDBLCLK:
         // The second press of a double click is the double click itself, not another press.
-        SetCapture(hwnd());
+        SetCapture(hWnd());
         if (onDblClick) onDblClick();
         break;
     case WM_LBUTTONUP:
@@ -336,7 +286,7 @@ void FlexGrid::mouseEvent(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_MBUTTONUP: {
         int button = msg == WM_LBUTTONUP ? 1 : msg == WM_RBUTTONUP ? 2 : 4;
         if (button == 1) dragging_ = false;
-        if (!(wp & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)) && GetCapture() == hwnd()) ReleaseCapture();
+        if (!(wp & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)) && GetCapture() == hWnd()) ReleaseCapture();
         if (onMouseUp) onMouseUp(button, shift, tx, ty);
         break;
     }
@@ -361,7 +311,7 @@ void FlexGrid::mouseEvent(UINT msg, WPARAM wp, LPARAM lp) {
 void FlexGrid::keyDown(WPARAM key) {
     int shift = shiftState();
     if (onKeyDown) onKeyDown(int(key), shift);
-    if (!hwnd() || rows_ <= 1) return;
+    if (!hWnd() || rows_ <= 1) return;
     int page = visibleDataRows();
     int from = (shift & 1) ? rowSel_ : row_;
     int target;
@@ -383,6 +333,10 @@ void FlexGrid::keyDown(WPARAM key) {
 }
 
 // ---- painting
+
+FlexGrid::Frame FlexGrid::frame() const {
+    return Frame{kHeaderColour, kHeaderTextColour, kLineColour, kHeaderLineColour, kEmptyColour};
+}
 
 FlexGrid::CellPaint FlexGrid::cellPaint(int row, int col) const {
     if (row >= std::min(row_, rowSel_) && row <= std::max(row_, rowSel_)) return {kSelectColour, kSelectTextColour};

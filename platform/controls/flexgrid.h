@@ -1,7 +1,7 @@
 #pragma once
-// FlexGrid: the list grid. A child window on any parent, owner-drawn, that shows a header row (row 0)
-// and data rows either from a bound source (a DataControl's query, read on demand) or from texts the
-// program puts in. Only the visible rows are ever drawn or read, so 100,000-row lists stay fast.
+// FlexGrid: the list grid. A control of a form (or picture box), owner-drawn, that shows a header row
+// (row 0) and data rows either from a bound source (a DataControl's query, read on demand) or from texts
+// the program puts in. Only the visible rows are ever drawn or read, so 100,000-row lists stay fast.
 //
 // Coordinates, sizes and column widths are in twips (1440 per inch; 15 per pixel at 96 dpi).
 // Colours are 32-bit values with blue in the high byte: blue * 65536 + green * 256 + red.
@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "platform/controls/gridcore.h"
-#include "platform/win/window.h"
+#include "platform/forms/form.h"
 
 namespace qs::controls {
 
@@ -36,24 +36,18 @@ public:
     virtual std::string text(long record, int field) = 0;  // Boolean "True"/"False", Null ""
 };
 
-// Bound to its window the one way of qs::win::Window: an event handler that throws is reported and the
-// grid goes on. Rows, widths, scrolling, hit-testing and painting are the grids' shared core.
-class FlexGrid : public win::Window, private detail::GridCore {
+// Its window is made when the container loads; position, Visible and SetFocus are those of every
+// control. An event handler that throws is reported and the grid goes on. Rows, widths, scrolling,
+// hit-testing and painting are the grids' shared core.
+class FlexGrid : public forms::Control, private detail::GridCore {
 public:
     // Skin colours (blue in the high byte).
     static constexpr uint32_t kRowColour = 0xA69244;        // #4492A6
     static constexpr uint32_t kHeaderColour = 0x80633B;     // #3B6380
     static constexpr uint32_t kHeaderTextColour = 0xFFC675; // #75C6FF
 
-    FlexGrid();
+    FlexGrid(forms::Container& parent, int left, int top, int width, int height);
     ~FlexGrid() override;
-    FlexGrid(const FlexGrid&) = delete;
-    FlexGrid& operator=(const FlexGrid&) = delete;
-
-    // Creates the window as a child of parent (twips). Throws qs::rt::Error when the window cannot be made.
-    void create(HWND parent, int left, int top, int width, int height, int id = 0);
-    void Move(int left, int top, int width, int height);  // twips
-    HWND hWnd() const { return hwnd(); }
 
     // Row 0 is the header; with no bound source the grid holds Rows x Cols texts put by the program.
     int Rows() const { return rows_; }
@@ -103,10 +97,7 @@ public:
 
     bool Redraw() const { return redraw_; }
     void Redraw(bool on);                   // False: no painting at all until True again
-    bool Visible() const;
-    void Visible(bool on);
     void Refresh();                         // repaint now (when Redraw is True)
-    void SetFocus();
 
     // Binding: the data control calls this after every query. Rows and Cols follow the source, the
     // header row takes the field names, cell texts and colours put before are dropped, the grid
@@ -123,14 +114,18 @@ public:
     std::function<void()> onDblClick;
     std::function<void()> onSelChange;
 
-private:
-    friend class DataControl;
+protected:
+    HWND createWindow(HWND parent, const RECT& pixels) override;
     bool processMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
+private:
+    friend class DataControl;
+
     // The shared core's hooks.
-    HWND gridWindow() const override { return hwnd(); }
+    HWND gridWindow() const override { return hWnd(); }
     std::string cellText(int row, int col) const override;
     CellPaint cellPaint(int row, int col) const override;
+    Frame frame() const override;
     void selectionChanged() override;
 
     void checkRow(int row) const;

@@ -161,7 +161,33 @@ void GridCore::setSelection(int row, int col, int rowSel, int colSel) {
     selectionChanged();
 }
 
-void GridCore::dropBuffer() { gfx_->buffer.reset(); }
+bool GridCore::gridMessage(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
+    switch (msg) {
+    case WM_ERASEBKGND:
+        result = 1;
+        return true;
+    case WM_PAINT: {
+        win::PaintDC dc(gridWindow());
+        if (redraw_)
+            paintGrid(dc.get(), dc.area(), frame());
+        else
+            dirty_ = true;
+        return true;
+    }
+    case WM_SIZE:
+        gfx_->buffer.reset();  // made again at the new size by the next paint
+        resized();
+        invalidateAll();
+        return true;
+    case WM_GETDLGCODE:
+        result = DLGC_WANTARROWS | DLGC_WANTCHARS;
+        return true;
+    case WM_MOUSEWHEEL:
+        wheelScroll(GET_WHEEL_DELTA_WPARAM(wp) / WHEEL_DELTA);
+        return true;
+    }
+    return false;
+}
 
 void GridCore::paintGrid(HDC target, const RECT& area, const Frame& frame) {
     RECT client;

@@ -1,8 +1,8 @@
 #pragma once
 // What the list grid (FlexGrid) and the editable grid (DataGrid) share: rows of one height under a
 // header row, columns of set widths (0 hides one), a first shown row, a selection, hit-testing, wheel
-// scrolling and the painting of the rows on screen through a back buffer. Each grid keeps its own data
-// and input rules and says through the hooks what a cell shows.
+// scrolling, the painting of the rows on screen through a back buffer and the window messages they answer
+// alike. Each grid keeps its own data and input rules and says through the hooks what a cell shows.
 //
 // Rows: 0 is the header, 1 to rows_ - 1 the others. Widths are twips; positions are the window's pixels.
 #include <windows.h>
@@ -37,10 +37,17 @@ protected:
     virtual void selectionChanged() {}
     virtual void scrolled() {}
 
-    // The colours round the cells.
+    // The colours round the cells, asked for at each paint.
     struct Frame {
         COLORREF headerBack, headerText, line, headerLine, empty;
     };
+    virtual Frame frame() const = 0;
+    // After the window changed size, before the whole grid repaints.
+    virtual void resized() {}
+
+    // The messages both grids answer alike: no background to erase, the paint (put off while Redraw is
+    // off), a resize, the arrows and characters asked of the dialog manager, the wheel. True when handled.
+    bool gridMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
 
     // Screen resolution and fonts; before the window is made.
     void prepareGraphics();
@@ -66,10 +73,6 @@ protected:
     void hitTest(int x, int y, int& row, int& col) const;
     // Changes the selection; the rows that enter or leave it repaint, then selectionChanged.
     void setSelection(int row, int col, int rowSel, int colSel);
-    // The whole client area (area: the part to put on the screen), rows from topRow_ on.
-    void paintGrid(HDC target, const RECT& area, const Frame& frame);
-    // Drops the back buffer (after a resize).
-    void dropBuffer();
 
     int rows_ = 1, cols_ = 1;
     int topRow_ = 1;
@@ -81,6 +84,9 @@ protected:
     mutable bool layoutValid_ = false;
 
 private:
+    // The whole client area (area: the part to put on the screen), rows from topRow_ on.
+    void paintGrid(HDC target, const RECT& area, const Frame& frame);
+
     struct Graphics;
     std::unique_ptr<Graphics> gfx_;
 };

@@ -398,9 +398,8 @@ TEST(HandlerFaults, EachKindOfWindowGoesOnAfterItsHandlerThrows) {
     struct PaintFails : Window {
         void Form_Paint() override { throw std::runtime_error("form"); }
     } w;
-    qs::controls::FlexGrid grid;
+    qs::controls::FlexGrid grid{w, 300, 1500, 3000, 1500};
     w.Show();
-    grid.create(w.hWnd(), 300, 1500, 3000, 1500);
     grid.Rows(6);
     w.Text1.onGotFocus = [] { throw std::runtime_error("text box"); };
     w.dt1.Max(10);

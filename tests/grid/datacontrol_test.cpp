@@ -40,8 +40,8 @@ class DataControlTest : public ::testing::Test {
 protected:
     void SetUp() override {
         createProgramDatabase(path);
-        grid = std::make_unique<FlexGrid>();
-        grid->create(sharedHost(), 0, 0, 6000, 4500);
+        grid = std::make_unique<FlexGrid>(sharedHost(), 0, 0, 6000, 4500);
+        grid->create();
         grid->onSelChange = [this] { ++selChanges; };
         data = std::make_unique<DataControl>();
         data->bind(*grid);
@@ -212,8 +212,8 @@ TEST_F(DataControlTest, BindingFollowsTheObjects) {
     data->Refresh();
 
     // A grid bound after the query takes its rows at once; the first grid is let go.
-    FlexGrid second;
-    second.create(sharedHost(), 6000, 0, 3000, 3000);
+    FlexGrid second{sharedHost(), 6000, 0, 3000, 3000};
+    second.create();
     data->bind(second);
     EXPECT_EQ(data->boundGrid(), &second);
     EXPECT_EQ(second.Rows(), 4);
@@ -230,8 +230,8 @@ TEST_F(DataControlTest, BindingFollowsTheObjects) {
     // Or the grid: the data control then refreshes without one.
     auto other = std::make_unique<DataControl>();
     {
-        FlexGrid shortLived;
-        shortLived.create(sharedHost(), 0, 0, 1500, 1500);
+        FlexGrid shortLived{sharedHost(), 0, 0, 1500, 1500};
+        shortLived.create();
         other->bind(shortLived);
     }
     EXPECT_EQ(other->boundGrid(), nullptr);

@@ -49,7 +49,7 @@ constexpr int kRowTw = 240;  // the grid's row height
 class GridTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        grid.create(sharedHost(), 0, 0, 6000, 4500);  // 400 x 300 pixels at 96 dpi
+        grid.create();
         grid.onSelChange = [this] { ++selChanges; };
     }
     // Centre of a cell as shown now (row relative to TopRow; columns of the default width or as set).
@@ -61,7 +61,7 @@ protected:
     }
     void send(UINT msg, WPARAM wp, POINT p) { SendMessageW(grid.hWnd(), msg, wp, at(p.x, p.y)); }
 
-    FlexGrid grid;
+    FlexGrid grid{sharedHost(), 0, 0, 6000, 4500};  // 400 x 300 pixels at 96 dpi
     int selChanges = 0;
 };
 
@@ -532,6 +532,45 @@ TEST_F(GridTest, VisibleAndFocus) {
     EXPECT_TRUE(IsWindowVisible(grid.hWnd()));
     grid.SetFocus();
     EXPECT_EQ(GetFocus(), grid.hWnd());
+}
+
+// A grid of a form: its window is made when the form loads, where its twips say and hidden as put
+// before; Move places it; a new load after an unload makes it again with what it held.
+TEST(GridOfAForm, MadeMovedAndShownWithItsForm) {
+    qs::forms::Form form;
+    FlexGrid grid{form, 300, 450, 3000, 1500};
+    grid.Rows(8);
+    grid.Visible(false);
+    form.Move(qs::forms::toTwips(700), 0, 6000, 4500);  // beside the shared host
+    form.setTopmost(true);
+    form.Show();
+    ASSERT_NE(grid.hWnd(), nullptr);
+    EXPECT_EQ(GetParent(grid.hWnd()), form.hWnd());
+    EXPECT_FALSE(IsWindowVisible(grid.hWnd()));
+    auto place = [&] {
+        RECT r{};
+        GetWindowRect(grid.hWnd(), &r);
+        MapWindowPoints(nullptr, form.hWnd(), reinterpret_cast<POINT*>(&r), 2);
+        return r;
+    };
+    EXPECT_EQ(place().left, px(300));
+    EXPECT_EQ(place().top, px(450));
+    EXPECT_EQ(place().right, px(3300));
+
+    grid.Move(600, 900, 1500, 1200);
+    grid.Visible(true);
+    EXPECT_TRUE(IsWindowVisible(grid.hWnd()));
+    EXPECT_EQ(place().left, px(600));
+    EXPECT_EQ(place().bottom, px(2100));
+    EXPECT_EQ(pixel(grid.hWnd(), 5, 5), RGB(0x3B, 0x63, 0x80));  // its header, painted
+
+    form.Unload();
+    EXPECT_EQ(grid.hWnd(), nullptr);
+    form.Show();
+    ASSERT_NE(grid.hWnd(), nullptr);
+    EXPECT_EQ(grid.Rows(), 8);
+    EXPECT_EQ(place().left, px(600));
+    form.Unload();
 }
 
 TEST_F(GridTest, EventHandlerFaultsStayInTheHandler) {

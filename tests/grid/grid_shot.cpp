@@ -62,12 +62,12 @@ public:
           Image16(*this, 1590, kSecondRow, kSmall, kButtonHeight, forms::Face{"", forms::Glyph::Info}),
           Image12(*this, 2280, kSecondRow, kSmall, kButtonHeight, forms::Face{"", forms::Glyph::Document}),
           Image13(*this, 2745, kSecondRow, kSmall, kButtonHeight, forms::Face{"", forms::Glyph::Globe}),
-          Image14(*this, 3210, kSecondRow, kSmall, kButtonHeight, forms::Face{"", forms::Glyph::Phone}) {
+          Image14(*this, 3210, kSecondRow, kSmall, kButtonHeight, forms::Face{"", forms::Glyph::Phone}),
+          grid(*this, kListLeft, kListTop, kListWidth, kListHeight) {
         Move(600, 600, 7200, 4380);
     }
 
     void Form_Load() override {
-        grid.create(hWnd(), kListLeft, kListTop, kListWidth, kListHeight, 100);
         data.DatabaseName(path_);
         data.RecordSource(
             "SELECT Jobs.JobName, Jobs.JobDate, Jobs.JobLocation, Jobs.JobFullName, Jobs.JobPermanent FROM Jobs "

@@ -1,9 +1,10 @@
 #pragma once
-// Shared helpers of the grid tests: a plain top-level window to host grids, and pixel and mouse helpers
-// that work in the grid's own client coordinates.
+// Shared helpers of the grid tests: a form to host grids, and pixel and mouse helpers that work in the
+// grid's own client coordinates.
 #include <windows.h>
 
 #include "platform/controls/flexgrid.h"
+#include "platform/forms/form.h"
 
 namespace gridtest {
 
@@ -28,36 +29,18 @@ inline void colourJobsOnDemand(qs::controls::FlexGrid& grid) {
     };
 }
 
-inline LRESULT CALLBACK hostProc(HWND h, UINT m, WPARAM w, LPARAM l) { return DefWindowProcW(h, m, w, l); }
-
-// A visible top-level window at the screen's corner, so that painted pixels can be read back.
-// Hiding a top-level window costs Wine two seconds without a window manager, so tests share one
-// (sharedHost) and leave it to the end of the process.
-class Host {
-public:
-    Host(int width = 640, int height = 480) {
-        static bool registered = [] {
-            WNDCLASSW wc{};
-            wc.lpfnWndProc = hostProc;
-            wc.hInstance = GetModuleHandleW(nullptr);
-            wc.lpszClassName = L"QsGridTestHost";
-            wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-            return RegisterClassW(&wc) != 0;
-        }();
-        (void)registered;
-        hwnd = CreateWindowExW(WS_EX_TOPMOST, L"QsGridTestHost", L"grid test", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, width,
-                               height, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
-        SetForegroundWindow(hwnd);
-    }
-    ~Host() { DestroyWindow(hwnd); }
-    Host(const Host&) = delete;
-    Host& operator=(const Host&) = delete;
-    HWND hwnd = nullptr;
-};
-
-inline HWND sharedHost() {
-    static Host* host = new Host;
-    return host->hwnd;
+// A shown form at the screen's corner to host grids, so that painted pixels can be read back. A grid
+// constructed on it after it loaded makes its window with create(). Hiding a top-level window costs Wine
+// two seconds without a window manager, so tests share this one and leave it to the end of the process.
+inline qs::forms::Form& sharedHost() {
+    static qs::forms::Form* host = [] {
+        auto* form = new qs::forms::Form;
+        form->Move(0, 0, qs::forms::toTwips(640), qs::forms::toTwips(480));
+        form->setTopmost(true);
+        form->Show();
+        return form;
+    }();
+    return *host;
 }
 
 // Colour of a pixel of a window's client area, as drawn on the screen.
