@@ -4,7 +4,6 @@
 // Usage: app_bench [jobs] [runs]
 #include <windows.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -13,6 +12,7 @@
 #include "app/globals.h"
 #include "app/lists.h"
 #include "app/quillstack1.h"
+#include "bench/benchutil.h"
 #include "platform/controls/flexgrid.h"
 #include "platform/controls/datacontrol.h"
 #include "tests/app/app_support.h"
@@ -21,27 +21,8 @@
 
 using namespace qs;
 
-namespace {
-
-LARGE_INTEGER clockNow() {
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return t;
-}
-
-double millisecondsSince(LARGE_INTEGER start) {
-    LARGE_INTEGER now, freq;
-    QueryPerformanceCounter(&now);
-    QueryPerformanceFrequency(&freq);
-    return double(now.QuadPart - start.QuadPart) * 1000.0 / double(freq.QuadPart);
-}
-
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-}  // namespace
+using bench::median;
+using bench::nowMs;
 
 int main(int argc, char** argv) {
     const int jobCount = argc > 1 ? std::atoi(argv[1]) : 100000;
@@ -52,9 +33,9 @@ int main(int argc, char** argv) {
     // The unload purges nothing: the benchmark times keystrokes, not the exit.
     run.save("timelimit", "32767");
     const std::string& dbPath = run.dbPath;
-    LARGE_INTEGER t = clockNow();
+    double t = nowMs();
     test::Seed(dbPath).numberedJobs(jobCount).commit();
-    std::printf("seeded %d jobs in %.0f ms\n", jobCount, millisecondsSince(t));
+    std::printf("seeded %d jobs in %.0f ms\n", jobCount, nowMs() - t);
 
     if (!run.start(true)) return 1;
     const auto& w = run.w;
@@ -70,23 +51,23 @@ int main(int argc, char** argv) {
         int rows = 0;
         for (int run = 0; run < runs; ++run) {
             w->Text1.Text(std::string(text));
-            t = clockNow();
+            t = nowMs();
             w->Text1_KeyUp('A', 0);
             UpdateWindow(w->MSgrid1->hWnd());
-            keystroke.push_back(millisecondsSince(t));
+            keystroke.push_back(nowMs() - t);
             rows = w->MSgrid1->Rows() - 1;
 
             const std::string where = app::searchWhere(app::listJobs, text);
-            t = clockNow();
+            t = nowMs();
             auto rs = database->OpenRecordset(std::string(app::kSqlJobs) + where + ";");
             (void)rs->RecordCount();
-            scan.push_back(millisecondsSince(t));
+            scan.push_back(nowMs() - t);
             rs->Close();
 
-            t = clockNow();
+            t = nowMs();
             auto rs2 = database->OpenRecordset(app::recordSource(app::kSqlJobs, where, app::kOrderJobs));
             (void)rs2->RecordCount();
-            ordered.push_back(millisecondsSince(t));
+            ordered.push_back(nowMs() - t);
             rs2->Close();
 
             // Back to the full list between runs, as the user deleting the text would.
@@ -100,16 +81,16 @@ int main(int argc, char** argv) {
     // Where the time of a keystroke that keeps every row goes.
     std::vector<double> requery, redraw, paint;
     for (int run = 0; run < runs; ++run) {
-        t = clockNow();
+        t = nowMs();
         w->Data1->RecordSource(app::recordSource(app::kSqlJobs, app::searchWhere(app::listJobs, "doc"), app::orderJobs));
         w->Data1->Refresh();
-        requery.push_back(millisecondsSince(t));
-        t = clockNow();
+        requery.push_back(nowMs() - t);
+        t = nowMs();
         w->redrawGrid();
-        redraw.push_back(millisecondsSince(t));
-        t = clockNow();
+        redraw.push_back(nowMs() - t);
+        t = nowMs();
         UpdateWindow(w->MSgrid1->hWnd());
-        paint.push_back(millisecondsSince(t));
+        paint.push_back(nowMs() - t);
     }
     std::printf("all %d rows: re-query and reload %.2f ms, redraw %.2f ms, paint %.2f ms\n", jobCount,
                 median(requery), median(redraw), median(paint));

@@ -3,13 +3,13 @@
 //   collect_bench [jobs] [shortcuts] [new] [runs]
 #include <windows.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "app/collector_core.h"
+#include "bench/benchutil.h"
 #include "platform/db/db.h"
 #include "platform/runtime/app.h"
 #include "platform/runtime/text.h"
@@ -21,28 +21,8 @@
 
 using namespace qs;
 
-namespace {
-
-double millisecondsSince(const LARGE_INTEGER& start) {
-    LARGE_INTEGER now, frequency;
-    QueryPerformanceCounter(&now);
-    QueryPerformanceFrequency(&frequency);
-    return double(now.QuadPart - start.QuadPart) * 1000.0 / double(frequency.QuadPart);
-}
-
-LARGE_INTEGER clockNow() {
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return t;
-}
-
-void report(const char* what, std::vector<double> ms) {
-    std::sort(ms.begin(), ms.end());
-    std::printf("%-44s min %8.2f ms   median %8.2f ms   max %8.2f ms\n", what, ms.front(), ms[ms.size() / 2],
-                ms.back());
-}
-
-}  // namespace
+using bench::nowMs;
+using bench::report;
 
 int main(int argc, char** argv) {
     const int jobCount = argc > 1 ? std::atoi(argv[1]) : 100000;
@@ -57,18 +37,18 @@ int main(int argc, char** argv) {
     const std::string docs = test::makeFolder(root.file("Docs")) + "\\";
     const std::string dbPath = root.file("jobs.mdb");
 
-    LARGE_INTEGER t = clockNow();
+    double t = nowMs();
     test::createProgramDatabase(dbPath);
     test::Seed(dbPath).numberedJobs(jobCount).commit();
-    std::printf("%d jobs ready in %.0f ms\n", jobCount, millisecondsSince(t));
+    std::printf("%d jobs ready in %.0f ms\n", jobCount, nowMs() - t);
 
-    t = clockNow();
+    t = nowMs();
     test::writeFile(docs + "known.txt");
     test::makeShortcut(root.file("template.lnk"), docs + "known.txt");
     char name[64];
     for (int i = 0; i < shortcutCount - newCount; ++i) {
         std::snprintf(name, sizeof name, "known %05d.txt.lnk", i);
-        CopyFileW(rt::widen(root.file("template.lnk")).c_str(), rt::widen(recent + name).c_str(), FALSE);
+        bench::copyFile(root.file("template.lnk"), recent + name);
     }
     const std::vector<std::string> baseline = app::listRecentFolder(recent);
     std::vector<std::string> fresh;
@@ -78,7 +58,7 @@ int main(int argc, char** argv) {
         test::makeShortcut(recent + name + ".lnk", docs + name);
         fresh.push_back(rt::UCase(docs + name));
     }
-    std::printf("made %d shortcuts in %.0f ms\n", shortcutCount, millisecondsSince(t));
+    std::printf("made %d shortcuts in %.0f ms\n", shortcutCount, nowMs() - t);
 
     std::vector<std::string> recentFiles;
     int16_t recentFileCount = 0;
@@ -94,53 +74,53 @@ int main(int argc, char** argv) {
         }
         recentFiles = baseline;
         recentFileCount = static_cast<int16_t>(baseline.size());
-        t = clockNow();
+        t = nowMs();
         if (!app::rescanRecentFolder(scan)) {
             std::printf("rescan failed: %s\n", test::readFile(root.file("error.log")).c_str());
             return 1;
         }
-        adding.push_back(millisecondsSince(t));
+        adding.push_back(nowMs() - t);
 
         // The same documents again: their rows get the shortcut's date.
         recentFiles = baseline;
         recentFileCount = static_cast<int16_t>(baseline.size());
-        t = clockNow();
+        t = nowMs();
         app::rescanRecentFolder(scan);
-        refreshing.push_back(millisecondsSince(t));
+        refreshing.push_back(nowMs() - t);
 
-        t = clockNow();
+        t = nowMs();
         app::listRecentFolder(recent);
-        listing.push_back(millisecondsSince(t));
+        listing.push_back(nowMs() - t);
 
-        t = clockNow();
+        t = nowMs();
         for (int i = 0; i < shortcutCount; ++i) rt::DoEvents();
-        yielding.push_back(millisecondsSince(t));
+        yielding.push_back(nowMs() - t);
 
-        t = clockNow();
+        t = nowMs();
         auto database = db::Engine::OpenDatabase(dbPath);
-        openingFile.push_back(millisecondsSince(t));
+        openingFile.push_back(nowMs() - t);
         auto jobs = database->OpenRecordset("Jobs", db::dbOpenDynaset);
-        opening.push_back(millisecondsSince(t));
-        t = clockNow();
+        opening.push_back(nowMs() - t);
+        t = nowMs();
         for (const std::string& full : fresh) jobs->FindFirst(app::jobFullNameCriterion(full));
-        finding.push_back(millisecondsSince(t));
-        t = clockNow();
+        finding.push_back(nowMs() - t);
+        t = nowMs();
         for (int i = 0; i < newCount; ++i) {
             jobs->AddNew();
             jobs->set("JobFullName", std::string("C:\\SCRATCH\\") + std::to_string(i));
             jobs->Update();
         }
-        writing.push_back(millisecondsSince(t));
+        writing.push_back(nowMs() - t);
         jobs->Close();
         database->Execute("DELETE FROM Jobs WHERE JobFullName Like \"C:\\SCRATCH\\*\"");
         database->Close();
 
-        t = clockNow();
+        t = nowMs();
         for (int i = 0; i < newCount; ++i) {
             std::snprintf(name, sizeof name, "new %02d.txt.lnk", i);
             app::resolveShortcutPath(nullptr, recent + name);
         }
-        resolving.push_back(millisecondsSince(t));
+        resolving.push_back(nowMs() - t);
     }
     for (const std::string& full : fresh)
         if (test::jobsNamed(dbPath, full).size() != 1) {

@@ -11,46 +11,30 @@
 
 #include <sqlite3.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "app/globals.h"
 #include "app/listquery.h"
 #include "app/quillstack1.h"
+#include "bench/baresqlite.h"
+#include "bench/benchutil.h"
 #include "platform/controls/flexgrid.h"
-#include "platform/db/internal.h"
-#include "platform/runtime/text.h"
 #include "tests/app/app_support.h"
 #include "tests/support/testdb.h"
 
 using namespace qs;
+using bench::copyFile;
+using bench::median;
+using bench::ms;
+using bench::openBare;
 
 namespace {
 
 constexpr long kJobs = 100000;
 constexpr char kSearch[] = "report 01";  // REPORT 010000.DOC to REPORT 019999.DOC
-
-double ms(const std::function<void()>& f) {
-    LARGE_INTEGER a, b, freq;
-    QueryPerformanceFrequency(&freq);
-    QueryPerformanceCounter(&a);
-    f();
-    QueryPerformanceCounter(&b);
-    return double(b.QuadPart - a.QuadPart) * 1000.0 / double(freq.QuadPart);
-}
-
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-void copyFile(const std::string& from, const std::string& to) {
-    if (!CopyFileW(rt::widen(from).c_str(), rt::widen(to).c_str(), FALSE)) std::exit(3);
-}
 
 // The main window on a fresh copy of the seeded file, shown and painted.
 app::Quillstack1& openWindow(test::MainWindowRun& run, const std::string& seeded) {
@@ -59,14 +43,6 @@ app::Quillstack1& openWindow(test::MainWindowRun& run, const std::string& seeded
     if (!run.start(true)) std::exit(5);
     UpdateWindow(run.w->MSgrid1->hWnd());
     return *run.w;
-}
-
-sqlite3* openBare(const std::string& path) {
-    sqlite3* h = nullptr;
-    sqlite3_open_v2(path.c_str(), &h, SQLITE_OPEN_READWRITE, nullptr);
-    db::detail::registerFunctions(h);
-    sqlite3_exec(h, "PRAGMA cache_size = -65536; PRAGMA mmap_size = 67108864;", nullptr, nullptr, nullptr);
-    return h;
 }
 
 // The rows the search shows, deleted by rowid in one transaction.

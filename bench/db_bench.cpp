@@ -6,46 +6,22 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <functional>
 #include <string>
-#include <vector>
 
+#include "bench/baresqlite.h"
+#include "bench/benchutil.h"
 #include "platform/db/db.h"
-#include "platform/db/internal.h"
 #include "tests/support/files.h"
 #include "tests/support/testdb.h"
 
 using namespace qs;
+using bench::check;
+using bench::nowMs;
+using bench::timeIt;
 
 namespace {
 
 constexpr int kRows = 100000;
-
-double nowMs() {
-    static LARGE_INTEGER freq = [] { LARGE_INTEGER f; QueryPerformanceFrequency(&f); return f; }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return 1000.0 * t.QuadPart / freq.QuadPart;
-}
-
-// Median of several runs, in milliseconds.
-double timeIt(const std::function<void()>& work, int runs = 7) {
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        double start = nowMs();
-        work();
-        times.push_back(nowMs() - start);
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
-
-void check(int rc, sqlite3* db) {
-    if (rc != SQLITE_OK && rc != SQLITE_DONE && rc != SQLITE_ROW) {
-        std::fprintf(stderr, "sqlite: %s\n", sqlite3_errmsg(db));
-        std::exit(1);
-    }
-}
 
 std::string jobName(int i) {
     static const char* const words[] = {"LETTER", "BUDGET", "INVOICE", "NOTES", "MINUTES", "PLAN",
@@ -92,11 +68,9 @@ int main() {
     fill(path);
     std::printf("%d Jobs rows written in %.0f ms\n\n", kRows, nowMs() - start);
 
-    // Bare SQLite: its own connection with the same cache settings, built-in LIKE and NOCASE.
-    sqlite3* bare = nullptr;
-    check(sqlite3_open_v2(path.c_str(), &bare, SQLITE_OPEN_READWRITE, nullptr), bare);
-    check(sqlite3_exec(bare, "PRAGMA cache_size = -65536; PRAGMA mmap_size = 67108864;", nullptr, nullptr, nullptr),
-          bare);
+    // Bare SQLite: its own connection with the same cache settings; its queries use the built-in LIKE and
+    // NOCASE.
+    sqlite3* bare = bench::openBare(path);
 
     auto database = db::Engine::OpenDatabase(path);
     const std::string base = "SELECT Jobs.JobName, Jobs.JobDate, Jobs.JobLocation, Jobs.JobFullName, "

@@ -5,15 +5,13 @@
 
 #include <sqlite3.h>
 
-#include <algorithm>
 #include <cstdio>
-#include <cstdlib>
-#include <functional>
 #include <string>
-#include <vector>
 
 #include "app/data/schema.h"
 #include "app/dialogs/dbfiles.h"
+#include "bench/baresqlite.h"
+#include "bench/benchutil.h"
 #include "platform/db/db.h"
 #include "platform/db/internal.h"
 #include "platform/runtime/text.h"
@@ -21,40 +19,14 @@
 #include "tests/support/testdb.h"
 
 using namespace qs;
+using bench::check;
+using bench::nowMs;
+using bench::timeIt;
 
 namespace {
 
 constexpr int kJobs = 100000, kFavorites = 10000, kPhone = 10000;
-
-double nowMs() {
-    static LARGE_INTEGER freq = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return 1000.0 * double(t.QuadPart) / double(freq.QuadPart);
-}
-
-// Median of several runs, in milliseconds.
-double timeIt(const std::function<void()>& work, int runs = 5) {
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        const double start = nowMs();
-        work();
-        times.push_back(nowMs() - start);
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
-
-void check(int rc, sqlite3* db) {
-    if (rc != SQLITE_OK && rc != SQLITE_DONE && rc != SQLITE_ROW) {
-        std::fprintf(stderr, "sqlite: %s\n", sqlite3_errmsg(db));
-        std::exit(1);
-    }
-}
+constexpr int kRuns = 5;  // each figure the median of five
 
 void seed(const std::string& path) {
     test::createProgramDatabase(path);
@@ -96,7 +68,7 @@ int main() {
         HANDLE h = CreateFileW(rt::widen(plain).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
         FlushFileBuffers(h);
         CloseHandle(h);
-    });
+    }, kRuns);
     // The same rows copied by bare SQLite into an empty file of the same tables and indexes: what the
     // engine's row-by-row copy costs on top of the writing itself.
     const double bare = timeIt([&] {
@@ -113,11 +85,11 @@ int main() {
                            nullptr, nullptr, nullptr),
               db);
         sqlite3_close(db);
-    });
-    const double saveAs = timeIt([&] { app::copyDatabase(source, copy, true); });
+    }, kRuns);
+    const double saveAs = timeIt([&] { app::copyDatabase(source, copy, true); }, kRuns);
     row("Save As (copy row by row)", saveAs, floor, 3000);
     std::printf("%-34s %8.1f ms\n", "  the same rows by bare SQLite", bare);
-    const double compact = timeIt([&] { app::compactInPlace(copy, app::compactTempPath(dir.path(), 0)); });
+    const double compact = timeIt([&] { app::compactInPlace(copy, app::compactTempPath(dir.path(), 0)); }, kRuns);
     row("Compact in place", compact, floor, 2000);
 
     const long copied = db::Engine::OpenDatabase(copy)->OpenRecordset("Jobs")->RecordCount();

@@ -7,10 +7,8 @@
 #include <sqlite3.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -18,26 +16,19 @@
 #include "app/dialogs/form6.h"
 #include "app/globals.h"
 #include "app/listquery.h"
+#include "bench/baresqlite.h"
+#include "bench/benchutil.h"
 #include "tests/support/files.h"
 #include "tests/support/testdb.h"
 
 using namespace qs;
+using bench::median;
+using bench::ms;
 
 namespace {
 
 constexpr long kJobs = 100000;
 constexpr int kRowsOnScreen = 40;
-
-double ms(const std::function<void()>& f) {
-  auto start = std::chrono::steady_clock::now();
-  f();
-  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-}
-
-double median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
 
 void paintNow(HWND hwnd) { RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN); }
 
@@ -45,9 +36,7 @@ void paintNow(HWND hwnd) { RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE |
 struct Bare {
   sqlite3* h = nullptr;
   sqlite3_stmt* row = nullptr;
-  explicit Bare(const std::string& path) {
-    sqlite3_open_v2(path.c_str(), &h, SQLITE_OPEN_READONLY, nullptr);
-    sqlite3_exec(h, "PRAGMA cache_size = -65536; PRAGMA mmap_size = 67108864;", nullptr, nullptr, nullptr);
+  explicit Bare(const std::string& path) : h(bench::openBare(path, SQLITE_OPEN_READONLY)) {
     sqlite3_prepare_v2(h, "SELECT JobName, JobDate, JobLocation, JobFullName, JobPermanent FROM Jobs WHERE rowid = ?1",
                        -1, &row, nullptr);
   }

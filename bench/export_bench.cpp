@@ -11,6 +11,7 @@
 
 #include "app/dialogs/form4.h"
 #include "app/globals.h"
+#include "bench/benchutil.h"
 #include "platform/db/db.h"
 #include "platform/runtime/text.h"
 #include "tests/support/files.h"
@@ -18,26 +19,12 @@
 #include "tests/support/testdb.h"
 
 using namespace qs;
+using bench::median;
+using bench::nowMs;
 
 namespace {
 
 constexpr int kJobs = 100000, kFavourites = 10000, kPhone = 10000;
-
-double nowMs() {
-  static const LARGE_INTEGER freq = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return 1000.0 * double(t.QuadPart) / double(freq.QuadPart);
-}
-
-double median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
 
 void makeDatabase(const std::string& path) {
   test::createProgramDatabase(path);

@@ -9,27 +9,18 @@
 #include <set>
 #include <vector>
 
+#include "bench/benchutil.h"
 #include "platform/win/handles.h"
 #include "tests/foldwatcher/fw_test_util.h"
 #include "tests/support/files.h"
 #include "tests/support/pump.h"
 
 using namespace fwtest;
+using qs::bench::nowMs;
 using qs::test::pumpFor;
 using qs::test::pumpUntil;
 
 namespace {
-
-double nowMs() {
-    static LARGE_INTEGER freq = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return 1000.0 * static_cast<double>(t.QuadPart) / static_cast<double>(freq.QuadPart);
-}
 
 double cpuMs(HANDLE thread) {
     FILETIME c, e, k, u;

@@ -14,12 +14,12 @@
 #include <sqlite3.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
-#include <functional>
 #include <string>
 #include <vector>
 
+#include "bench/baresqlite.h"
+#include "bench/benchutil.h"
 #include "platform/controls/datacontrol.h"
 #include "platform/controls/flexgrid.h"
 #include "tests/grid/gridtest.h"
@@ -28,23 +28,14 @@
 
 using qs::controls::DataControl;
 using qs::controls::FlexGrid;
+using qs::bench::median;
+using qs::bench::ms;
 
 namespace {
 
 const char kJobsQuery[] =
     "SELECT Jobs.JobName, Jobs.JobDate, Jobs.JobLocation, Jobs.JobFullName, Jobs.JobPermanent FROM Jobs "
     "ORDER BY Jobs.JobName;";
-
-double ms(const std::function<void()>& f) {
-    auto start = std::chrono::steady_clock::now();
-    f();
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-}
-
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
 
 void redraw(FlexGrid& grid) {
     grid.Redraw(false);
@@ -60,9 +51,7 @@ void redraw(FlexGrid& grid) {
 }
 
 double sqliteQuery(const std::string& path) {
-    sqlite3* h = nullptr;
-    sqlite3_open_v2(path.c_str(), &h, SQLITE_OPEN_READONLY, nullptr);
-    sqlite3_exec(h, "PRAGMA cache_size = -65536; PRAGMA mmap_size = 67108864;", nullptr, nullptr, nullptr);
+    sqlite3* h = qs::bench::openBare(path, SQLITE_OPEN_READONLY);
     double t = ms([&] {
         sqlite3_stmt* st = nullptr;
         sqlite3_prepare_v2(h,

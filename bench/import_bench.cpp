@@ -12,6 +12,7 @@
 
 #include "app/dialogs/form2.h"
 #include "app/globals.h"
+#include "bench/benchutil.h"
 #include "platform/db/db.h"
 #include "platform/runtime/files.h"
 #include "platform/runtime/text.h"
@@ -20,26 +21,12 @@
 #include "tests/support/testdb.h"
 
 using namespace qs;
+using bench::median;
+using bench::nowMs;
 
 namespace {
 
 constexpr int kFolders = 100, kFilesPerFolder = 100, kRows = 10000;
-
-double nowMs() {
-  static const LARGE_INTEGER freq = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return 1000.0 * double(t.QuadPart) / double(freq.QuadPart);
-}
-
-double median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
 
 std::string siteName(int i) {
   char name[32];
@@ -120,7 +107,7 @@ int main(int argc, char** argv) {
   std::vector<double> imports, floors;
   long added = -1;
   for (int r = 0; r < runs; ++r) {
-    CopyFileW(rt::widen(table).c_str(), rt::widen(work).c_str(), FALSE);
+    bench::copyFile(table, work);
     {
       app::Form2 form;
       form.Show();

@@ -5,60 +5,26 @@
 
 #include <sqlite3.h>
 
-#include <algorithm>
 #include <cstdio>
-#include <functional>
 #include <string>
-#include <vector>
 
 #include "app/phonebook.h"
+#include "bench/baresqlite.h"
+#include "bench/benchutil.h"
 #include "platform/db/db.h"
-#include "platform/db/internal.h"
 #include "platform/runtime/text.h"
 #include "tests/support/files.h"
 #include "tests/support/services.h"
 #include "tests/support/testdb.h"
 
 using namespace qs;
+using bench::check;
+using bench::openBare;
 
 namespace {
 
 constexpr int kNames = 10000;
-
-double nowMs() {
-    static LARGE_INTEGER freq = [] { LARGE_INTEGER f; QueryPerformanceFrequency(&f); return f; }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return 1000.0 * t.QuadPart / freq.QuadPart;
-}
-
-// Median of several runs, in milliseconds; `prepare` runs before each, untimed.
-double timeIt(const std::function<void()>& prepare, const std::function<void()>& work, int runs = 5) {
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        prepare();
-        double start = nowMs();
-        work();
-        times.push_back(nowMs() - start);
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
-
-void check(int rc, sqlite3* db) {
-    if (rc != SQLITE_OK && rc != SQLITE_DONE && rc != SQLITE_ROW) {
-        std::fprintf(stderr, "sqlite: %s\n", sqlite3_errmsg(db));
-        std::exit(1);
-    }
-}
-
-sqlite3* openBare(const std::string& path) {
-    sqlite3* db = nullptr;
-    check(sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr), db);
-    qs::db::detail::registerFunctions(db);  // the engine's text indexes need its text order
-    check(sqlite3_exec(db, "PRAGMA cache_size = -65536; PRAGMA mmap_size = 67108864;", nullptr, nullptr, nullptr), db);
-    return db;
-}
+constexpr int kRuns = 5;  // each figure the median of five
 
 std::string personName(int i) {
     static const char* const surnames[] = {"Holm", "Berg", "Lie", "Dahl", "Strand", "Moen", "Bakke", "Haugen"};
@@ -131,14 +97,12 @@ int main() {
     }
     fill(book, "Town Staff", "Field1", "Field2", kNames / 2, kNames, false);
 
-    auto fresh = [&] {
-        if (!CopyFileW(rt::widen(seeded).c_str(), rt::widen(run).c_str(), FALSE)) std::exit(3);
-    };
-    double engine = timeIt(fresh, [&] {
+    auto fresh = [&] { bench::copyFile(seeded, run); };
+    double engine = bench::timeIt(fresh, [&] {
         if (!app::importPhoneBook(run, book)) std::exit(4);
-    });
+    }, kRuns);
     const long engineRows = phoneCount(run);
-    double bare = timeIt(fresh, [&] { bareImport(run, book); });
+    double bare = bench::timeIt(fresh, [&] { bareImport(run, book); }, kRuns);
     const long bareRows = phoneCount(run);
     std::printf("Phone rows after the import: %ld (bare: %ld)\n", engineRows, bareRows);
     std::printf("%-44s engine %8.2f ms   bare %8.2f ms   ratio %5.2f\n", "import 10,000 names into 10,000", engine,

@@ -7,7 +7,6 @@
 
 #include <sqlite3.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -16,8 +15,9 @@
 
 #include "app/globals.h"
 #include "app/receiver.h"
+#include "bench/baresqlite.h"
+#include "bench/benchutil.h"
 #include "platform/db/db.h"
-#include "platform/db/internal.h"
 #include "platform/runtime/propertybag.h"
 #include "platform/runtime/text.h"
 #include "tests/support/files.h"
@@ -25,21 +25,10 @@
 #include "tests/support/testdb.h"
 
 using namespace qs;
+using bench::nowMs;
+using bench::report;
 
 namespace {
-
-double nowMs() {
-    static LARGE_INTEGER freq = [] { LARGE_INTEGER f; QueryPerformanceFrequency(&f); return f; }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return 1000.0 * double(t.QuadPart) / double(freq.QuadPart);
-}
-
-void report(const char* what, std::vector<double> ms) {
-    std::sort(ms.begin(), ms.end());
-    std::printf("%-44s min %8.2f ms   median %8.2f ms   max %8.2f ms\n", what, ms.front(), ms[ms.size() / 2],
-                ms.back());
-}
 
 // Sends the message from a thread of its own, as another program would, and serves the receiver window
 // until the send has returned and the receiver is done: the recording runs inside this thread's
@@ -65,10 +54,7 @@ double sendAndServe(HWND receiver, const std::vector<uint8_t>& payload, LRESULT&
 }
 
 double bareInserts(const std::string& path, const std::vector<std::string>& paths) {
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
-    db::detail::registerFunctions(db);  // the text indexes need the engine's text order
-    sqlite3_exec(db, "PRAGMA cache_size = -65536; PRAGMA mmap_size = 67108864;", nullptr, nullptr, nullptr);
+    sqlite3* db = bench::openBare(path);
     const double start = nowMs();
     sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
     sqlite3_stmt* st = nullptr;
@@ -121,7 +107,7 @@ int main(int argc, char** argv) {
     std::vector<double> added, refreshed, floor;
     for (int run = 0; run < runs; ++run) {
         app::myDBname = root.file("jobs.mdb");
-        CopyFileW(rt::widen(seeded).c_str(), rt::widen(app::myDBname).c_str(), FALSE);
+        bench::copyFile(seeded, app::myDBname);
         LRESULT reply = 0;
         added.push_back(sendAndServe(app::hWndReceiver, payload, reply));
         refreshed.push_back(sendAndServe(app::hWndReceiver, payload, reply));
@@ -130,7 +116,7 @@ int main(int argc, char** argv) {
             std::printf("run %d: reply %ld, %zu rows, %zu messages\n", run, long(reply), rows, services.messages.size());
 
         const std::string bare = root.file("bare.mdb");
-        CopyFileW(rt::widen(seeded).c_str(), rt::widen(bare).c_str(), FALSE);
+        bench::copyFile(seeded, bare);
         floor.push_back(bareInserts(bare, paths));
     }
     app::unhookWindow();

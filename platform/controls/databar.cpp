@@ -19,7 +19,7 @@ HWND DataBar::createWindow(HWND parent, const RECT& pixels) {
 }
 
 void DataBar::captionChanged() {
-    if (hWnd()) InvalidateRect(hWnd(), nullptr, FALSE);
+    repaint();
 }
 
 RECT DataBar::arrowRect(Arrow arrow) const {

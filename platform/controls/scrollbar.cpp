@@ -51,14 +51,11 @@ int ScrollBar::lowBound() const { return std::min(min_, max_); }
 int ScrollBar::highBound() const { return std::max(min_, max_); }
 
 void ScrollBar::clamp() {
-    int v = std::clamp(value_, lowBound(), highBound());
-    if (v != value_) {
-        value_ = v;
-        if (hWnd()) InvalidateRect(hWnd(), nullptr, FALSE);
-        if (onChange) onChange();
-    } else if (hWnd()) {
-        InvalidateRect(hWnd(), nullptr, FALSE);
-    }
+    const int v = std::clamp(value_, lowBound(), highBound());
+    const bool changed = v != value_;
+    value_ = v;
+    repaint();
+    if (changed && onChange) onChange();
 }
 
 void ScrollBar::Min(int v) {
@@ -77,30 +74,18 @@ void ScrollBar::setValue(int v, bool scrolling) {
     v = std::clamp(v, lowBound(), highBound());
     if (v == value_) return;
     value_ = v;
-    if (hWnd()) {
-        InvalidateRect(hWnd(), nullptr, FALSE);
-        UpdateWindow(hWnd());
-    }
+    repaintNow();
     auto& event = scrolling ? onScroll : onChange;
     if (event) event();
 }
 
 void ScrollBar::SmallChange(double step) { smallChange_ = step; }
 
-void ScrollBar::LargeChange(double step) {
-    largeChange_ = step;
-    if (hWnd()) InvalidateRect(hWnd(), nullptr, FALSE);
-}
+void ScrollBar::LargeChange(double step) { setAndRepaint(largeChange_, step); }
 
-void ScrollBar::Arrows(bool on) {
-    arrows_ = on;
-    if (hWnd()) InvalidateRect(hWnd(), nullptr, FALSE);
-}
+void ScrollBar::Arrows(bool on) { setAndRepaint(arrows_, on); }
 
-void ScrollBar::BackColor(COLORREF colour) {
-    backColor_ = colour;
-    if (hWnd()) InvalidateRect(hWnd(), nullptr, FALSE);
-}
+void ScrollBar::BackColor(COLORREF colour) { setAndRepaint(backColor_, colour); }
 
 RECT ScrollBar::clientPixels() const {
     RECT r{0, 0, 0, 0};

@@ -110,11 +110,8 @@ void PictureButton::Visible(int element, bool on) {
     int before = shownElement();
     elementVisible_[element & 1] = on;
     updateShown();
-    if (hWnd() && shownElement() != before && shownElement() >= 0) {
-        // Shown at once, so a face change reads even while a long action runs before the next paint.
-        InvalidateRect(hWnd(), nullptr, FALSE);
-        UpdateWindow(hWnd());
-    }
+    // Shown at once, so a face change reads even while a long action runs before the next paint.
+    if (shownElement() != before && shownElement() >= 0) repaintNow();
 }
 
 void PictureButton::Visible(bool on) {
@@ -132,7 +129,7 @@ void PictureButton::setFace(int element, Face face) {
     faces_[element & 1] = std::move(face);
     if (element == 0 && pressedFaceIsDefault_) faces_[1] = faces_[0];
     if (element == 1) pressedFaceIsDefault_ = false;
-    if (hWnd()) InvalidateRect(hWnd(), nullptr, FALSE);
+    repaint();
 }
 
 HWND PictureButton::createWindow(HWND parent, const RECT& pixels) {
@@ -209,30 +206,15 @@ bool PictureButton::processMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESU
 Label::Label(Container& parent, int left, int top, int width, int height, std::string caption)
     : Control(parent, left, top, width, height), caption_(std::move(caption)) {}
 
-void Label::Caption(const std::string& text) {
-    caption_ = text;
-    if (hWnd()) InvalidateRect(hWnd(), nullptr, FALSE);
-}
+void Label::Caption(const std::string& text) { setAndRepaint(caption_, text); }
 
-void Label::ForeColor(COLORREF colour) {
-    foreColor_ = colour;
-    if (hWnd()) InvalidateRect(hWnd(), nullptr, FALSE);
-}
+void Label::ForeColor(COLORREF colour) { setAndRepaint(foreColor_, colour); }
 
-void Label::BackColor(COLORREF colour) {
-    backColor_ = colour;
-    if (hWnd()) InvalidateRect(hWnd(), nullptr, FALSE);
-}
+void Label::BackColor(COLORREF colour) { setAndRepaint(backColor_, colour); }
 
-void Label::Font(const qs::forms::Font& font) {
-    font_ = font;
-    if (hWnd()) InvalidateRect(hWnd(), nullptr, FALSE);
-}
+void Label::Font(const qs::forms::Font& font) { setAndRepaint(font_, font); }
 
-void Label::Alignment(int alignment) {
-    alignment_ = alignment;
-    if (hWnd()) InvalidateRect(hWnd(), nullptr, FALSE);
-}
+void Label::Alignment(int alignment) { setAndRepaint(alignment_, alignment); }
 
 UINT Label::drawFormat() const {
     UINT f = DT_NOPREFIX | DT_TOP;
@@ -353,12 +335,12 @@ void TextBox::MaxLength(int characters) {
 
 void TextBox::ForeColor(COLORREF colour) {
     foreColor_ = colour;
-    if (hWnd()) InvalidateRect(hWnd(), nullptr, TRUE);
+    repaint(true);
 }
 
 void TextBox::BackColor(COLORREF colour) {
     backColor_ = colour;
-    if (hWnd()) InvalidateRect(hWnd(), nullptr, TRUE);
+    repaint(true);
 }
 
 void TextBox::Font(const qs::forms::Font& font) {
@@ -425,15 +407,9 @@ bool TextBox::processMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& re
 PictureBox::PictureBox(Container& parent, int left, int top, int width, int height)
     : Control(parent, left, top, width, height) {}
 
-void PictureBox::BackColor(COLORREF colour) {
-    backColor_ = colour;
-    if (hWnd()) InvalidateRect(hWnd(), nullptr, FALSE);
-}
+void PictureBox::BackColor(COLORREF colour) { setAndRepaint(backColor_, colour); }
 
-void PictureBox::BorderStyle(bool framed) {
-    framed_ = framed;
-    if (hWnd()) InvalidateRect(hWnd(), nullptr, FALSE);
-}
+void PictureBox::BorderStyle(bool framed) { setAndRepaint(framed_, framed); }
 
 void PictureBox::paintBackdrop(HDC hdc, const RECT& area) {
     if (!hWnd()) return;

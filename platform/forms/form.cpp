@@ -271,6 +271,16 @@ void Control::Refresh() {
     if (hWnd()) RedrawWindow(hWnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
 
+void Control::repaint(bool erase) {
+    if (hWnd()) InvalidateRect(hWnd(), nullptr, erase);
+}
+
+void Control::repaintNow() {
+    if (!hWnd()) return;
+    InvalidateRect(hWnd(), nullptr, FALSE);
+    UpdateWindow(hWnd());
+}
+
 void Control::SetFocus() {
     if (hWnd()) ::SetFocus(hWnd());
 }

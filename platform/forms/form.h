@@ -16,6 +16,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/forms/skin.h"
@@ -116,6 +117,17 @@ protected:
     // elements is visible).
     virtual bool windowShown() const { return visible_; }
     void updateShown();
+    // A property the window shows has changed: the window is painted again at the next paint, or at once
+    // with repaintNow (a change that must read while a long action holds up the next paint). `erase`
+    // has the background erased first (the system's EDIT paints only its text). Nothing without a window.
+    void repaint(bool erase = false);
+    void repaintNow();
+    // The setter of such a property: stores the value, then repaint().
+    template <class T, class V>
+    void setAndRepaint(T& property, V&& value) {
+        property = std::forward<V>(value);
+        repaint();
+    }
     RECT pixelRect() const;
     void attach(HWND hwnd);   // binds a window made without createChild to this control
 

@@ -4,10 +4,8 @@
 // Usage: app_screens <folder>   (tests/app/shots.sh drives it)
 #include <windows.h>
 
-#include <cstdio>
-#include <string>
-
 #include <functional>
+#include <string>
 #include <utility>
 
 #include "app/entry/keywords.h"
@@ -18,16 +16,14 @@
 #include "platform/controls/flexgrid.h"
 #include "platform/runtime/dates.h"
 #include "platform/runtime/settings.h"
-#include "platform/runtime/text.h"
 #include "tests/support/pump.h"
+#include "tests/support/screenshot.h"
 #include "tests/support/testdb.h"
 
 using namespace qs;
 using namespace qs::test;
 
 namespace {
-
-bool exists(const std::string& path) { return GetFileAttributesW(rt::widen(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 void seed(const std::string& dbPath) {
     Seed rows(dbPath);
@@ -72,19 +68,11 @@ void seed(const std::string& dbPath) {
 
 std::string g_folder;
 
-void mark(const std::string& scene) {
-    HANDLE h = CreateFileW(rt::widen(g_folder + "\\ready-" + scene).c_str(), GENERIC_WRITE, 0, nullptr,
-                           CREATE_ALWAYS, 0, nullptr);
-    if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
-}
-
-bool shotTaken(const std::string& scene) { return exists(g_folder + "\\shot-" + scene); }
-
 // What is on screen now, once it has painted.
 void snap(const std::string& scene) {
     pumpFor(700);
-    mark(scene);
-    pumpUntil([&] { return shotTaken(scene); }, 60000);
+    markSceneReady(g_folder, scene);
+    pumpUntil([&] { return sceneShot(g_folder, scene); }, 60000);
 }
 
 // The entry box a command opens, on screen for its shot; then `finish` answers it.
@@ -98,8 +86,8 @@ BoxScene* g_box = nullptr;
 void CALLBACK boxTick(HWND, UINT, UINT_PTR, DWORD) {
     forms::Form* box = forms::Form::fromHwnd(GetActiveWindow());
     if (!g_box || !box || box == app::mainWindow()) return;
-    if (++g_box->ticks == 8) mark(g_box->scene);
-    if (g_box->ticks > 8 && shotTaken(g_box->scene)) {
+    if (++g_box->ticks == 8) markSceneReady(g_folder, g_box->scene);
+    if (g_box->ticks > 8 && sceneShot(g_folder, g_box->scene)) {
         BoxScene* scene = std::exchange(g_box, nullptr);
         scene->finish(*box);
     }
@@ -117,12 +105,8 @@ void boxScene(const std::string& scene, std::function<void(forms::Form&)> finish
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: app_screens <folder>\n");
-        return 2;
-    }
-    const std::string folder = argv[1];
-    g_folder = folder;
+    g_folder = shotFolder(argc, argv, "app_screens");
+    if (g_folder.empty()) return 2;
     MainWindowRun run("screens", true);
     run.services->realTray = true;
     seed(run.dbPath);

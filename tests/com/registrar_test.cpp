@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/com/registrar.h"
+#include "tests/support/registry.h"
 
 using qs::com::Replacement;
 using qs::com::runRegistryScript;
@@ -13,26 +14,7 @@ namespace {
 const wchar_t kBase[] = L"Software\\QsComRegistrarTest";
 const HRESULT kBadScript = HRESULT_FROM_WIN32(ERROR_INVALID_DATA);
 
-bool exists(const std::wstring& sub) {
-    HKEY key;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, sub.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-    RegCloseKey(key);
-    return true;
-}
-
-std::wstring value(const std::wstring& sub, const wchar_t* name = nullptr) {
-    wchar_t buffer[512];
-    DWORD size = sizeof buffer;
-    if (RegGetValueW(HKEY_CURRENT_USER, sub.c_str(), name, RRF_RT_REG_SZ, nullptr, buffer, &size) != ERROR_SUCCESS)
-        return L"<none>";
-    return buffer;
-}
-
-void makeKey(const std::wstring& sub) {
-    HKEY key;
-    RegCreateKeyW(HKEY_CURRENT_USER, sub.c_str(), &key);
-    RegCloseKey(key);
-}
+const qs::test::RegistryRoot hkcu(HKEY_CURRENT_USER);
 
 std::wstring base(const std::wstring& rest = L"") { return rest.empty() ? kBase : std::wstring(kBase) + L"\\" + rest; }
 
@@ -65,40 +47,40 @@ protected:
 };
 
 TEST_F(RegistrarTest, RegisterWritesKeysAndValues) {
-    makeKey(base(L"Foreign\\Deep"));   // ForceRemove: gone before the key is written
-    makeKey(base(L"Gone\\Deep"));
+    hkcu.create(base(L"Foreign\\Deep"));   // ForceRemove: gone before the key is written
+    hkcu.create(base(L"Gone\\Deep"));
     ASSERT_EQ(runRegistryScript(kScript, kModule, true), S_OK);
-    EXPECT_EQ(value(base()), L"root");
-    EXPECT_EQ(value(base(L"Plain")), L"it's C:\\a'b {c} = s 'd'");
-    EXPECT_EQ(value(base(L"Plain"), L"Named"), L"v");
-    EXPECT_EQ(value(base(L"Quoted Name")), L"100%");
-    EXPECT_EQ(value(base(L"{80CE454E-C736-11D3-9DE3-40000A4A1541}")), L"braced");
-    EXPECT_TRUE(exists(base(L"NoValue")));
-    EXPECT_EQ(value(base(L"NoValue")), L"<none>");
-    EXPECT_FALSE(exists(base(L"Foreign")));
-    EXPECT_FALSE(exists(base(L"Gone")));
+    EXPECT_EQ(hkcu.value(base()), L"root");
+    EXPECT_EQ(hkcu.value(base(L"Plain")), L"it's C:\\a'b {c} = s 'd'");
+    EXPECT_EQ(hkcu.value(base(L"Plain"), L"Named"), L"v");
+    EXPECT_EQ(hkcu.value(base(L"Quoted Name")), L"100%");
+    EXPECT_EQ(hkcu.value(base(L"{80CE454E-C736-11D3-9DE3-40000A4A1541}")), L"braced");
+    EXPECT_TRUE(hkcu.exists(base(L"NoValue")));
+    EXPECT_EQ(hkcu.value(base(L"NoValue")), L"<none>");
+    EXPECT_FALSE(hkcu.exists(base(L"Foreign")));
+    EXPECT_FALSE(hkcu.exists(base(L"Gone")));
 
     ASSERT_EQ(runRegistryScript(kScript, kModule, true), S_OK);   // again: the same keys
-    EXPECT_EQ(value(base(L"Plain"), L"Named"), L"v");
+    EXPECT_EQ(hkcu.value(base(L"Plain"), L"Named"), L"v");
 }
 
 TEST_F(RegistrarTest, UnregisterRemovesAllButNoRemoveKeys) {
     ASSERT_EQ(runRegistryScript(kScript, kModule, true), S_OK);
     ASSERT_EQ(runRegistryScript(kScript, kModule, false), S_OK);
-    EXPECT_FALSE(exists(base()));
-    EXPECT_TRUE(exists(L"Software"));
+    EXPECT_FALSE(hkcu.exists(base()));
+    EXPECT_TRUE(hkcu.exists(L"Software"));
     EXPECT_EQ(runRegistryScript(kScript, kModule, false), S_OK);   // already gone
 
     // A NoRemove key stays, but what the script put into it goes.
-    makeKey(base(L"Other"));
+    hkcu.create(base(L"Other"));
     const wchar_t keep[] = L"HKCU { NoRemove Software { NoRemove QsComRegistrarTest { Child = s 'x' val V = s 'y' } } }";
     ASSERT_EQ(runRegistryScript(keep, {}, true), S_OK);
-    EXPECT_EQ(value(base(), L"V"), L"y");
+    EXPECT_EQ(hkcu.value(base(), L"V"), L"y");
     ASSERT_EQ(runRegistryScript(keep, {}, false), S_OK);
-    EXPECT_TRUE(exists(base()));
-    EXPECT_TRUE(exists(base(L"Other")));
-    EXPECT_FALSE(exists(base(L"Child")));
-    EXPECT_EQ(value(base(), L"V"), L"<none>");
+    EXPECT_TRUE(hkcu.exists(base()));
+    EXPECT_TRUE(hkcu.exists(base(L"Other")));
+    EXPECT_FALSE(hkcu.exists(base(L"Child")));
+    EXPECT_EQ(hkcu.value(base(), L"V"), L"<none>");
 }
 
 TEST_F(RegistrarTest, MalformedScriptsChangeNothing) {
@@ -115,7 +97,7 @@ TEST_F(RegistrarTest, MalformedScriptsChangeNothing) {
     for (const wchar_t* script : bad) {
         std::wstring text = std::wstring(L"HKCU { NoRemove Software { QsComRegistrarTest } }\n") + script;
         EXPECT_EQ(runRegistryScript(text, kModule, true), kBadScript) << script;
-        EXPECT_FALSE(exists(base())) << script;
+        EXPECT_FALSE(hkcu.exists(base())) << script;
     }
 }
 

@@ -13,8 +13,9 @@
 #include "platform/runtime/text.h"
 #include "platform/win/window.h"
 #include "tests/app/app_support.h"
-#include "tests/support/testdb.h"
+#include "tests/support/pump.h"
 #include "tests/support/screenshot.h"
+#include "tests/support/testdb.h"
 
 using namespace qs;
 using namespace qs::test;
@@ -45,26 +46,11 @@ void seed(const std::string& path) {
     db->Close();
 }
 
-void settle() {
-    const ULONGLONG end = GetTickCount64() + 500;
-    while (GetTickCount64() < end) {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-    }
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: editor_screens <folder>\n");
-        return 2;
-    }
-    const std::string folder = argv[1];
+    const std::string folder = shotFolder(argc, argv, "editor_screens");
+    if (folder.empty()) return 2;
     win::setHandlerErrorReporter([](const std::string& what) { std::printf("handler failed: %s\n", what.c_str()); });
     TempDir dir("editorscreens");
     FakeServices services(dir.path());
@@ -75,9 +61,8 @@ int main(int argc, char** argv) {
     app::sqlPhone = app::kSqlPhone;
     SetCursorPos(1200, 1000);
     auto shot = [&](app::Form6& editor, const std::string& name) {
-        settle();
-        saveWindowBitmap(editor.hWnd(), rt::widen(folder + "\\" + name + ".bmp"));
-        std::printf("%s\n", name.c_str());
+        pumpFor(500);
+        saveShot(editor.hWnd(), folder, name);
     };
     const char* names[] = {"editor-jobs", "editor-favorites", "editor-phone"};
     const std::string* sqls[] = {&app::sqlJobs, &app::sqlFavorites, &app::sqlPhone};

@@ -3,66 +3,28 @@
 // Usage: dialogs_screens <folder>   (tests/dialogs/shots.sh runs it under Xvfb)
 #include <windows.h>
 
-#include <cstdio>
-#include <fstream>
 #include <string>
 
 #include "app/dialogs/form2.h"
 #include "app/dialogs/form4.h"
 #include "app/dialogs/form5.h"
 #include "app/globals.h"
-#include "platform/runtime/text.h"
 #include "tests/app/app_support.h"
 #include "tests/support/pump.h"
+#include "tests/support/screenshot.h"
 
 using namespace qs;
 using namespace qs::test;
 
 namespace {
 
-// The screen's picture of a window, as a 32-bit bottom-up bitmap file.
-void saveWindow(HWND hwnd, const std::string& path) {
-    RECT r;
-    GetWindowRect(hwnd, &r);
-    const int w = r.right - r.left, h = r.bottom - r.top;
-    HDC screen = GetDC(nullptr);
-    HDC mem = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, w, h);
-    HGDIOBJ old = SelectObject(mem, bitmap);
-    BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-    SelectObject(mem, old);
-    BITMAPINFOHEADER info{};
-    info.biSize = sizeof info;
-    info.biWidth = w;
-    info.biHeight = h;
-    info.biPlanes = 1;
-    info.biBitCount = 32;
-    std::string pixels(size_t(w) * h * 4, '\0');
-    GetDIBits(mem, bitmap, 0, UINT(h), pixels.data(), reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
-    DeleteObject(bitmap);
-    DeleteDC(mem);
-    ReleaseDC(nullptr, screen);
-    BITMAPFILEHEADER file{};
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof file + sizeof info;
-    file.bfSize = DWORD(file.bfOffBits + pixels.size());
-    std::ofstream out(rt::widen(path).c_str(), std::ios::binary);
-    out.write(reinterpret_cast<const char*>(&file), sizeof file);
-    out.write(reinterpret_cast<const char*>(&info), sizeof info);
-    out.write(pixels.data(), std::streamsize(pixels.size()));
-    std::printf("%s\n", path.c_str());
-}
-
 void settle() { pumpFor(500); }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: dialogs_screens <folder>\n");
-        return 2;
-    }
-    const std::string folder = argv[1];
+    const std::string folder = shotFolder(argc, argv, "dialogs_screens");
+    if (folder.empty()) return 2;
     {
         MainWindowRun run("screens");
         if (!run.start()) return 1;
@@ -82,7 +44,7 @@ int main(int argc, char** argv) {
             app::Form2 import;
             int steps = 0;
             import.onBarStep = [&] {
-                if (++steps == 600) saveWindow(import.hWnd(), folder + "\\form2-mid-import.bmp");
+                if (++steps == 600) saveShot(import.hWnd(), folder, "form2-mid-import");
             };
             import.Move(1500, 1500, import.Width(), import.Height());
             import.Show();
@@ -94,20 +56,20 @@ int main(int argc, char** argv) {
             about.Move(1500, 1500, about.Width(), about.Height());
             about.Show();
             settle();
-            saveWindow(about.hWnd(), folder + "\\form4.bmp");
+            saveShot(about.hWnd(), folder, "form4");
         }
         {
             app::Form5 help;
             help.Move(1500, 1500, help.Width(), help.Height());
             help.Show();
             settle();
-            saveWindow(help.hWnd(), folder + "\\form5-top.bmp");
+            saveShot(help.hWnd(), folder, "form5-top");
             help.dt1.Value(help.dt1.Max());
             settle();
-            saveWindow(help.hWnd(), folder + "\\form5-bottom.bmp");
+            saveShot(help.hWnd(), folder, "form5-bottom");
             help.dt1.Value(help.figure(2).Top() - 300);
             settle();
-            saveWindow(help.hWnd(), folder + "\\form5-figures.bmp");
+            saveShot(help.hWnd(), folder, "form5-figures");
         }
     }
     return 0;

@@ -3,12 +3,11 @@
 // and closes the box once <folder>\shot-<box> exists. Usage: entry_screens <folder> (tests/entry/shots.sh)
 #include <windows.h>
 
-#include <cstdio>
 #include <string>
 
 #include "app/entry/keywords.h"
 #include "app/entry/phoneentry.h"
-#include "platform/runtime/text.h"
+#include "tests/support/screenshot.h"
 
 using namespace qs;
 
@@ -17,18 +16,12 @@ namespace {
 std::string g_folder, g_box;
 int g_ticks = 0;
 
-bool exists(const std::string& path) { return GetFileAttributesW(rt::widen(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
-
 void CALLBACK tick(HWND, UINT, UINT_PTR, DWORD) {
     HWND box = GetActiveWindow();
     if (!forms::Form::fromHwnd(box)) return;
     // A few ticks for the box to paint, then the mark; closed once the shot is taken.
-    if (++g_ticks == 8) {
-        HANDLE h = CreateFileW(rt::widen(g_folder + "\\ready-" + g_box).c_str(), GENERIC_WRITE, 0, nullptr,
-                               CREATE_ALWAYS, 0, nullptr);
-        if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
-    }
-    if (exists(g_folder + "\\shot-" + g_box) || g_ticks > 600) PostMessageW(box, WM_CLOSE, 0, 0);
+    if (++g_ticks == 8) test::markSceneReady(g_folder, g_box);
+    if (test::sceneShot(g_folder, g_box) || g_ticks > 600) PostMessageW(box, WM_CLOSE, 0, 0);
 }
 
 class Owner : public forms::Form {};
@@ -36,11 +29,8 @@ class Owner : public forms::Form {};
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: entry_screens <folder>\n");
-        return 2;
-    }
-    g_folder = argv[1];
+    g_folder = test::shotFolder(argc, argv, "entry_screens");
+    if (g_folder.empty()) return 2;
     Owner owner;
     owner.Move(3000, 2000, 7155, 4275);
     owner.Show();

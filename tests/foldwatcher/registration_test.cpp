@@ -11,6 +11,7 @@
 #include "tests/foldwatcher/fw_test_util.h"
 #include "tests/support/files.h"
 #include "tests/support/pump.h"
+#include "tests/support/registry.h"
 
 using namespace fwtest;
 using namespace qs::test;
@@ -19,37 +20,7 @@ namespace {
 
 const wchar_t kClassKey[] = L"CLSID\\{80CE454E-C736-11D3-9DE3-40000A4A1541}";
 
-bool keyExists(const std::wstring& path) {
-    HKEY key;
-    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-    RegCloseKey(key);
-    return true;
-}
-
-// The string value (`name` null: the default value); "<none>" when absent.
-std::wstring stringValue(const std::wstring& path, const wchar_t* name = nullptr) {
-    wchar_t buffer[1024];
-    DWORD size = sizeof buffer;
-    DWORD type = 0;
-    if (RegGetValueW(HKEY_CLASSES_ROOT, path.c_str(), name, RRF_RT_ANY, &type, buffer, &size) != ERROR_SUCCESS)
-        return L"<none>";
-    if (type != REG_SZ) return L"<not a string>";
-    return buffer;
-}
-
-std::set<std::wstring> subkeys(const std::wstring& path) {
-    std::set<std::wstring> names;
-    HKEY key;
-    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return names;
-    wchar_t name[256];
-    for (DWORD i = 0;; ++i) {
-        DWORD len = 256;
-        if (RegEnumKeyExW(key, i, name, &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-        names.insert(name);
-    }
-    RegCloseKey(key);
-    return names;
-}
+const RegistryRoot hkcr(HKEY_CLASSES_ROOT);
 
 bool typeLibRegistered() {
     ITypeLib* lib = nullptr;
@@ -60,32 +31,32 @@ bool typeLibRegistered() {
 
 void expectRegistered(const std::wstring& dll) {
     const std::wstring clsid = L"{80CE454E-C736-11D3-9DE3-40000A4A1541}";
-    EXPECT_EQ(stringValue(L"Foldwatcher.Watch.1"), L"Watch Class");
-    EXPECT_EQ(stringValue(L"Foldwatcher.Watch.1\\CLSID"), clsid);
-    EXPECT_EQ(stringValue(L"Foldwatcher.Watch"), L"Watch Class");
-    EXPECT_EQ(stringValue(L"Foldwatcher.Watch\\CLSID"), clsid);
-    EXPECT_EQ(stringValue(L"Foldwatcher.Watch\\CurVer"), L"Foldwatcher.Watch.1");
+    EXPECT_EQ(hkcr.value(L"Foldwatcher.Watch.1"), L"Watch Class");
+    EXPECT_EQ(hkcr.value(L"Foldwatcher.Watch.1\\CLSID"), clsid);
+    EXPECT_EQ(hkcr.value(L"Foldwatcher.Watch"), L"Watch Class");
+    EXPECT_EQ(hkcr.value(L"Foldwatcher.Watch\\CLSID"), clsid);
+    EXPECT_EQ(hkcr.value(L"Foldwatcher.Watch\\CurVer"), L"Foldwatcher.Watch.1");
     std::wstring cls = kClassKey;
-    EXPECT_EQ(stringValue(cls), L"Watch Class");
-    EXPECT_EQ(stringValue(cls + L"\\ProgID"), L"Foldwatcher.Watch.1");
-    EXPECT_EQ(stringValue(cls + L"\\VersionIndependentProgID"), L"Foldwatcher.Watch");
-    EXPECT_TRUE(keyExists(cls + L"\\Programmable"));
-    EXPECT_EQ(stringValue(cls + L"\\Programmable"), L"<none>");
-    EXPECT_EQ(lstrcmpiW(stringValue(cls + L"\\InprocServer32").c_str(), dll.c_str()), 0);
-    EXPECT_EQ(stringValue(cls + L"\\InprocServer32", L"ThreadingModel"), L"Apartment");
-    EXPECT_EQ(stringValue(cls + L"\\TypeLib"), L"{80CE4541-C736-11D3-9DE3-40000A4A1541}");
-    EXPECT_EQ(subkeys(cls), (std::set<std::wstring>{L"InprocServer32", L"ProgID", L"Programmable", L"TypeLib",
-                                                     L"VersionIndependentProgID"}));
+    EXPECT_EQ(hkcr.value(cls), L"Watch Class");
+    EXPECT_EQ(hkcr.value(cls + L"\\ProgID"), L"Foldwatcher.Watch.1");
+    EXPECT_EQ(hkcr.value(cls + L"\\VersionIndependentProgID"), L"Foldwatcher.Watch");
+    EXPECT_TRUE(hkcr.exists(cls + L"\\Programmable"));
+    EXPECT_EQ(hkcr.value(cls + L"\\Programmable"), L"<none>");
+    EXPECT_EQ(lstrcmpiW(hkcr.value(cls + L"\\InprocServer32").c_str(), dll.c_str()), 0);
+    EXPECT_EQ(hkcr.value(cls + L"\\InprocServer32", L"ThreadingModel"), L"Apartment");
+    EXPECT_EQ(hkcr.value(cls + L"\\TypeLib"), L"{80CE4541-C736-11D3-9DE3-40000A4A1541}");
+    EXPECT_EQ(hkcr.subkeys(cls), (std::set<std::wstring>{L"InprocServer32", L"ProgID", L"Programmable", L"TypeLib",
+                                                          L"VersionIndependentProgID"}));
     EXPECT_TRUE(typeLibRegistered());
-    EXPECT_TRUE(keyExists(L"Interface\\{80CE454D-C736-11D3-9DE3-40000A4A1541}"));
-    EXPECT_TRUE(keyExists(L"Interface\\{80CE454F-C736-11D3-9DE3-40000A4A1541}"));
+    EXPECT_TRUE(hkcr.exists(L"Interface\\{80CE454D-C736-11D3-9DE3-40000A4A1541}"));
+    EXPECT_TRUE(hkcr.exists(L"Interface\\{80CE454F-C736-11D3-9DE3-40000A4A1541}"));
 }
 
 void expectUnregistered() {
-    EXPECT_FALSE(keyExists(L"Foldwatcher.Watch.1"));
-    EXPECT_FALSE(keyExists(L"Foldwatcher.Watch"));
-    EXPECT_FALSE(keyExists(kClassKey));
-    EXPECT_TRUE(keyExists(L"CLSID"));
+    EXPECT_FALSE(hkcr.exists(L"Foldwatcher.Watch.1"));
+    EXPECT_FALSE(hkcr.exists(L"Foldwatcher.Watch"));
+    EXPECT_FALSE(hkcr.exists(kClassKey));
+    EXPECT_TRUE(hkcr.exists(L"CLSID"));
     EXPECT_FALSE(typeLibRegistered());
 }
 
@@ -101,19 +72,14 @@ protected:
 
 TEST_F(RegistrationTest, RegisterTwiceWritesOneSetAndDropsForeignSubkeys) {
     ASSERT_EQ(lib.registerServer(), S_OK);
-    HKEY foreign;
-    ASSERT_EQ(RegCreateKeyW(HKEY_CLASSES_ROOT, (std::wstring(kClassKey) + L"\\Foreign\\Deep").c_str(), &foreign),
-              ERROR_SUCCESS);
-    RegCloseKey(foreign);
+    ASSERT_TRUE(hkcr.create(std::wstring(kClassKey) + L"\\Foreign\\Deep"));
     ASSERT_EQ(lib.registerServer(), S_OK);
     expectRegistered(dllPath());
 }
 
 TEST_F(RegistrationTest, UnregisterRemovesEverythingButTheClsidKey) {
     ASSERT_EQ(lib.registerServer(), S_OK);
-    HKEY foreign;
-    RegCreateKeyW(HKEY_CLASSES_ROOT, L"Foldwatcher.Watch\\Foreign", &foreign);
-    RegCloseKey(foreign);
+    hkcr.create(L"Foldwatcher.Watch\\Foreign");
     ASSERT_EQ(lib.unregisterServer(), S_OK);
     expectUnregistered();
     EXPECT_EQ(lib.unregisterServer(), S_OK);   // already gone is no failure

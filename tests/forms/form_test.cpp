@@ -99,6 +99,12 @@ private:
     std::vector<std::function<void()>> actions_;
 };
 
+// A main form, shown, for the modal forms of a test to be owned by; unloaded at the end.
+struct ShownMain : LoggingForm {
+    ShownMain() : LoggingForm("main", nullptr) { Show(); }
+    ~ShownMain() override { Unload(); }
+};
+
 class Reporter {
 public:
     Reporter() {
@@ -218,8 +224,7 @@ TEST(FormModal, OwnerDisabledDuringAndEnabledAndActiveAfter) {
 }
 
 TEST(FormModal, NestedModalsKeepTheirOwnersDisabled) {
-    LoggingForm main("main", nullptr);
-    main.Show();
+    ShownMain main;
     LoggingForm help("help", nullptr), about("about", nullptr);
     help.Load();
     bool mainEnabledWhileAbout = true, helpEnabledWhileAbout = true;
@@ -242,12 +247,10 @@ TEST(FormModal, NestedModalsKeepTheirOwnersDisabled) {
     EXPECT_FALSE(mainEnabledAfterAbout);
     EXPECT_TRUE(helpEnabledAfterAbout);
     EXPECT_TRUE(IsWindowEnabled(main.hWnd()));
-    main.Unload();
 }
 
 TEST(FormModal, CancelledUnloadKeepsTheLoopRunning) {
-    LoggingForm main("main", nullptr);
-    main.Show();
+    ShownMain main;
     LoggingForm box("box", nullptr);
     box.cancelUnloads = 1;
     box.Load();
@@ -260,12 +263,10 @@ TEST(FormModal, CancelledUnloadKeepsTheLoopRunning) {
     box.ShowModal(&main);
     EXPECT_EQ(attempts, 2);
     EXPECT_TRUE(IsWindowEnabled(main.hWnd()));
-    main.Unload();
 }
 
 TEST(FormModal, QuitLeavesTheModalLoopAndReachesTheOuterLoop) {
-    LoggingForm main("main", nullptr);
-    main.Show();
+    ShownMain main;
     LoggingForm box("box", nullptr);
     box.Load();
     box.post([] { PostQuitMessage(7); });
@@ -275,7 +276,6 @@ TEST(FormModal, QuitLeavesTheModalLoopAndReachesTheOuterLoop) {
     ASSERT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     EXPECT_EQ(msg.wParam, 7u);
     box.Unload();
-    main.Unload();
 }
 
 TEST(FormModal, ModalWithoutVisibleOwnerIsCentredOnTheScreen) {
@@ -381,53 +381,50 @@ void postKey(HWND target, int key) {
     PostMessageW(target, WM_KEYUP, static_cast<WPARAM>(key), 0xC0000001);
 }
 
+// The keys that reach a form and its first text box, logged; the form is unloaded at the end.
+class FormKeyPreview : public ::testing::Test {
+protected:
+    void TearDown() override { f.Unload(); }
+    // Shows the form with the focus in Text1 and starts the log afresh.
+    void showWithFocusInText1() {
+        f.Show();
+        f.Text1.SetFocus();
+        log.clear();
+    }
+    std::vector<std::string> log;
+    PreviewForm f{&log};
+};
+
 } // namespace
 
-TEST(FormKeyPreview, FormSeesTheKeyFirstAndTheControlStillGetsIt) {
-    std::vector<std::string> log;
-    PreviewForm f(&log);
+TEST_F(FormKeyPreview, FormSeesTheKeyFirstAndTheControlStillGetsIt) {
     f.KeyPreview = true;
-    f.Show();
-    f.Text1.SetFocus();
-    log.clear();
+    showWithFocusInText1();
     postKey(f.Text1.hWnd(), 'A');
     qs::rt::DoEvents();   // the runtime's own pump honours the preview too
     std::vector<std::string> expected{"form KeyDown 65", "Text1 KeyDown 65", "Text1 KeyUp 65"};
     EXPECT_EQ(log, expected);
-    f.Unload();
 }
 
-TEST(FormKeyPreview, WithoutPreviewOnlyTheControlSeesTheKey) {
-    std::vector<std::string> log;
-    PreviewForm f(&log);
-    f.Show();
-    f.Text1.SetFocus();
-    log.clear();
+TEST_F(FormKeyPreview, WithoutPreviewOnlyTheControlSeesTheKey) {
+    showWithFocusInText1();
     postKey(f.Text1.hWnd(), 'B');
     pumpPending();
     std::vector<std::string> expected{"Text1 KeyDown 66", "Text1 KeyUp 66"};
     EXPECT_EQ(log, expected);
-    f.Unload();
 }
 
-TEST(FormKeyPreview, AKeyClearedByTheFormNeverReachesTheControl) {
-    std::vector<std::string> log;
-    PreviewForm f(&log);
+TEST_F(FormKeyPreview, AKeyClearedByTheFormNeverReachesTheControl) {
     f.KeyPreview = true;
     f.cancelKey = VK_F5;
-    f.Show();
-    f.Text1.SetFocus();
-    log.clear();
+    showWithFocusInText1();
     PostMessageW(f.Text1.hWnd(), WM_KEYDOWN, VK_F5, 1);
     pumpPending();
     std::vector<std::string> expected{"form KeyDown 116"};
     EXPECT_EQ(log, expected);
-    f.Unload();
 }
 
-TEST(FormKeyPreview, KeyToTheFormItselfIsSeenOnce) {
-    std::vector<std::string> log;
-    PreviewForm f(&log);
+TEST_F(FormKeyPreview, KeyToTheFormItselfIsSeenOnce) {
     f.KeyPreview = true;
     f.Show();
     log.clear();
@@ -435,39 +432,30 @@ TEST(FormKeyPreview, KeyToTheFormItselfIsSeenOnce) {
     pumpPending();
     std::vector<std::string> expected{"form KeyDown 67"};
     EXPECT_EQ(log, expected);
-    f.Unload();
 }
 
-TEST(FormKeyPreview, EscapeUnloadsAModalFormWhileItsTextBoxHasTheFocus) {
-    std::vector<std::string> log;
-    LoggingForm main("main", nullptr);
-    main.Show();
-    PreviewForm options(&log);
-    options.KeyPreview = true;
-    options.unloadOnEscape = true;
-    options.Load();
-    options.post([&] {
-        options.Text1.SetFocus();
-        postKey(options.Text1.hWnd(), VK_ESCAPE);
+TEST_F(FormKeyPreview, EscapeUnloadsAModalFormWhileItsTextBoxHasTheFocus) {
+    ShownMain main;
+    f.KeyPreview = true;
+    f.unloadOnEscape = true;
+    f.Load();
+    f.post([&] {
+        f.Text1.SetFocus();
+        postKey(f.Text1.hWnd(), VK_ESCAPE);
     });
-    options.ShowModal(&main);
-    EXPECT_FALSE(options.Loaded());
+    f.ShowModal(&main);
+    EXPECT_FALSE(f.Loaded());
     ASSERT_FALSE(log.empty());
     EXPECT_NE(std::find(log.begin(), log.end(), "form KeyDown 27"), log.end());
     // The window went with the form's handler, so the text box never saw the key.
     EXPECT_EQ(std::find(log.begin(), log.end(), "Text1 KeyDown 27"), log.end());
-    main.Unload();
 }
 
-TEST(FormKeyPreview, TabMovesBetweenTextBoxes) {
-    std::vector<std::string> log;
-    PreviewForm f(&log);
-    f.Show();
-    f.Text1.SetFocus();
+TEST_F(FormKeyPreview, TabMovesBetweenTextBoxes) {
+    showWithFocusInText1();
     PostMessageW(f.Text1.hWnd(), WM_KEYDOWN, VK_TAB, 1);
     pumpPending();
     EXPECT_TRUE(f.Text2.hasFocus());
-    f.Unload();
 }
 
 TEST(FormFocus, FirstTextBoxHasTheFocusWhenShown) {

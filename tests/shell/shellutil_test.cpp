@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/runtime/files.h"
@@ -51,13 +52,21 @@ TEST(TrimNull, CutsAtTheFirstNul) {
 }
 
 TEST(FileNameOf, TakesTheTextAfterTheLastBackslash) {
-    EXPECT_EQ("Quillstack.mdb", fileNameOf("C:\\Program Files\\Quillstack\\Quillstack.mdb"));
-    EXPECT_EQ("x.mdb", fileNameOf("\\\\server\\share\\x.mdb"));
-    EXPECT_EQ("", fileNameOf("Quillstack.mdb"));
-    EXPECT_EQ("", fileNameOf("C:\\"));
-    EXPECT_EQ("", fileNameOf("C:\\data\\"));
-    EXPECT_EQ("", fileNameOf(""));
-    EXPECT_EQ("no ext", fileNameOf("\\no ext"));
+    const std::pair<const char*, const char*> cases[] = {
+        {"C:\\Program Files\\Quillstack\\Quillstack.mdb", "Quillstack.mdb"},
+        {"\\\\server\\share\\x.mdb", "x.mdb"},
+        {"Quillstack.mdb", ""},
+        {"C:\\", ""},
+        {"C:\\data\\", ""},
+        {"", ""},
+        {"\\no ext", "no ext"},
+    };
+    for (const auto& [path, name] : cases) EXPECT_EQ(name, fileNameOf(path)) << path;
+}
+
+// Each path has no long form to give: the answer is empty.
+void expectNoLongForm(const std::vector<std::string>& paths) {
+    for (const std::string& path : paths) EXPECT_EQ("", expandLongPath(path)) << path;
 }
 
 // A tree with long names, each with its short (8.3) alias.
@@ -122,31 +131,22 @@ TEST_F(ExpandLongPath, FindsHiddenSystemAndReadOnlyEntries) {
 }
 
 TEST_F(ExpandLongPath, AnyComponentThatCannotBeFoundGivesEmpty) {
-    std::string shortDoc = narrow(shortName(doc));
-    std::string shortFolder = narrow(shortName(folder));
-    EXPECT_EQ("", expandLongPath(shortFolder + "\\MISSIN~1\\QUARTE~1.TXT"));
-    EXPECT_EQ("", expandLongPath(shortDoc + "\\beyond a file"));
-    EXPECT_EQ("", expandLongPath(root + "\\No Such Folder\\x.txt"));
-    EXPECT_EQ("", expandLongPath(root + "\\no such file.txt"));
+    expectNoLongForm({narrow(shortName(folder)) + "\\MISSIN~1\\QUARTE~1.TXT",
+                      narrow(shortName(doc)) + "\\beyond a file", root + "\\No Such Folder\\x.txt",
+                      root + "\\no such file.txt"});
 }
 
 TEST_F(ExpandLongPath, PathsWithoutADrivePrefixGiveEmpty) {
-    EXPECT_EQ("", expandLongPath("\\\\server\\share\\LONGFO~1\\file.txt"));
-    EXPECT_EQ("", expandLongPath("\\\\localhost\\c$\\windows"));
-    EXPECT_EQ("", expandLongPath("PROJEC~1\\file.txt"));
-    EXPECT_EQ("", expandLongPath("~"));
-    EXPECT_EQ("", expandLongPath(""));
-    EXPECT_EQ("", expandLongPath("C:"));
+    expectNoLongForm(
+        {"\\\\server\\share\\LONGFO~1\\file.txt", "\\\\localhost\\c$\\windows", "PROJEC~1\\file.txt", "~", "", "C:"});
 }
 
 TEST_F(ExpandLongPath, NeverAnswersWithSomeOtherEntry) {
     // The root alone, an empty component or a trailing backslash would list a folder; a wildcard
     // would match some other name.
-    EXPECT_EQ("", expandLongPath("C:\\"));
-    EXPECT_EQ("", expandLongPath(narrow(folder) + "\\"));
-    EXPECT_EQ("", expandLongPath(narrow(folder) + "\\\\Inner Documents Folder"));
-    EXPECT_EQ("", expandLongPath(narrow(folder) + "\\Inner*"));
-    EXPECT_EQ("", expandLongPath(narrow(folder) + "\\Inner Documents Folde?\\Quarterly Report 2024.txt"));
+    const std::string f = narrow(folder);
+    expectNoLongForm({"C:\\", f + "\\", f + "\\\\Inner Documents Folder", f + "\\Inner*",
+                      f + "\\Inner Documents Folde?\\Quarterly Report 2024.txt"});
 }
 
 TEST_F(ExpandLongPath, DriveThatIsNotThereGivesEmptyWithoutThrowing) {

@@ -45,6 +45,16 @@ protected:
     static inline HWND form, grid1, grid2, grid3, frame;
 };
 
+// The tooltip made on the form.
+class TooltipOnForm : public TooltipTest {
+protected:
+    void SetUp() override {
+        TooltipTest::SetUp();
+        ASSERT_TRUE(tips.Create(form));
+    }
+    cTooltip tips;
+};
+
 TEST_F(TooltipTest, EveryMemberIsInertBeforeCreate) {
     cTooltip tips;
     EXPECT_EQ(nullptr, tips.hWnd());
@@ -82,9 +92,7 @@ TEST_F(TooltipTest, CreateMakesOneAlwaysTipWindowOwnedByTheForm) {
     EXPECT_EQ(form, GetWindow(tip, GW_OWNER));
 }
 
-TEST_F(TooltipTest, ToolsWithoutTextAreNamedInOrder) {
-    cTooltip tips;
-    ASSERT_TRUE(tips.Create(form));
+TEST_F(TooltipOnForm, ToolsWithoutTextAreNamedInOrder) {
     EXPECT_TRUE(tips.AddTool(grid1, form));
     EXPECT_TRUE(tips.AddTool(grid2, form, ""));
     EXPECT_TRUE(tips.AddTool(grid3, frame));
@@ -102,9 +110,7 @@ TEST_F(TooltipTest, ToolsWithoutTextAreNamedInOrder) {
     EXPECT_EQ(form, ti.hwnd);
 }
 
-TEST_F(TooltipTest, SecondAddOfAControlIsRefused) {
-    cTooltip tips;
-    ASSERT_TRUE(tips.Create(form));
+TEST_F(TooltipOnForm, SecondAddOfAControlIsRefused) {
     ASSERT_TRUE(tips.AddTool(grid1, form, "first text"));
     EXPECT_FALSE(tips.AddTool(grid1, form, "second text"));
     EXPECT_FALSE(tips.AddTool(grid1, form));
@@ -112,9 +118,7 @@ TEST_F(TooltipTest, SecondAddOfAControlIsRefused) {
     EXPECT_EQ("first text", tips.ToolText(grid1));
 }
 
-TEST_F(TooltipTest, ToolTextKeepsEachToolsOwnText) {
-    cTooltip tips;
-    ASSERT_TRUE(tips.Create(form));
+TEST_F(TooltipOnForm, ToolTextKeepsEachToolsOwnText) {
     tips.AddTool(grid1, form);
     tips.AddTool(grid2, form);
     tips.AddTool(grid3, frame);
@@ -143,9 +147,7 @@ TEST_F(TooltipTest, ToolTextKeepsEachToolsOwnText) {
     EXPECT_EQ("Caf\xC3\xA9 m\xC3\xBC" "ller", tips.ToolText(grid1));
 }
 
-TEST_F(TooltipTest, SettingTextOnAnUnregisteredControlAddsNothing) {
-    cTooltip tips;
-    ASSERT_TRUE(tips.Create(form));
+TEST_F(TooltipOnForm, SettingTextOnAnUnregisteredControlAddsNothing) {
     tips.AddTool(grid1, form, "one");
     tips.ToolText(grid2, "should not appear");
     EXPECT_EQ(1, tips.ToolCount());
@@ -153,9 +155,7 @@ TEST_F(TooltipTest, SettingTextOnAnUnregisteredControlAddsNothing) {
     EXPECT_EQ("one", tips.ToolText(grid1));
 }
 
-TEST_F(TooltipTest, RemoveToolFindsTheControl) {
-    cTooltip tips;
-    ASSERT_TRUE(tips.Create(form));
+TEST_F(TooltipOnForm, RemoveToolFindsTheControl) {
     tips.AddTool(grid1, form);
     tips.AddTool(grid2, form);
     EXPECT_TRUE(tips.RemoveTool(grid1));
@@ -168,9 +168,7 @@ TEST_F(TooltipTest, RemoveToolFindsTheControl) {
     EXPECT_EQ("Tool2", tips.ToolText(grid1));
 }
 
-TEST_F(TooltipTest, MaxTipWidthBelowOneMeansNoLimit) {
-    cTooltip tips;
-    ASSERT_TRUE(tips.Create(form));
+TEST_F(TooltipOnForm, MaxTipWidthBelowOneMeansNoLimit) {
     tips.MaxTipWidth(240);
     EXPECT_EQ(240, tips.MaxTipWidth());
     EXPECT_EQ(240, SendMessageA(tips.hWnd(), TTM_GETMAXTIPWIDTH, 0, 0));
@@ -184,9 +182,7 @@ TEST_F(TooltipTest, MaxTipWidthBelowOneMeansNoLimit) {
     EXPECT_EQ(32767, tips.MaxTipWidth());
 }
 
-TEST_F(TooltipTest, DelayKindIsTakenAndThree) {
-    cTooltip tips;
-    ASSERT_TRUE(tips.Create(form));
+TEST_F(TooltipOnForm, DelayKindIsTakenAndThree) {
     tips.DelayTime(3, 400);
     tips.DelayTime(6, 10000);  // acts on kind 2, auto-pop
     EXPECT_EQ(10000, tips.DelayTime(2));
@@ -198,9 +194,7 @@ TEST_F(TooltipTest, DelayKindIsTakenAndThree) {
     EXPECT_EQ(400, tips.DelayTime(7));
 }
 
-TEST_F(TooltipTest, ColoursRoundTrip) {
-    cTooltip tips;
-    ASSERT_TRUE(tips.Create(form));
+TEST_F(TooltipOnForm, ColoursRoundTrip) {
     tips.BackColor(0x80633B);  // #3B6380
     tips.ForeColor(0xFFC675);  // #75C6FF
     EXPECT_EQ(0x80633B, tips.BackColor());
@@ -208,9 +202,7 @@ TEST_F(TooltipTest, ColoursRoundTrip) {
     EXPECT_EQ(RGB(0x3B, 0x63, 0x80), static_cast<COLORREF>(SendMessageA(tips.hWnd(), TTM_GETTIPBKCOLOR, 0, 0)));
 }
 
-TEST_F(TooltipTest, MarginSetsOneSideAtATime) {
-    cTooltip tips;
-    ASSERT_TRUE(tips.Create(form));
+TEST_F(TooltipOnForm, MarginSetsOneSideAtATime) {
     tips.Margin(0, 1);
     tips.Margin(1, 2);
     tips.Margin(2, 3);
@@ -254,9 +246,7 @@ TEST_F(TooltipTest, DestructionDestroysTheWindow) {
 }
 
 // The window watches the control's mouse itself and shows the tool's text.
-TEST_F(TooltipTest, TipShowsOverItsControl) {
-    cTooltip tips;
-    ASSERT_TRUE(tips.Create(form));
+TEST_F(TooltipOnForm, TipShowsOverItsControl) {
     tips.DelayTime(3, 1);
     ASSERT_TRUE(tips.AddTool(grid2, form, "the cell under the mouse"));
     SetForegroundWindow(form);
