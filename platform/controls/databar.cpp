@@ -89,15 +89,8 @@ void DataBar::paint(HDC dc, const RECT& client) {
 }
 
 bool DataBar::processMessage(UINT msg, WPARAM, LPARAM lp, LRESULT& result) {
+    if (forms::detail::paintMessage(hWnd(), msg, result, [&](auto& p) { paint(p.dc(), p.client()); })) return true;
     switch (msg) {
-    case WM_ERASEBKGND:
-        result = 1;
-        return true;
-    case WM_PAINT: {
-        forms::detail::BufferedPaint p(hWnd());
-        paint(p.dc(), p.client());
-        return true;
-    }
     case WM_SIZE:
         InvalidateRect(hWnd(), nullptr, FALSE);
         return true;

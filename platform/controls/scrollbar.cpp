@@ -166,15 +166,8 @@ void ScrollBar::paint(HDC hdc, const RECT& rc) {
 
 bool ScrollBar::processMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     const HWND hwnd = hWnd();
+    if (forms::detail::paintMessage(hwnd, msg, result, [&](auto& p) { paint(p.dc(), p.client()); })) return true;
     switch (msg) {
-    case WM_ERASEBKGND:
-        result = 1;
-        return true;
-    case WM_PAINT: {
-        qs::forms::detail::BufferedPaint p(hwnd);
-        paint(p.dc(), p.client());
-        return true;
-    }
     case WM_LBUTTONDOWN: {
         POINT pt{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
         RECT c = clientPixels(), th = thumbRect(), t = trackRect();

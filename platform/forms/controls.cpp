@@ -147,19 +147,15 @@ void PictureButton::paint(HDC hdc, const RECT& rc) {
 
 bool PictureButton::processMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     const HWND hwnd = hWnd();
-    switch (msg) {
-    case WM_ERASEBKGND:
-        result = 1;
-        return true;
-    case WM_PAINT: {
-        detail::BufferedPaint p(hwnd);
+    const bool painted = detail::paintMessage(hwnd, msg, result, [&](auto& p) {
         // A check face leaves the window's ground showing round the box.
         int element = shownElement();
         if (element >= 0 && (faces_[element].glyph == Glyph::CheckEmpty || faces_[element].glyph == Glyph::CheckTicked))
             paintParentBackdrop(*this, p.dc(), p.area());
         paint(p.dc(), p.client());
-        return true;
-    }
+    });
+    if (painted) return true;
+    switch (msg) {
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN: {
@@ -428,15 +424,8 @@ HWND PictureBox::createWindow(HWND parent, const RECT& pixels) {
 }
 
 bool PictureBox::processMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    if (detail::paintMessage(hWnd(), msg, result, [&](auto& p) { paintBackdrop(p.dc(), p.area()); })) return true;
     switch (msg) {
-    case WM_ERASEBKGND:
-        result = 1;
-        return true;
-    case WM_PAINT: {
-        detail::BufferedPaint p(hWnd());
-        paintBackdrop(p.dc(), p.area());
-        return true;
-    }
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:

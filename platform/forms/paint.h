@@ -33,6 +33,20 @@ private:
     std::optional<win::Selection> selected_;   // bitmap_ in mem_
 };
 
+// For a window that draws all of itself: WM_ERASEBKGND answered without erasing, WM_PAINT drawn by
+// `paint(BufferedPaint&)` through a back buffer. False for any other message.
+template <class Paint>
+bool paintMessage(HWND hwnd, UINT msg, LRESULT& result, Paint&& paint) {
+    if (msg == WM_ERASEBKGND) {
+        result = 1;
+        return true;
+    }
+    if (msg != WM_PAINT) return false;
+    BufferedPaint buffer(hwnd);
+    paint(buffer);
+    return true;
+}
+
 std::string windowText(HWND hwnd);
 
 // Registers a window class of ours once (thread-safe), dispatching through qs::win::Window; returns its
