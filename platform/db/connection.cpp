@@ -1,5 +1,3 @@
-#include <windows.h>
-
 #include <cstring>
 
 #include "platform/db/internal.h"
