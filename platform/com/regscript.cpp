@@ -117,8 +117,9 @@ private:
 
     // '{' key* '}'
     bool block(std::vector<RegistryKey>& children) {
-        if (!is(Token::Open)) return false;
+        if (!is(Token::Open) || depth_ == kMaxKeyDepth) return false;
         ++pos_;
+        ++depth_;
         while (!is(Token::Close)) {
             if (pos_ >= t_.size()) return false;
             RegistryKey node;
@@ -126,6 +127,7 @@ private:
             children.push_back(std::move(node));
         }
         ++pos_;
+        --depth_;
         return true;
     }
 
@@ -174,6 +176,7 @@ private:
 
     const std::vector<Token>& t_;
     size_t pos_ = 0;
+    int depth_ = 0;   // blocks open: 1 inside a root key
 };
 
 }  // namespace

@@ -57,8 +57,11 @@ struct RegistryRootKeys {
     std::vector<RegistryKey> children;
 };
 
-// The script's keys, or nullopt when it is malformed or names a replacement it is not given.
+// The script's keys, or nullopt when it is malformed or names a replacement it is not given. Keys nest at
+// most kMaxKeyDepth deep below their root, as deep as the registry itself goes; a deeper script is
+// malformed (read recursively, it would otherwise overflow the stack).
 std::optional<std::vector<RegistryRootKeys>> parseRegistryScript(std::wstring_view script,
                                                                  std::span<const Replacement> replacements);
+inline constexpr int kMaxKeyDepth = 512;
 
 }  // namespace qs::com

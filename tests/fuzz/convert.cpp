@@ -15,6 +15,7 @@
 #include <cmath>
 #include <limits>
 #include <optional>
+#include <type_traits>
 
 using namespace qs::rt;
 using qs::db::detail::parseDateLiteral;
@@ -36,13 +37,15 @@ auto attempt(F f, std::initializer_list<int> allowed, const std::string& shown) 
 }
 
 // Str writes 15 (Double) or 7 (Single) significant digits: reading it back gives the value to that
-// precision, and writing that again gives the same text.
+// precision. A Double (15 digits are within its precision) also writes the same text again; a Single needs
+// 9 digits to come back exactly, so 7 do not always read back to a value that writes the same 7.
 template <typename T>
 void formatsBack(T value, T (*convert)(std::string_view), double precision, const std::string& shown)
 {
     const std::string text = Str(value);
     std::optional<T> back = attempt([&] { return convert(text); }, {}, shown + " wrote " + text);
-    FUZZ_CHECK(Str(*back) == text, shown + " wrote " + text + ", read back as " + Str(*back));
+    if (std::is_same_v<T, double> && std::fabs(value) >= std::numeric_limits<double>::min())
+        FUZZ_CHECK(Str(*back) == text, shown + " wrote " + text + ", read back as " + Str(*back));
     double tolerance = std::fabs(double(value)) * precision + double(std::numeric_limits<T>::denorm_min());
     FUZZ_CHECK(std::fabs(double(*back) - double(value)) <= tolerance, shown + " wrote " + text);
 }

@@ -290,10 +290,9 @@ void purge(FuzzedDataProvider& provider)
 }
 
 // Free text: the engine's error or a translation of the expected shape that SQLite runs.
-void anyText(FuzzedDataProvider& provider, int kind)
+void anyText(const std::string& text, int kind, FuzzedDataProvider& provider)
 {
     Fixture& f = fixture();
-    const std::string text = provider.ConsumeRandomLengthString(2000);
     f.fill(textsAround(provider.ConsumeRandomLengthString(100), provider));
     try {
         if (kind == 0) {
@@ -331,18 +330,45 @@ void anyText(FuzzedDataProvider& provider, int kind)
     }
 }
 
+// Text nested far deeper than mutations of short inputs reach: a piece repeated up to 20,000 times
+// before a core and another after it ("((((x))))", "NOT NOT NOT x").
+std::string deepText(FuzzedDataProvider& provider)
+{
+    const std::string open = provider.ConsumeRandomLengthString(8);
+    const std::string close = provider.ConsumeRandomLengthString(8);
+    const std::string core = provider.ConsumeRandomLengthString(200);
+    const size_t times = provider.ConsumeIntegralInRange<size_t>(0, 20000);
+    std::string text;
+    for (size_t i = 0; i < times; ++i)
+        text += open;
+    text += core;
+    for (size_t i = 0; i < times; ++i)
+        text += close;
+    return text;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     FuzzedDataProvider provider(data, size);
-    switch (provider.ConsumeIntegralInRange(0, 5)) {
+    switch (int mode = provider.ConsumeIntegralInRange(0, 6)) {
     case 0: equality(provider); break;
     case 1: search(provider); break;
     case 2: purge(provider); break;
-    case 3: anyText(provider, 0); break;
-    case 4: anyText(provider, 1); break;
-    case 5: anyText(provider, 2); break;
+    case 3:
+    case 4:
+    case 5: {
+        const std::string text = provider.ConsumeRandomLengthString(2000);
+        anyText(text, mode - 3, provider);
+        break;
+    }
+    case 6: {
+        const int kind = provider.ConsumeIntegralInRange(0, 2);
+        const std::string text = deepText(provider);
+        anyText(text, kind, provider);
+        break;
+    }
     }
     return 0;
 }

@@ -7,6 +7,8 @@
 
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <algorithm>
+
 using namespace qs::com;
 
 namespace {
@@ -106,15 +108,35 @@ const wchar_t kServerScript[] = LR"(HKCR
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     // The value from the input's end, the script (UTF-16LE, as the parser reaches it) from its start, into
-    // an exactly sized copy so that ASan sees a read past it.
+    // an exactly sized copy so that ASan sees a read past it. A deep script repeats a piece of the input up
+    // to 40,000 times before its core and another after it, deeper than mutations of short inputs reach.
     FuzzedDataProvider provider(data, size);
+    const bool deep = provider.ConsumeIntegralInRange(0, 15) == 15;   // one input in 16: they take long
     std::wstring value;
     for (size_t n = provider.ConsumeIntegralInRange<size_t>(0, 300); n > 0 && provider.remaining_bytes() > 0; --n)
         value += wchar_t(provider.ConsumeIntegral<uint16_t>());
+    const size_t times = deep ? provider.ConsumeIntegralInRange<size_t>(0, 40000) : 0;
     const std::vector<uint8_t> bytes = provider.ConsumeRemainingBytes<uint8_t>();
-    std::vector<wchar_t> script(bytes.size() / 2);
-    for (size_t i = 0; i < script.size(); ++i)
-        script[i] = wchar_t(bytes[2 * i] | bytes[2 * i + 1] << 8);
+    std::vector<wchar_t> units(bytes.size() / 2);
+    for (size_t i = 0; i < units.size(); ++i)
+        units[i] = wchar_t(bytes[2 * i] | bytes[2 * i + 1] << 8);
+    std::vector<wchar_t> script;
+    if (deep) {
+        // Thirds of the units: the opening piece, the core, the closing piece; all inside one root key.
+        const std::wstring_view root = L"HKCR {\n", end = L"}\n";
+        const size_t third = units.size() / 3;
+        const size_t repeated = std::min(times, (size_t(1) << 18) / std::max<size_t>(third, 1));   // 256K units
+        script.assign(root.begin(), root.end());
+        for (size_t i = 0; i < repeated; ++i)
+            script.insert(script.end(), units.begin(), units.begin() + third);
+        script.insert(script.end(), units.begin() + third, units.end() - third);
+        for (size_t i = 0; i < repeated; ++i)
+            script.insert(script.end(), units.end() - third, units.end());
+        script.insert(script.end(), end.begin(), end.end());
+        script.shrink_to_fit();
+    } else {
+        script = std::move(units);
+    }
 
     const Replacement module[] = {{L"MODULE", value}, {L"Empty", L""}};
     const std::wstring_view text(script.data(), script.size());
