@@ -4,7 +4,7 @@
 # make fuzz  — build the fuzz targets natively (clang, libFuzzer, ASan, UBSan), run each for FUZZ_SECONDS
 BUILD ?= build
 JOBS  ?= $(shell nproc)
-FUZZ_SECONDS ?= 180
+FUZZ_SECONDS ?= 300
 FUZZ_TEST_SECONDS ?= 10
 
 .PHONY: all setup setup-fuzz configure build test run fuzz bench clean

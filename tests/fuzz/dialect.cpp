@@ -352,7 +352,9 @@ std::string deepText(FuzzedDataProvider& provider)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     FuzzedDataProvider provider(data, size);
-    switch (int mode = provider.ConsumeIntegralInRange(0, 6)) {
+    // Deep text takes long to build and to read: one input in 256.
+    const uint8_t selector = provider.ConsumeIntegral<uint8_t>();
+    switch (int mode = selector == 255 ? 6 : selector % 6) {
     case 0: equality(provider); break;
     case 1: search(provider); break;
     case 2: purge(provider); break;

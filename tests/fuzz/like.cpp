@@ -117,7 +117,8 @@ bool one(const Item& item, char32_t t)
     return false;
 }
 
-// Tries every way a star can end; `seen` remembers the (item, position) pairs that failed already.
+// Items p[i..] against text t[j..]: a star first takes no character, then backtracks to take one more.
+// `seen` remembers the (item, position) pairs that failed already.
 bool match(const std::vector<Item>& p, size_t i, const std::vector<char32_t>& t, size_t j, std::vector<char>& seen)
 {
     char& failed = seen[i * (t.size() + 1) + j];
@@ -126,13 +127,10 @@ bool match(const std::vector<Item>& p, size_t i, const std::vector<char32_t>& t,
     bool ok;
     if (i == p.size())
         ok = j == t.size();
-    else if (p[i].kind == Item::Star) {
-        ok = false;
-        for (size_t k = j; k <= t.size() && !ok; ++k)
-            ok = match(p, i + 1, t, k, seen);
-    } else {
+    else if (p[i].kind == Item::Star)
+        ok = match(p, i + 1, t, j, seen) || (j < t.size() && match(p, i, t, j + 1, seen));
+    else
         ok = j < t.size() && one(p[i], t[j]) && match(p, i + 1, t, j + 1, seen);
-    }
     failed = !ok;
     return ok;
 }

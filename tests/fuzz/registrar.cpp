@@ -109,9 +109,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     // The value from the input's end, the script (UTF-16LE, as the parser reaches it) from its start, into
     // an exactly sized copy so that ASan sees a read past it. A deep script repeats a piece of the input up
-    // to 40,000 times before its core and another after it, deeper than mutations of short inputs reach.
+    // to 40,000 times (128K units) before its core and another after it, deeper than mutations of short
+    // inputs reach.
     FuzzedDataProvider provider(data, size);
-    const bool deep = provider.ConsumeIntegralInRange(0, 15) == 15;   // one input in 16: they take long
+    const bool deep = provider.ConsumeIntegral<uint8_t>() == 255;   // one input in 256: they take long
     std::wstring value;
     for (size_t n = provider.ConsumeIntegralInRange<size_t>(0, 300); n > 0 && provider.remaining_bytes() > 0; --n)
         value += wchar_t(provider.ConsumeIntegral<uint16_t>());
@@ -125,7 +126,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         // Thirds of the units: the opening piece, the core, the closing piece; all inside one root key.
         const std::wstring_view root = L"HKCR {\n", end = L"}\n";
         const size_t third = units.size() / 3;
-        const size_t repeated = std::min(times, (size_t(1) << 18) / std::max<size_t>(third, 1));   // 256K units
+        const size_t repeated = std::min(times, (size_t(1) << 17) / std::max<size_t>(third, 1));   // 2 x 128K units
         script.assign(root.begin(), root.end());
         for (size_t i = 0; i < repeated; ++i)
             script.insert(script.end(), units.begin(), units.begin() + third);
