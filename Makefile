@@ -14,7 +14,8 @@ all: build
 setup:
 	@BUILD_DIR=$(abspath $(BUILD)) scripts/setup
 
-setup-fuzz:
+# After setup, never beside it: both may call apt-get.
+setup-fuzz: setup
 	@BUILD_DIR=$(abspath $(BUILD)) scripts/setup fuzz
 
 configure: setup
@@ -27,7 +28,7 @@ test: build setup-fuzz
 	@status=0; scripts/run-tests $(BUILD) || status=1; \
 	FUZZ_SECONDS=$(FUZZ_TEST_SECONDS) scripts/run-fuzz $(BUILD) || status=1; exit $$status
 
-fuzz: setup setup-fuzz
+fuzz: setup-fuzz
 	@FUZZ_SECONDS=$(FUZZ_SECONDS) scripts/run-fuzz $(BUILD)
 
 run: build

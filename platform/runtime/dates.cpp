@@ -99,10 +99,12 @@ double DateAdd(char interval, double number, double date)
         throw Error(errInvalidCall);
     long days, seconds;
     splitDays(date, days, seconds);
-    double result = joinDays(days + long(n), seconds);
-    if (result < minDate || result >= maxDate + 1)
+    // The range is one of days: before 1899 the time of day makes a date more negative, so 1 January 100 at
+    // noon is -657434.5, below the first day's -657434 and in range all the same.
+    const long day = days + long(n);
+    if (day < long(minDate) || day > long(maxDate))
         throw Error(errInvalidCall);
-    return result;
+    return joinDays(day, seconds);
 }
 
 std::string formatMMDDYYYY(double date)

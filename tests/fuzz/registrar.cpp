@@ -109,7 +109,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     // The value from the input's end, the script (UTF-16LE, as the parser reaches it) from its start, into
     // an exactly sized copy so that ASan sees a read past it. A deep script repeats a piece of the input up
-    // to 40,000 times (128K units) before its core and another after it, deeper than mutations of short
+    // to 40,000 times (32K units) before its core and another after it, deeper than mutations of short
     // inputs reach.
     FuzzedDataProvider provider(data, size);
     const bool deep = provider.ConsumeIntegral<uint8_t>() == 255;   // one input in 256: they take long
@@ -126,7 +126,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         // Thirds of the units: the opening piece, the core, the closing piece; all inside one root key.
         const std::wstring_view root = L"HKCR {\n", end = L"}\n";
         const size_t third = units.size() / 3;
-        const size_t repeated = std::min(times, (size_t(1) << 17) / std::max<size_t>(third, 1));   // 2 x 128K units
+        const size_t repeated = std::min(times, (size_t(1) << 15) / std::max<size_t>(third, 1));   // 2 x 32K units
         script.assign(root.begin(), root.end());
         for (size_t i = 0; i < repeated; ++i)
             script.insert(script.end(), units.begin(), units.begin() + third);
