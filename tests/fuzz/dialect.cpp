@@ -330,18 +330,18 @@ void anyText(const std::string& text, int kind, FuzzedDataProvider& provider)
     }
 }
 
-// Text nested far deeper than mutations of short inputs reach: a piece repeated up to 20,000 times
-// before a core and another after it ("((((x))))", "NOT NOT NOT x").
+// Text nested far deeper than mutations of short inputs reach: one of the dialect's nestings repeated up to
+// 20,000 times around a core from the input. The nestings are fixed, so that deep inputs differ only in
+// their core and depth and do not crowd out the others in the corpus.
 std::string deepText(FuzzedDataProvider& provider)
 {
-    const std::string open = provider.ConsumeRandomLengthString(8);
-    const std::string close = provider.ConsumeRandomLengthString(8);
-    const std::string core = provider.ConsumeRandomLengthString(200);
+    static const std::pair<const char*, const char*> nestings[] = {{"(", ")"}, {"NOT ", ""}, {"(NOT ", ")"}};
+    const auto [open, close] = nestings[provider.ConsumeIntegralInRange<size_t>(0, 2)];
     const size_t times = provider.ConsumeIntegralInRange<size_t>(0, 20000);
     std::string text;
     for (size_t i = 0; i < times; ++i)
         text += open;
-    text += core;
+    text += provider.ConsumeRandomLengthString(200);
     for (size_t i = 0; i < times; ++i)
         text += close;
     return text;

@@ -8,6 +8,7 @@
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <algorithm>
+#include <tuple>
 
 using namespace qs::com;
 
@@ -108,36 +109,38 @@ const wchar_t kServerScript[] = LR"(HKCR
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     // The value from the input's end, the script (UTF-16LE, as the parser reaches it) from its start, into
-    // an exactly sized copy so that ASan sees a read past it. A deep script repeats a piece of the input up
-    // to 40,000 times (32K units) before its core and another after it, deeper than mutations of short
-    // inputs reach.
+    // an exactly sized copy so that ASan sees a read past it. One input in 256 nests a key up to 8,192 deep
+    // around the script, deeper than mutations of short inputs reach; the nestings are fixed, so that deep
+    // inputs (slow to read) differ only in their core and depth and do not crowd the corpus.
     FuzzedDataProvider provider(data, size);
-    const bool deep = provider.ConsumeIntegral<uint8_t>() == 255;   // one input in 256: they take long
+    const bool deep = provider.ConsumeIntegral<uint8_t>() == 255;
     std::wstring value;
     for (size_t n = provider.ConsumeIntegralInRange<size_t>(0, 300); n > 0 && provider.remaining_bytes() > 0; --n)
         value += wchar_t(provider.ConsumeIntegral<uint16_t>());
-    const size_t times = deep ? provider.ConsumeIntegralInRange<size_t>(0, 40000) : 0;
-    const std::vector<uint8_t> bytes = provider.ConsumeRemainingBytes<uint8_t>();
-    std::vector<wchar_t> units(bytes.size() / 2);
-    for (size_t i = 0; i < units.size(); ++i)
-        units[i] = wchar_t(bytes[2 * i] | bytes[2 * i + 1] << 8);
-    std::vector<wchar_t> script;
+    std::wstring_view open, close;
+    size_t times = 0;
     if (deep) {
-        // Thirds of the units: the opening piece, the core, the closing piece; all inside one root key.
-        const std::wstring_view root = L"HKCR {\n", end = L"}\n";
-        const size_t third = units.size() / 3;
-        const size_t repeated = std::min(times, (size_t(1) << 15) / std::max<size_t>(third, 1));   // 2 x 32K units
-        script.assign(root.begin(), root.end());
-        for (size_t i = 0; i < repeated; ++i)
-            script.insert(script.end(), units.begin(), units.begin() + third);
-        script.insert(script.end(), units.begin() + third, units.end() - third);
-        for (size_t i = 0; i < repeated; ++i)
-            script.insert(script.end(), units.end() - third, units.end());
-        script.insert(script.end(), end.begin(), end.end());
-        script.shrink_to_fit();
-    } else {
-        script = std::move(units);
+        static const std::pair<std::wstring_view, std::wstring_view> nestings[] = {
+            {L"k {\n", L"}\n"}, {L"'q' = s 'v' {\n", L"}\n"}, {L"ForceRemove NoRemove k {\n", L"}\n"}};
+        std::tie(open, close) = nestings[provider.ConsumeIntegralInRange<size_t>(0, 2)];
+        times = std::min(provider.ConsumeIntegralInRange<size_t>(0, 40000), (size_t(1) << 15) / open.size());
     }
+    const std::vector<uint8_t> bytes = provider.ConsumeRemainingBytes<uint8_t>();
+    std::vector<wchar_t> script;
+    const std::wstring_view root = L"HKCR {\n", end = L"}\n";
+    if (deep) {
+        script.assign(root.begin(), root.end());
+        for (size_t i = 0; i < times; ++i)
+            script.insert(script.end(), open.begin(), open.end());
+    }
+    for (size_t i = 0; i + 1 < bytes.size(); i += 2)
+        script.push_back(wchar_t(bytes[i] | bytes[i + 1] << 8));
+    if (deep) {
+        for (size_t i = 0; i < times; ++i)
+            script.insert(script.end(), close.begin(), close.end());
+        script.insert(script.end(), end.begin(), end.end());
+    }
+    script.shrink_to_fit();
 
     const Replacement module[] = {{L"MODULE", value}, {L"Empty", L""}};
     const std::wstring_view text(script.data(), script.size());
