@@ -8,11 +8,10 @@
 // grid painting after it fails its reads at once and shows blank cells rather than freezing, and an action
 // taken once things were quiet for a second waits its second again. Nothing is held or queued: a failed
 // statement changed nothing, and the next action simply tries again.
-#include <windows.h>
-
 #include <algorithm>
 #include <chrono>
 #include <iterator>
+#include <thread>
 
 #include "platform/db/internal.h"
 
@@ -43,7 +42,7 @@ int waitForLock(void*, int count) {
     const Clock::duration step =
         std::min<Clock::duration>(Ms(kSleepsMs[std::min<size_t>(count, std::size(kSleepsMs) - 1)]),
                                   kBudget - budget.spent);
-    Sleep(DWORD(std::max<long long>(1, std::chrono::ceil<Ms>(step).count())));
+    std::this_thread::sleep_for(std::max<Clock::duration>(Ms(1), std::chrono::ceil<Ms>(step)));
     const Clock::time_point after = Clock::now();
     budget.spent += after - now;
     budget.lastMet = after;

@@ -1,5 +1,3 @@
-#include <windows.h>
-
 #include <cstring>
 
 #include "platform/db/internal.h"
@@ -61,6 +59,7 @@ std::string errorText(int number, std::string_view subject) {
         return "The SELECT statement includes a reserved word or an argument name that is misspelled or "
                "missing, or the punctuation is incorrect.";
     case 3142: return "Characters found after end of SQL statement.";
+    case 3360: return "Query is too complex.";
     case 3049: return "Cannot open database '" + s + "'. The file may be damaged.";
     case 3035: return "System resource exceeded.";
     }

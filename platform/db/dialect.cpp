@@ -22,6 +22,12 @@ struct Failure {
     int number;
 };
 
+// Parentheses and NOTs nest no deeper than this: each level recurses once more, and a criterion nested
+// thousands deep would otherwise overflow the stack. Deeper text fails with 3360 ("Query is too complex."),
+// as SQLite's own parser would refuse the translation well before this depth.
+constexpr int kMaxNesting = 100;
+constexpr int errTooComplex = 3360;
+
 bool isWordStart(unsigned char c) { return std::isalpha(c) || c == '_' || c >= 0x80; }
 bool isWordChar(unsigned char c) { return std::isalnum(c) || c == '_' || c >= 0x80; }
 
@@ -201,7 +207,10 @@ public:
     }
 
     std::string parseNot() {
-        if (acceptKeyword("NOT")) return "(NOT " + parseNot() + ")";
+        if (acceptKeyword("NOT")) {
+            Nested level(*this);
+            return "(NOT " + parseNot() + ")";
+        }
         return parsePredicate();
     }
 
@@ -236,6 +245,7 @@ public:
         switch (t.kind) {
         case Tok::Op:
             if (acceptOp("(")) {
+                Nested level(*this);
                 std::string inner = parseOr();
                 expectOp(")");
                 return "(" + inner + ")";
@@ -298,6 +308,19 @@ public:
     std::size_t pos_ = 0;
 
 private:
+    // One level of parentheses or NOT for the scope.
+    struct Nested {
+        explicit Nested(Translator& t) : t_(t) {
+            if (++t_.depth_ > kMaxNesting) {
+                --t_.depth_;
+                throw Failure{errTooComplex};
+            }
+        }
+        ~Nested() { --t_.depth_; }
+        Translator& t_;
+    };
+    int depth_ = 0;
+
     std::vector<Token> toks_;
     int unknownField_;
     const TableInfo* table_ = nullptr;

@@ -1,37 +1,17 @@
 #include "platform/db/textrules.h"
 
-#include <windows.h>
-
 #include <algorithm>
 #include <mutex>
 
 namespace qs::db::detail {
 namespace {
 
-// Lower-case form of every BMP character, taken once from the system's own mapping so that
-// criteria, Like and ORDER BY agree with how Windows folds letters.
+// Lower-case form of every BMP character (see fillFoldTable).
 uint16_t g_fold[0x10000];
 std::once_flag g_foldOnce;
 
 void buildFold() {
-    for (unsigned c = 0; c < 0x10000; ++c) g_fold[c] = static_cast<uint16_t>(c);
-    constexpr unsigned chunk = 0x400;
-    wchar_t in[chunk], out[chunk];
-    for (unsigned base = 0; base < 0x10000; base += chunk) {
-        if (base >= 0xD800 && base < 0xE000) continue;  // lone surrogates stay as they are
-        for (unsigned i = 0; i < chunk; ++i) in[i] = static_cast<wchar_t>(base + i ? base + i : ' ');
-        int n = LCMapStringW(LOCALE_INVARIANT, LCMAP_LOWERCASE, in, chunk, out, chunk);
-        if (n == static_cast<int>(chunk)) {
-            for (unsigned i = 0; i < chunk; ++i)
-                if (base + i) g_fold[base + i] = static_cast<uint16_t>(out[i]);
-        } else {
-            for (unsigned i = 0; i < chunk; ++i) {
-                wchar_t one = in[i];
-                if (base + i && LCMapStringW(LOCALE_INVARIANT, LCMAP_LOWERCASE, &one, 1, out, 1) == 1)
-                    g_fold[base + i] = static_cast<uint16_t>(out[0]);
-            }
-        }
-    }
+    fillFoldTable(g_fold);
     for (unsigned c = 'A'; c <= 'Z'; ++c) g_fold[c] = static_cast<uint16_t>(c + 32);  // never differ
 }
 

@@ -13,6 +13,12 @@ namespace qs::db::detail {
 // Builds the fold table on first use; call before handing the functions below to SQLite.
 void initTextRules();
 
+// Sets table[c] to the lower-case form of each BMP character c, c itself where it has none (surrogates
+// and NUL included). The program takes the system's own mapping (foldtable_win.cpp), so criteria, Like
+// and ORDER BY agree with how Windows folds letters; the native build the same data from a generated
+// table (foldtable_native.cpp).
+void fillFoldTable(uint16_t* table);
+
 char32_t foldChar(char32_t c);
 
 // <0, 0, >0 as a sorts before, equals or sorts after b, letter case ignored.

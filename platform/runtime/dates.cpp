@@ -2,11 +2,6 @@
 
 #include "platform/runtime/convert.h"
 #include "platform/runtime/errors.h"
-#include "platform/runtime/services.h"
-#include "platform/runtime/text.h"
-#include "platform/win/handles.h"
-
-#include <oleauto.h>
 
 #include <cmath>
 #include <cstdio>
@@ -72,15 +67,6 @@ double joinDays(long days, long seconds)
 
 } // namespace
 
-double Now() { return services().now(); }
-
-double Today()
-{
-    long days, seconds;
-    splitDays(Now(), days, seconds);
-    return double(days);
-}
-
 double makeDate(int year, int month, int day, int hour, int minute, int second)
 {
     if (year < 100 || year > 9999 || month < 1 || month > 12 || day < 1 || day > daysInMonth(year, month) ||
@@ -113,10 +99,12 @@ double DateAdd(char interval, double number, double date)
         throw Error(errInvalidCall);
     long days, seconds;
     splitDays(date, days, seconds);
-    double result = joinDays(days + long(n), seconds);
-    if (result < minDate || result >= maxDate + 1)
+    // The range is one of days: before 1899 the time of day makes a date more negative, so 1 January 100 at
+    // noon is -657434.5, below the first day's -657434 and in range all the same.
+    const long day = days + long(n);
+    if (day < long(minDate) || day > long(maxDate))
         throw Error(errInvalidCall);
-    return result;
+    return joinDays(day, seconds);
 }
 
 std::string formatMMDDYYYY(double date)
@@ -125,22 +113,6 @@ std::string formatMMDDYYYY(double date)
     char buf[16];
     std::snprintf(buf, sizeof buf, "%02d/%02d/%04d", p.month, p.day, p.year);
     return buf;
-}
-
-std::string dateTimeText(double date)
-{
-    win::UniqueBstr text;
-    if (FAILED(VarBstrFromDate(date, LOCALE_USER_DEFAULT, 0, text.put())) || !text)
-        return {};
-    return narrow(std::wstring_view(text.get(), SysStringLen(text.get())));
-}
-
-double fromFileTime(const FILETIME& utc)
-{
-    SYSTEMTIME u{}, local{};
-    if (!FileTimeToSystemTime(&utc, &u) || !SystemTimeToTzSpecificLocalTime(nullptr, &u, &local))
-        throw Error(errInvalidCall);
-    return makeDate(local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute, local.wSecond);
 }
 
 } // namespace qs::rt

@@ -3,9 +3,9 @@
 // time of day as the fraction (for dates before 1899 the fraction still counts forward from midnight:
 // -1.25 is 29 December 1899, 06:00).
 
-#include <windows.h>
-
 #include <string>
+
+struct _FILETIME;   // <windows.h>: FILETIME
 
 namespace qs::rt {
 
@@ -24,7 +24,7 @@ std::string formatMMDDYYYY(double date);
 std::string dateTimeText(double date);
 
 // A file-system time (UTC) as a local date and time, to the whole second.
-double fromFileTime(const FILETIME& utc);
+double fromFileTime(const _FILETIME& utc);
 
 // The date of a calendar date and time of day. Fields out of range: Error 5.
 double makeDate(int year, int month, int day, int hour = 0, int minute = 0, int second = 0);

@@ -10,7 +10,6 @@ constexpr uint8_t magic[4] = {'Q', 'S', 'P', 'B'};
 constexpr uint16_t formatVersion = 1;
 constexpr uint8_t tagInteger = 1;
 constexpr uint8_t tagText = 2;
-constexpr size_t headerSize = 4 + 2 + 4;
 constexpr size_t smallestEntry = 4 + 1 + 4;   // empty name, tag, a 32-bit value or text length
 
 void putU16(std::vector<uint8_t>& out, uint16_t v)

@@ -101,6 +101,20 @@ TEST_F(RegistrarTest, MalformedScriptsChangeNothing) {
     }
 }
 
+// Keys nested deeper than the registry goes (found by fuzzing: 16,000 levels overflowed the stack) make a
+// malformed script; as deep as it goes is fine.
+TEST_F(RegistrarTest, ScriptsNestedPastTheRegistrysDepthAreMalformed) {
+    auto nested = [](int levels) {
+        std::wstring text = L"HKCU { NoRemove Software { QsComRegistrarTest {\n";
+        for (int i = 0; i < levels; ++i) text += L"k {\n";
+        return text + std::wstring(size_t(levels) + 3, L'}');
+    };
+    EXPECT_EQ(runRegistryScript(nested(100000), {}, true), kBadScript);
+    EXPECT_EQ(runRegistryScript(nested(qs::com::kMaxKeyDepth - 3), {}, false), S_OK);
+    EXPECT_EQ(runRegistryScript(nested(qs::com::kMaxKeyDepth - 2), {}, false), kBadScript);
+    EXPECT_FALSE(exists(base()));
+}
+
 TEST_F(RegistrarTest, MissingResource) {
     EXPECT_TRUE(FAILED(qs::com::runRegistryResource(GetModuleHandleW(nullptr), 4242, {}, true)));
 }

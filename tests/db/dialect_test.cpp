@@ -1,6 +1,8 @@
 // The query dialect: criteria, Like patterns, dates, ordering and malformed input.
 #include <gtest/gtest.h>
 
+#include "platform/db/textrules.h"
+#include "platform/runtime/casetable.h"
 #include "tests/db/dbtest.h"
 
 using namespace qs::db;
@@ -125,4 +127,28 @@ TEST_F(DialectTest, ActionQueryDeletesWhatTheCriterionSelects) {
     database->Execute("DELETE * FROM Jobs WHERE JobName Like \"*.doc\";");
     EXPECT_EQ(names("Jobs"), (Names{"\xC3\x89" "COLE.TXT", "budget 2024.xls"}));
     EXPECT_EQ(errorOf([&] { database->Execute("DROP TABLE Jobs"); }), errInvalidStatement);
+}
+
+// Found by fuzzing: a criterion nested some thousands deep overflowed the stack and ended the program.
+TEST_F(DialectTest, NestingTooDeepIsAnErrorNeverACrash) {
+    auto nested = [](const std::string& open, int levels, const std::string& close) {
+        std::string text;
+        for (int i = 0; i < levels; ++i) text += open;
+        text += "JobName = \"report.doc\"";
+        for (int i = 0; i < levels; ++i) text += close;
+        return text;
+    };
+    EXPECT_EQ(found(nested("(", 20, ")")), "REPORT.DOC");
+    EXPECT_EQ(found(nested("NOT NOT ", 10, "")), "REPORT.DOC");
+    EXPECT_EQ(errorOf([&] { found(nested("(", 100000, ")")); }), 3360);
+    EXPECT_EQ(errorOf([&] { found(nested("NOT ", 100000, "")); }), 3360);
+    EXPECT_EQ(errorOf([&] { names("SELECT * FROM Jobs WHERE " + nested("(", 5000, ")")); }), 3360);
+}
+
+// The native build (fuzzing) folds text with a table generated under Wine instead of asking the system.
+TEST(TextRules, FoldTableAgreesWithTheGeneratedOne) {
+    for (char32_t c = 0; c < 0x10000; ++c) {
+        char32_t expected = c >= 0xD800 && c < 0xE000 ? c : qs::rt::casetable::lower(c);
+        ASSERT_EQ(detail::foldChar(c), expected) << std::hex << unsigned(c);
+    }
 }

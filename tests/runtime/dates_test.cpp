@@ -67,6 +67,15 @@ TEST(Dates, AddDays)
     EXPECT_EQ(errorOf([] { DateAdd('d', -1, makeDate(100, 1, 1)); }), 5);
 }
 
+// Found by fuzzing: the first day of the calendar was refused when it had a time of day.
+TEST(Dates, AddDaysReachesTheFirstDayAtAnyTime)
+{
+    EXPECT_DOUBLE_EQ(DateAdd('d', -1, makeDate(100, 1, 2, 6, 0, 0)), makeDate(100, 1, 1, 6, 0, 0));
+    EXPECT_DOUBLE_EQ(DateAdd('d', 0, makeDate(100, 1, 1, 23, 59, 59)), makeDate(100, 1, 1, 23, 59, 59));
+    EXPECT_EQ(errorOf([] { DateAdd('d', -1, makeDate(100, 1, 1, 6, 0, 0)); }), 5);
+    EXPECT_DOUBLE_EQ(DateAdd('d', 1, makeDate(9999, 12, 30, 23, 59, 59)), makeDate(9999, 12, 31, 23, 59, 59));
+}
+
 TEST(Dates, ClockThroughServices)
 {
     {

@@ -1,4 +1,5 @@
 #include "platform/runtime/text.h"
+#include "platform/runtime/casetable.h"
 
 #include <gtest/gtest.h>
 
@@ -42,4 +43,27 @@ TEST(Text, CaseOverAllOfUnicode)
     // The length in characters stays the same, so positions found in one form hold in the other.
     std::string mixed = "Straße Ǆ ﬁ";
     EXPECT_EQ(widen(UCase(mixed)).size(), widen(mixed).size());
+}
+
+// The native build (fuzzing) maps case from a table generated under Wine; it must be the system's mapping,
+// for every character and in whole texts (scripts/gen-casetable makes it again when Wine changes).
+TEST(Text, CaseTableAgreesWithTheSystem)
+{
+    std::string all;
+    for (char32_t c = 1; c <= 0x10FFFF; ++c) {
+        if (c >= 0xD800 && c < 0xE000)
+            continue;
+        std::wstring w = c < 0x10000 ? std::wstring(1, wchar_t(c))
+                                     : std::wstring{wchar_t(0xD800 + ((c - 0x10000) >> 10)),
+                                                    wchar_t(0xDC00 + ((c - 0x10000) & 0x3FF))};
+        all += narrow(w);
+    }
+    auto firstDifference = [](const std::string& a, const std::string& b) {
+        size_t i = 0;
+        while (i < a.size() && i < b.size() && a[i] == b[i])
+            ++i;
+        return i == a.size() && i == b.size() ? std::string() : a.substr(i, 4) + " / " + b.substr(i, 4);
+    };
+    EXPECT_EQ(firstDifference(UCase(all), casetable::mapped(all, true)), "");
+    EXPECT_EQ(firstDifference(LCase(all), casetable::mapped(all, false)), "");
 }
