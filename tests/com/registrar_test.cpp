@@ -112,7 +112,7 @@ TEST_F(RegistrarTest, ScriptsNestedPastTheRegistrysDepthAreMalformed) {
     EXPECT_EQ(runRegistryScript(nested(100000), {}, true), kBadScript);
     EXPECT_EQ(runRegistryScript(nested(qs::com::kMaxKeyDepth - 3), {}, false), S_OK);
     EXPECT_EQ(runRegistryScript(nested(qs::com::kMaxKeyDepth - 2), {}, false), kBadScript);
-    EXPECT_FALSE(exists(base()));
+    EXPECT_FALSE(hkcu.exists(base()));
 }
 
 TEST_F(RegistrarTest, MissingResource) {
