@@ -84,8 +84,7 @@ void recordShortcut(db::Recordset& jobs, const RecentRescan& scan, const std::st
 
 void writeErrorLog(int number, const std::string& description) {
     try {
-        rt::writeQuotedRecord(rt::AppPath() + "\\error.log",
-                              "Error " + std::to_string(number) + " " + description);
+        rt::writeQuotedRecord(rt::AppPath() + "\\error.log", "Error " + std::to_string(number) + " " + description);
     } catch (...) {
         // Nowhere left to report to; the program goes on.
     }
@@ -102,8 +101,7 @@ std::vector<std::string> listRecentFolder(const std::string& recentPath) {
 std::string resolveShortcutPath(HWND owner, const std::string& shortcutName) {
     try {
         const size_t n = shortcutName.size();
-        if (n < 3 || rt::UCase(std::string_view(shortcutName).substr(n - 3)) != "LNK")
-            return shortcutName;
+        if (n < 3 || rt::UCase(std::string_view(shortcutName).substr(n - 3)) != "LNK") return shortcutName;
         std::string target = trimNull(shell::GetLinkInfo(owner, shortcutName));
         if (target.find('~') != std::string::npos) target = expandLongPath(target);
         return target;

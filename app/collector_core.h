@@ -23,13 +23,13 @@ std::string resolveShortcutPath(HWND owner, const std::string& shortcutName);
 std::string jobFullNameCriterion(const std::string& path);
 
 struct RecentRescan {
-    std::string recentPath;                   // the Recent folder, ending in a backslash
-    std::string dbPath;                       // myDBname
-    std::vector<std::string>* recentFiles;    // the previous listing; replaced when the rescan succeeds
+    std::string recentPath;                 // the Recent folder, ending in a backslash
+    std::string dbPath;                     // myDBname
+    std::vector<std::string>* recentFiles;  // the previous listing; replaced when the rescan succeeds
     int16_t* recentFileCount;
     std::function<std::string(const std::string&)> resolve;  // resolveShortcut
-    std::function<void()> yield;              // DoEvents after each name: a nested rescan may run there
-    std::function<void()> refresh;            // Data1.Refresh, then redrawGrid
+    std::function<void()> yield;                             // DoEvents after each name: a nested rescan may run there
+    std::function<void()> refresh;                           // Data1.Refresh, then redrawGrid
 };
 
 // One Notify after its wait: list the folder, record the document of every name that the previous

@@ -7,13 +7,13 @@
 namespace qs::app {
 
 struct NotifyIconData88 {
-  DWORD cbSize;
-  HWND hWnd;
-  UINT uID;
-  UINT uFlags;
-  UINT uCallbackMessage;
-  HICON hIcon;
-  char szTip[64];
+    DWORD cbSize;
+    HWND hWnd;
+    UINT uID;
+    UINT uFlags;
+    UINT uCallbackMessage;
+    HICON hIcon;
+    char szTip[64];
 };
 static_assert(sizeof(NotifyIconData88) == 88);
 

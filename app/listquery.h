@@ -53,9 +53,9 @@ std::string purgeSource(double today, int16_t timelimit);
 
 // How a list's grid looks: its last selected column, column width fractions and header captions.
 struct ListLook {
-  int32_t lastCol;
-  std::vector<double> widths;
-  std::vector<std::string> captions;  // visible columns only
+    int32_t lastCol;
+    std::vector<double> widths;
+    std::vector<std::string> captions;  // visible columns only
 };
 const ListLook& listLook(int list);
 
@@ -70,12 +70,12 @@ int32_t restoredTopRow(int32_t topRow, int32_t rows);
 
 // Colours, as the platform takes them (blue in the high byte).
 inline constexpr uint32_t rgb(uint8_t r, uint8_t g, uint8_t b) {
-  return uint32_t(r) | (uint32_t(g) << 8) | (uint32_t(b) << 16);
+    return uint32_t(r) | (uint32_t(g) << 8) | (uint32_t(b) << 16);
 }
 inline constexpr uint32_t kJobColour = rgb(0x44, 0x92, 0xA6);
 inline constexpr uint32_t kPermanentJobColour = rgb(0x69, 0xE1, 0xFF);
 struct TipColours {
-  uint32_t back, fore;
+    uint32_t back, fore;
 };
 inline constexpr std::array<TipColours, 3> kTipColours{{
     {rgb(0x3B, 0x63, 0x80), rgb(0x75, 0xC6, 0xFF)},

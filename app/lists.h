@@ -23,22 +23,22 @@ class PictureButton;
 namespace qs::app {
 
 struct ListState {
-  ListIndex index;                                // its displaywhich
-  controls::FlexGrid* grid;                       // MSgrid1, MSgrid2, MSgrid3
-  controls::DataControl* data;                    // Data1, Data2, Data3
-  std::array<forms::PictureButton*, 2> buttons;   // its command buttons, shown only with it
-  const char* baseSelect;                         // kSqlJobs ...
-  const char* defaultOrder;                       // kOrderJobs ...
-  std::string& sql;                               // sqlJobs ...: the base SELECT in use
-  std::string& where;                             // whereJobs ...: from the last search
-  std::string& order;                             // orderJobs ...: from the last sort
-  std::string& searchText;                        // searchTextJobs ...: the box's text for this list
-  int32_t& keptTopRow;                            // topRowJobs ...: restored by the list switch
-  std::string& keptName;                          // selectedNameJobs ...: selected again by the switch
+    ListIndex index;                               // its displaywhich
+    controls::FlexGrid* grid;                      // MSgrid1, MSgrid2, MSgrid3
+    controls::DataControl* data;                   // Data1, Data2, Data3
+    std::array<forms::PictureButton*, 2> buttons;  // its command buttons, shown only with it
+    const char* baseSelect;                        // kSqlJobs ...
+    const char* defaultOrder;                      // kOrderJobs ...
+    std::string& sql;                              // sqlJobs ...: the base SELECT in use
+    std::string& where;                            // whereJobs ...: from the last search
+    std::string& order;                            // orderJobs ...: from the last sort
+    std::string& searchText;                       // searchTextJobs ...: the box's text for this list
+    int32_t& keptTopRow;                           // topRowJobs ...: restored by the list switch
+    std::string& keptName;                         // selectedNameJobs ...: selected again by the switch
 
-  // Base SELECT, WHERE and ORDER BY clauses and ";": what its data control runs.
-  std::string recordSource() const { return app::recordSource(sql, where, order); }
-  const ListLook& look() const { return listLook(index); }
+    // Base SELECT, WHERE and ORDER BY clauses and ";": what its data control runs.
+    std::string recordSource() const { return app::recordSource(sql, where, order); }
+    const ListLook& look() const { return listLook(index); }
 };
 
 }  // namespace qs::app

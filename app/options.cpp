@@ -3,8 +3,8 @@
 namespace qs::app {
 
 void showOptions(forms::Form* owner) {
-  Options options;
-  options.ShowModal(owner);
+    Options options;
+    options.ShowModal(owner);
 }
 
 }  // namespace qs::app

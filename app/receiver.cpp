@@ -127,8 +127,8 @@ void FrmInvisible::Load() {
     if (!createBound(0, kReceiverClass, rt::widen(kReceiverTitle).c_str(), WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
                      CW_USEDEFAULT, 200, 100, nullptr, nullptr, instance))
         throw rt::errorFromWin32(GetLastError());
-    txtReceive_ = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | ES_AUTOHSCROLL, 0, 0, 180, 20, hwnd(),
-                                  nullptr, instance, nullptr);
+    txtReceive_ =
+        CreateWindowExW(0, L"EDIT", L"", WS_CHILD | ES_AUTOHSCROLL, 0, 0, 180, 20, hwnd(), nullptr, instance, nullptr);
 }
 
 void FrmInvisible::Unload() {
@@ -166,13 +166,11 @@ void pReceiveMsg(LPARAM lParam) {
     COPYDATASTRUCT cds;
     std::memcpy(&cds, reinterpret_cast<const void*>(lParam), sizeof cds);
     std::span<const uint8_t> payload;
-    if (cds.lpData && cds.cbData)
-        payload = {static_cast<const uint8_t*>(cds.lpData), static_cast<size_t>(cds.cbData)};
+    if (cds.lpData && cds.cbData) payload = {static_cast<const uint8_t*>(cds.lpData), static_cast<size_t>(cds.cbData)};
     pReceiveMsg(cds.dwData, payload, [](LRESULT result) { ReplyMessage(result); });
 }
 
-void pReceiveMsg(ULONG_PTR dwData, std::span<const uint8_t> payload,
-                 const std::function<void(LRESULT)>& reply) {
+void pReceiveMsg(ULONG_PTR dwData, std::span<const uint8_t> payload, const std::function<void(LRESULT)>& reply) {
     if (dwData == CDS_STRING) {
         // The text is acknowledged and otherwise unused; at most 255 bytes of it are taken. No bytes at all
         // leave the zero-filled buffer as it is: an empty text, acknowledged like any other.

@@ -45,8 +45,7 @@ void pReceiveMsg(LPARAM lParam);
 // The same without a window: decodes the whole payload, calls reply(1) for a kind it understands, then
 // records the paths of a CDS_PATH_LIST in Jobs of myDBname. A payload that does not decode gets no reply
 // and changes nothing.
-void pReceiveMsg(ULONG_PTR dwData, std::span<const uint8_t> payload,
-                 const std::function<void(LRESULT)>& reply);
+void pReceiveMsg(ULONG_PTR dwData, std::span<const uint8_t> payload, const std::function<void(LRESULT)>& reply);
 
 // Runs one recording statement; when it fails shows "pReceiveMsg Function Error" and returns false.
 bool receiverStep(const std::function<void()>& statement);

@@ -29,8 +29,7 @@ public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
         if (!ppv) return E_POINTER;
         *ppv = nullptr;
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) ||
-            IsEqualIID(riid, DIID__IWatchEvents)) {
+        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) || IsEqualIID(riid, DIID__IWatchEvents)) {
             *ppv = static_cast<IDispatch*>(this);
             AddRef();
             return S_OK;
@@ -57,8 +56,8 @@ public:
         return DISP_E_UNKNOWNNAME;
     }
 
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID dispId, REFIID, LCID, WORD, DISPPARAMS* params,
-                                     VARIANT*, EXCEPINFO*, UINT*) override {
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID dispId, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
+                                     UINT*) override {
         if (dispId != foldwatcher::DISPID_Notify) return DISP_E_MEMBERNOTFOUND;
         if (!params || params->cArgs != 2 || !params->rgvarg) return DISP_E_BADPARAMCOUNT;
         if (!attached_) return S_OK;
@@ -134,8 +133,6 @@ HRESULT WatchClient::AddPath(const std::string& path) {
     return impl_->watch->AddPath(text.get());
 }
 
-HRESULT WatchClient::putStart(bool start) {
-    return impl_->watch->put_Start(start ? VARIANT_TRUE : VARIANT_FALSE);
-}
+HRESULT WatchClient::putStart(bool start) { return impl_->watch->put_Start(start ? VARIANT_TRUE : VARIANT_FALSE); }
 
 }  // namespace qs::app

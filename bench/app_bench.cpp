@@ -82,7 +82,8 @@ int main(int argc, char** argv) {
     std::vector<double> requery, redraw, paint;
     for (int run = 0; run < runs; ++run) {
         t = nowMs();
-        w->Data1->RecordSource(app::recordSource(app::kSqlJobs, app::searchWhere(app::listJobs, "doc"), app::orderJobs));
+        w->Data1->RecordSource(
+            app::recordSource(app::kSqlJobs, app::searchWhere(app::listJobs, "doc"), app::orderJobs));
         w->Data1->Refresh();
         requery.push_back(nowMs() - t);
         t = nowMs();
@@ -92,8 +93,8 @@ int main(int argc, char** argv) {
         UpdateWindow(w->MSgrid1->hWnd());
         paint.push_back(nowMs() - t);
     }
-    std::printf("all %d rows: re-query and reload %.2f ms, redraw %.2f ms, paint %.2f ms\n", jobCount,
-                median(requery), median(redraw), median(paint));
+    std::printf("all %d rows: re-query and reload %.2f ms, redraw %.2f ms, paint %.2f ms\n", jobCount, median(requery),
+                median(redraw), median(paint));
     database->Close();
     return 0;
 }

@@ -32,7 +32,9 @@ double median(std::vector<double> times) {
     return times[times.size() / 2];
 }
 
-double timeIt(const std::function<void()>& work, int runs) { return timeIt([] {}, work, runs); }
+double timeIt(const std::function<void()>& work, int runs) {
+    return timeIt([] {}, work, runs);
+}
 
 double timeIt(const std::function<void()>& prepare, const std::function<void()>& work, int runs) {
     std::vector<double> times;
@@ -45,8 +47,8 @@ double timeIt(const std::function<void()>& prepare, const std::function<void()>&
 
 void report(const char* what, std::vector<double> times) {
     std::sort(times.begin(), times.end());
-    std::printf("%-44s min %8.2f ms   median %8.2f ms   max %8.2f ms\n", what, times.front(),
-                times[times.size() / 2], times.back());
+    std::printf("%-44s min %8.2f ms   median %8.2f ms   max %8.2f ms\n", what, times.front(), times[times.size() / 2],
+                times.back());
 }
 
 void copyFile(const std::string& from, const std::string& to) {

@@ -70,7 +70,9 @@ double bareDelete(const std::string& path) {
 
 double engineQuery(const std::string& path, const std::string& where) {
     auto database = db::Engine::OpenDatabase(path);
-    return ms([&] { (void)database->OpenRecordset(app::recordSource(app::kSqlJobs, where, app::kOrderJobs))->RecordCount(); });
+    return ms([&] {
+        (void)database->OpenRecordset(app::recordSource(app::kSqlJobs, where, app::kOrderJobs))->RecordCount();
+    });
 }
 
 }  // namespace
@@ -120,8 +122,10 @@ int main(int argc, char** argv) {
     copyFile(seeded, floor);
     sqlite3* h = openBare(floor);
     for (int i = 0; i < runs * 3; ++i) {
-        toggleBare.push_back(
-            ms([&] { sqlite3_exec(h, "UPDATE Jobs SET JobPermanent = NOT JobPermanent WHERE rowid = 3", nullptr, nullptr, nullptr); }));
+        toggleBare.push_back(ms([&] {
+            sqlite3_exec(h, "UPDATE Jobs SET JobPermanent = NOT JobPermanent WHERE rowid = 3", nullptr, nullptr,
+                         nullptr);
+        }));
         toggleQuery.push_back(engineQuery(floor, ""));
     }
     sqlite3_close(h);

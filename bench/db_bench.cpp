@@ -24,8 +24,8 @@ namespace {
 constexpr int kRows = 100000;
 
 std::string jobName(int i) {
-    static const char* const words[] = {"LETTER", "BUDGET", "INVOICE", "NOTES", "MINUTES", "PLAN",
-                                        "DRAFT", "REPORT", "SUMMARY", "TAX", "XMAS", "INDEX", "AGENDA"};
+    static const char* const words[] = {"LETTER", "BUDGET",  "INVOICE", "NOTES", "MINUTES", "PLAN",  "DRAFT",
+                                        "REPORT", "SUMMARY", "TAX",     "XMAS",  "INDEX",   "AGENDA"};
     static const char* const exts[] = {".DOC", ".XLS", ".TXT", ".PDF", ".PPT"};
     unsigned h = static_cast<unsigned>(i) * 2654435761u;
     return std::string(words[h % 13]) + " " + std::to_string(i) + exts[(h >> 8) % 5];
@@ -73,8 +73,9 @@ int main() {
     sqlite3* bare = bench::openBare(path);
 
     auto database = db::Engine::OpenDatabase(path);
-    const std::string base = "SELECT Jobs.JobName, Jobs.JobDate, Jobs.JobLocation, Jobs.JobFullName, "
-                             "Jobs.JobPermanent FROM Jobs";
+    const std::string base =
+        "SELECT Jobs.JobName, Jobs.JobDate, Jobs.JobLocation, Jobs.JobFullName, "
+        "Jobs.JobPermanent FROM Jobs";
     const std::string target = location(kRows - 3) + jobName(kRows - 3);
     std::string lower = target;
     std::transform(lower.begin(), lower.end(), lower.begin(), [](char c) { return (char)tolower((unsigned char)c); });
@@ -84,9 +85,8 @@ int main() {
         jobs->FindFirst("JobFullName = \"" + lower + "\"");
         if (jobs->NoMatch()) std::exit(2);
     });
-    double findBare = timeIt([&] {
-        bareCount(bare, "SELECT rowid FROM Jobs WHERE JobFullName = ?1 COLLATE NOCASE", lower);
-    });
+    double findBare =
+        timeIt([&] { bareCount(bare, "SELECT rowid FROM Jobs WHERE JobFullName = ?1 COLLATE NOCASE", lower); });
     row("FindFirst JobFullName = (near the end)", findEngine, findBare);
 
     double findLikeEngine = timeIt([&] { jobs->FindFirst("JobName LIKE \"" + jobName(kRows - 3) + "\""); });
@@ -99,14 +99,13 @@ int main() {
     });
     long bareLikeRows = 0;
     double likeBare = timeIt([&] {
-        bareLikeRows = bareCount(bare, "SELECT rowid FROM Jobs WHERE JobName LIKE '%x%' ORDER BY JobName COLLATE NOCASE");
+        bareLikeRows =
+            bareCount(bare, "SELECT rowid FROM Jobs WHERE JobName LIKE '%x%' ORDER BY JobName COLLATE NOCASE");
     });
     std::printf("Like \"*x*\" matches %ld rows (bare: %ld)\n", likeRows, bareLikeRows);
     row("query Like \"*x*\" ORDER BY JobName", likeEngine, likeBare);
 
-    double likeUnsorted = timeIt([&] {
-        database->OpenRecordset(base + " WHERE ((Jobs.JobName Like \"*x*\"));");
-    });
+    double likeUnsorted = timeIt([&] { database->OpenRecordset(base + " WHERE ((Jobs.JobName Like \"*x*\"));"); });
     double likeBareUnsorted = timeIt([&] { bareCount(bare, "SELECT rowid FROM Jobs WHERE JobName LIKE '%x%'"); });
     row("query Like \"*x*\" (no ORDER BY)", likeUnsorted, likeBareUnsorted);
 
@@ -127,13 +126,15 @@ int main() {
     std::printf("%-44s engine %8.2f ms\n", "requery + one screen of 40 rows x 5 cells", screen);
 
     long top = 0;
-    double scroll = timeIt([&] {
-        for (int screen = 0; screen < 100; ++screen) {
-            top = (top + 997) % (list->RecordCount() - 40);
-            for (long r = top; r < top + 40; ++r)
-                for (int c = 0; c < 5; ++c) db::textOf(list->at(r, c));
-        }
-    }, 3);
+    double scroll = timeIt(
+        [&] {
+            for (int screen = 0; screen < 100; ++screen) {
+                top = (top + 997) % (list->RecordCount() - 40);
+                for (long r = top; r < top + 40; ++r)
+                    for (int c = 0; c < 5; ++c) db::textOf(list->at(r, c));
+            }
+        },
+        3);
     std::printf("%-44s engine %8.2f ms\n", "100 screens of 40 rows x 5 cells, cold pages", scroll);
 
     // Writes: each Update on its own is an atomic commit; in a transaction they share one.
@@ -148,11 +149,13 @@ int main() {
         }
     };
     std::printf("%-44s engine %8.2f ms\n", "200 rows added, one commit each", timeIt(add200, 3));
-    double together = timeIt([&] {
-        db::Transaction all(*database);
-        add200();
-        all.commit();
-    }, 3);
+    double together = timeIt(
+        [&] {
+            db::Transaction all(*database);
+            add200();
+            all.commit();
+        },
+        3);
     std::printf("%-44s engine %8.2f ms\n", "200 rows added in one transaction", together);
 
     sqlite3_close(bare);

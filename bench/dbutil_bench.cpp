@@ -47,8 +47,8 @@ void seed(const std::string& path) {
 }
 
 void row(const char* what, double ms, double floor, double limit) {
-    std::printf("%-34s %8.1f ms   plain copy %7.1f ms   ratio %5.1f   limit %5.0f ms%s\n", what, ms, floor,
-                ms / floor, limit, ms <= limit ? "" : "   OVER");
+    std::printf("%-34s %8.1f ms   plain copy %7.1f ms   ratio %5.1f   limit %5.0f ms%s\n", what, ms, floor, ms / floor,
+                limit, ms <= limit ? "" : "   OVER");
 }
 
 }  // namespace
@@ -63,29 +63,34 @@ int main() {
                 nowMs() - start);
 
     // The floor: the same bytes copied and flushed, no engine.
-    const double floor = timeIt([&] {
-        CopyFileW(rt::widen(source).c_str(), rt::widen(plain).c_str(), FALSE);
-        HANDLE h = CreateFileW(rt::widen(plain).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-        FlushFileBuffers(h);
-        CloseHandle(h);
-    }, kRuns);
+    const double floor = timeIt(
+        [&] {
+            CopyFileW(rt::widen(source).c_str(), rt::widen(plain).c_str(), FALSE);
+            HANDLE h = CreateFileW(rt::widen(plain).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+            FlushFileBuffers(h);
+            CloseHandle(h);
+        },
+        kRuns);
     // The same rows copied by bare SQLite into an empty file of the same tables and indexes: what the
     // engine's row-by-row copy costs on top of the writing itself.
-    const double bare = timeIt([&] {
-        DeleteFileW(rt::widen(plain).c_str());
-        app::CreateDatabaseX(plain);
-        app::CreateTableDefX(plain);
-        sqlite3* db = nullptr;
-        check(sqlite3_open(plain.c_str(), &db), db);
-        db::detail::registerFunctions(db);
-        const std::string attach = "ATTACH '" + source + "' AS src";
-        check(sqlite3_exec(db, attach.c_str(), nullptr, nullptr, nullptr), db);
-        check(sqlite3_exec(db, "BEGIN; INSERT INTO Jobs SELECT * FROM src.Jobs; INSERT INTO Favorites SELECT * FROM "
+    const double bare = timeIt(
+        [&] {
+            DeleteFileW(rt::widen(plain).c_str());
+            app::CreateDatabaseX(plain);
+            app::CreateTableDefX(plain);
+            sqlite3* db = nullptr;
+            check(sqlite3_open(plain.c_str(), &db), db);
+            db::detail::registerFunctions(db);
+            const std::string attach = "ATTACH '" + source + "' AS src";
+            check(sqlite3_exec(db, attach.c_str(), nullptr, nullptr, nullptr), db);
+            check(sqlite3_exec(db,
+                               "BEGIN; INSERT INTO Jobs SELECT * FROM src.Jobs; INSERT INTO Favorites SELECT * FROM "
                                "src.Favorites; INSERT INTO Phone SELECT * FROM src.Phone; COMMIT",
-                           nullptr, nullptr, nullptr),
-              db);
-        sqlite3_close(db);
-    }, kRuns);
+                               nullptr, nullptr, nullptr),
+                  db);
+            sqlite3_close(db);
+        },
+        kRuns);
     const double saveAs = timeIt([&] { app::copyDatabase(source, copy, true); }, kRuns);
     row("Save As (copy row by row)", saveAs, floor, 3000);
     std::printf("%-34s %8.1f ms\n", "  the same rows by bare SQLite", bare);

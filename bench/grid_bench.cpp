@@ -26,10 +26,10 @@
 #include "tests/support/files.h"
 #include "tests/support/testdb.h"
 
-using qs::controls::DataControl;
-using qs::controls::FlexGrid;
 using qs::bench::median;
 using qs::bench::ms;
+using qs::controls::DataControl;
+using qs::controls::FlexGrid;
 
 namespace {
 
@@ -77,8 +77,8 @@ int main() {
     qs::forms::Form& host = gridtest::sharedHost();
     qs::test::TempDir dir("gridbench");
 
-    std::printf("%8s %9s %9s %9s %9s %9s %12s %12s %9s %14s\n", "rows", "query", "sqlite", "refresh", "redraw",
-                "total", "total/query", "total/sqlite", "again", "redraw+SelChg");
+    std::printf("%8s %9s %9s %9s %9s %9s %12s %12s %9s %14s\n", "rows", "query", "sqlite", "refresh", "redraw", "total",
+                "total/query", "total/sqlite", "again", "redraw+SelChg");
     for (long rows : {10000L, 100000L}) {
         const std::string path = dir.file(std::to_string(rows) + ".mdb");
         qs::test::createProgramDatabase(path);

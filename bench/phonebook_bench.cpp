@@ -98,11 +98,15 @@ int main() {
     fill(book, "Town Staff", "Field1", "Field2", kNames / 2, kNames, false);
 
     auto fresh = [&] { bench::copyFile(seeded, run); };
-    double engine = bench::timeIt(fresh, [&] {
-        if (!app::importPhoneBook(run, book)) std::exit(4);
-    }, kRuns);
+    double engine = bench::timeIt(
+        fresh,
+        [&] {
+            if (!app::importPhoneBook(run, book)) std::exit(4);
+        },
+        kRuns);
     const long engineRows = phoneCount(run);
-    double bare = bench::timeIt(fresh, [&] { bareImport(run, book); }, kRuns);
+    double bare = bench::timeIt(
+        fresh, [&] { bareImport(run, book); }, kRuns);
     const long bareRows = phoneCount(run);
     std::printf("Phone rows after the import: %ld (bare: %ld)\n", engineRows, bareRows);
     std::printf("%-44s engine %8.2f ms   bare %8.2f ms   ratio %5.2f\n", "import 10,000 names into 10,000", engine,

@@ -113,7 +113,8 @@ int main(int argc, char** argv) {
         refreshed.push_back(sendAndServe(app::hWndReceiver, payload, reply));
         const size_t rows = test::readJobs(app::myDBname).size();
         if (reply != 1 || rows != size_t(jobCount + pathCount) || !services.messages.empty())
-            std::printf("run %d: reply %ld, %zu rows, %zu messages\n", run, long(reply), rows, services.messages.size());
+            std::printf("run %d: reply %ld, %zu rows, %zu messages\n", run, long(reply), rows,
+                        services.messages.size());
 
         const std::string bare = root.file("bare.mdb");
         bench::copyFile(seeded, bare);

@@ -33,9 +33,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
     return TRUE;
 }
 
-STDAPI DllCanUnloadNow() {
-    return qs::com::module().canUnloadNow();
-}
+STDAPI DllCanUnloadNow() { return qs::com::module().canUnloadNow(); }
 
 STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, LPVOID* ppv) {
     return qs::com::module().getClassObject(clsid, iid, ppv);
@@ -49,7 +47,7 @@ STDAPI DllRegisterServer() {
 
 STDAPI DllUnregisterServer() {
     HRESULT hr = runScript(false);
-    if (SUCCEEDED(hr)) hr = qs::com::module().unregisterTypeLib(qs::foldwatcher::kTypeLibMajor,
-                                                                qs::foldwatcher::kTypeLibMinor);
+    if (SUCCEEDED(hr))
+        hr = qs::com::module().unregisterTypeLib(qs::foldwatcher::kTypeLibMajor, qs::foldwatcher::kTypeLibMinor);
     return hr;
 }

@@ -32,9 +32,7 @@ namespace qs::foldwatcher {
 namespace {
 
 // 0x80070000 with the error's low 16 bits: a failure even when the platform left no error code.
-HRESULT lastErrorResult() {
-    return static_cast<HRESULT>(0x80070000u | (GetLastError() & 0xFFFFu));
-}
+HRESULT lastErrorResult() { return static_cast<HRESULT>(0x80070000u | (GetLastError() & 0xFFFFu)); }
 
 // UTF-16 to the ANSI code page; characters without an ANSI form become the default character
 // (no best fit, which could turn a look-alike into a path separator).
@@ -42,7 +40,7 @@ HRESULT toAnsi(BSTR text, std::string& out) {
     int length = static_cast<int>(SysStringLen(text));
     out.clear();
     if (length == 0) return S_OK;
-    const DWORD flags = GetACP() == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;   // UTF-8 takes no such flag
+    const DWORD flags = GetACP() == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;  // UTF-8 takes no such flag
     int n = WideCharToMultiByte(CP_ACP, flags, text, length, nullptr, 0, nullptr, nullptr);
     if (n <= 0) return HRESULT_FROM_WIN32(GetLastError());
     out.resize(n);
@@ -68,7 +66,7 @@ constexpr DWORD kMaxPauseMs = 1000;
 struct WaitSet {
     std::array<HANDLE, 2 + 3 * kMaxWatchedFolders> handles{};
     std::array<std::string, kMaxWatchedFolders> paths;
-    DWORD used = 0;   // 0: to be rebuilt
+    DWORD used = 0;  // 0: to be rebuilt
 
     ~WaitSet() { close(); }
     void close() {
@@ -148,7 +146,7 @@ STDMETHODIMP Watch::put_Start(VARIANT_BOOL newVal) {
 HRESULT Watch::StartWatch() {
     if (m_bStarted) return S_OK;
     win::UniqueHandle thread(CreateThread(nullptr, 0, &Watch::WatchThread, this, 0, nullptr));
-    if (!thread) return lastErrorResult();   // stays stopped
+    if (!thread) return lastErrorResult();  // stays stopped
     m_hThread = std::move(thread);
     m_bStarted = true;
     return S_OK;
@@ -179,7 +177,7 @@ LRESULT Watch::OnWatchNotify(UINT, WPARAM wParam, LPARAM) {
         path.reset(fromAnsi(changed));
     } catch (const std::bad_alloc&) {
     }
-    if (!path) return 0;   // out of memory: no event rather than a wrong one
+    if (!path) return 0;  // out of memory: no event rather than a wrong one
     // A sink may let go of the object while it is notified (its handler can pump messages and
     // close its owner); the object stays until every sink has had the event.
     Microsoft::WRL::ComPtr<IWatch> self(static_cast<IWatch*>(this));
@@ -191,7 +189,7 @@ void Watch::FireNotify(BSTR sPathName, short nType) {
     m_events.forEachSink([&](IUnknown* sink) {
         // The sink was obtained for _IWatchEvents, a dispatch interface.
         auto* events = reinterpret_cast<IDispatch*>(sink);
-        win::UniqueVariant args[2];   // positional arguments, last parameter first
+        win::UniqueVariant args[2];  // positional arguments, last parameter first
         static_assert(sizeof args == 2 * sizeof(VARIANTARG), "DISPPARAMS takes them as one array");
         args[0]->vt = VT_I2;
         args[0]->iVal = nType;
@@ -204,8 +202,8 @@ void Watch::FireNotify(BSTR sPathName, short nType) {
         }
         DISPPARAMS params{args[0].get(), nullptr, 2, 0};
         win::UniqueVariant result;
-        events->Invoke(DISPID_Notify, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, result.get(),
-                       nullptr, nullptr);
+        events->Invoke(DISPID_Notify, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, result.get(), nullptr,
+                       nullptr);
     });
 }
 
@@ -215,7 +213,7 @@ DWORD WINAPI Watch::WatchThread(LPVOID param) {
     const HANDLE reload = self->m_hReloadEvent.get();
     const HWND window = self->hwnd();
     WaitSet set;
-    unsigned failures = 0;   // failed waits, re-arms or rebuilds in a row
+    unsigned failures = 0;  // failed waits, re-arms or rebuilds in a row
 
     for (;;) {
         bool failed = false;
@@ -239,7 +237,7 @@ DWORD WINAPI Watch::WatchThread(LPVOID param) {
                     triple[t].reset(FindFirstChangeNotificationA(path.c_str(), FALSE, kFilters[t]));
                     opened = static_cast<bool>(triple[t]);
                 }
-                if (!opened) continue;   // not watched until the next rebuild
+                if (!opened) continue;  // not watched until the next rebuild
                 for (auto& handle : triple) set.handles[set.used++] = handle.release();
                 set.paths[watched++] = std::move(path);
             }

@@ -61,14 +61,14 @@ private:
     // Declared first so that the sinks are released after every other member.
     com::ConnectionPoint m_events{this, DIID__IWatchEvents};
     com::ConnectionPoint* const m_points[1] = {&m_events};
-    com::CriticalSection m_lock;             // guards m_paths and m_changedPath between the two threads
+    com::CriticalSection m_lock;  // guards m_paths and m_changedPath between the two threads
 
-    std::vector<std::string> m_paths;        // ANSI, in the order added, no two byte-equal
-    win::UniqueHandle m_hStopEvent;          // auto-reset; ends the worker
-    win::UniqueHandle m_hReloadEvent;        // auto-reset; the list changed while started
+    std::vector<std::string> m_paths;  // ANSI, in the order added, no two byte-equal
+    win::UniqueHandle m_hStopEvent;    // auto-reset; ends the worker
+    win::UniqueHandle m_hReloadEvent;  // auto-reset; the list changed while started
     win::UniqueHandle m_hThread;
     bool m_bStarted = false;
-    std::string m_changedPath;               // the folder the worker reported last
+    std::string m_changedPath;  // the folder the worker reported last
 };
 
 }  // namespace qs::foldwatcher

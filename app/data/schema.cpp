@@ -17,8 +17,12 @@ struct TableShape {
 };
 
 const TableShape kTables[] = {
-    {"Jobs", {{"JobName", db::dbText}, {"JobDate", db::dbDate}, {"JobLocation", db::dbText},
-              {"JobFullName", db::dbText}, {"JobPermanent", db::dbBoolean}}},
+    {"Jobs",
+     {{"JobName", db::dbText},
+      {"JobDate", db::dbDate},
+      {"JobLocation", db::dbText},
+      {"JobFullName", db::dbText},
+      {"JobPermanent", db::dbBoolean}}},
     {"Favorites", {{"FavName", db::dbText}, {"FavURL", db::dbText}, {"FavKeywords", db::dbText}}},
     {"Phone", {{"PName", db::dbText}, {"PInfo", db::dbText}}},
     {"Shortcuts", {{"scName", db::dbText}, {"scDate", db::dbDate}, {"scFound", db::dbBoolean}}},

@@ -26,9 +26,7 @@ bool getSpecialFolder(HWND hWnd, int32_t csidl, std::string& path) {
     return true;
 }
 
-std::string trimNull(std::string_view text) {
-    return std::string(text.substr(0, text.find('\0')));
-}
+std::string trimNull(std::string_view text) { return std::string(text.substr(0, text.find('\0'))); }
 
 std::string expandLongPath(const std::string& path) {
     // Only a drive path can be expanded: a network path's first component is a bare server name, which no
@@ -48,8 +46,7 @@ std::string expandLongPath(const std::string& path) {
         std::string answer;
         try {
             // A listing of its own, so a Dir listing the caller has going on is not disturbed.
-            std::vector<std::string> names =
-                rt::listDir(entry, rt::attrHidden | rt::attrSystem | rt::attrDirectory);
+            std::vector<std::string> names = rt::listDir(entry, rt::attrHidden | rt::attrSystem | rt::attrDirectory);
             if (!names.empty()) answer = names.front();
         } catch (...) {
             // A drive that is not ready and the like: the component cannot be found.

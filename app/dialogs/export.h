@@ -16,22 +16,22 @@ namespace qs::app {
 // what was written stays in it when the object goes, also after a failure.
 class ExportFile {
 public:
-  ExportFile() = default;
-  ~ExportFile();
-  ExportFile(const ExportFile&) = delete;
-  ExportFile& operator=(const ExportFile&) = delete;
+    ExportFile() = default;
+    ~ExportFile();
+    ExportFile(const ExportFile&) = delete;
+    ExportFile& operator=(const ExportFile&) = delete;
 
-  void open(const std::string& path);  // rt::Error when the file cannot be created
-  void write(std::string_view utf8);   // rt::Error when the disk refuses
-  void endLine();
-  void close();                        // writes what is buffered; rt::Error as write
-  bool isOpen() const { return bool(file_); }
+    void open(const std::string& path);  // rt::Error when the file cannot be created
+    void write(std::string_view utf8);   // rt::Error when the disk refuses
+    void endLine();
+    void close();  // writes what is buffered; rt::Error as write
+    bool isOpen() const { return bool(file_); }
 
 private:
-  void flush();
+    void flush();
 
-  win::UniqueFile file_;
-  std::string buffer_;  // ANSI bytes not yet written
+    win::UniqueFile file_;
+    std::string buffer_;  // ANSI bytes not yet written
 };
 
 // How the export writes a field value: text as stored, Null as "Null", Booleans as "True"/"False",
@@ -42,16 +42,16 @@ std::string exportText(const db::Value& value);
 // share their days, and a day has at most 86,400 whole seconds. A date with a fraction of a second is
 // made whole each time.
 class DateTexts {
- public:
-  const std::string& text(double date);
+public:
+    const std::string& text(double date);
 
- private:
-  const std::string& day(long days);
-  const std::string& time(long seconds);
+private:
+    const std::string& day(long days);
+    const std::string& time(long seconds);
 
-  std::unordered_map<long, std::string> days_;
-  std::unordered_map<long, std::string> times_;
-  std::string joined_;
+    std::unordered_map<long, std::string> days_;
+    std::unordered_map<long, std::string> times_;
+    std::string joined_;
 };
 
 // Every line of the export of `database`, whose file is `databasePath`, read in one transaction: one

@@ -21,44 +21,44 @@ constexpr DWORD kReadPiece = 4096;
 constexpr size_t kMaxText = 255;  // characters of a Text field
 
 struct Entry {
-  std::string name;
-  DWORD attributes;
+    std::string name;
+    DWORD attributes;
 };
 
 // The entries of one listing, read whole before any of them is used. A folder that cannot be listed
 // lists nothing, as the runtime's Dir does; only a drive that is not ready is an error.
 std::vector<Entry> listing(const std::string& pattern) {
-  std::vector<Entry> out;
-  WIN32_FIND_DATAW fd;
-  win::UniqueFind h(FindFirstFileExW(rt::widen(pattern).c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch,
-                                     nullptr, FIND_FIRST_EX_LARGE_FETCH));
-  if (!h) {
-    if (GetLastError() == ERROR_NOT_READY) throw rt::Error(rt::errDiskNotReady);
+    std::vector<Entry> out;
+    WIN32_FIND_DATAW fd;
+    win::UniqueFind h(FindFirstFileExW(rt::widen(pattern).c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch, nullptr,
+                                       FIND_FIRST_EX_LARGE_FETCH));
+    if (!h) {
+        if (GetLastError() == ERROR_NOT_READY) throw rt::Error(rt::errDiskNotReady);
+        return out;
+    }
+    do {
+        const wchar_t* n = fd.cFileName;
+        if (n[0] == L'.' && (n[1] == L'\0' || (n[1] == L'.' && n[2] == L'\0'))) continue;
+        out.push_back({rt::narrow(n), fd.dwFileAttributes});
+    } while (FindNextFileW(h.get(), &fd));
     return out;
-  }
-  do {
-    const wchar_t* n = fd.cFileName;
-    if (n[0] == L'.' && (n[1] == L'\0' || (n[1] == L'.' && n[2] == L'\0'))) continue;
-    out.push_back({rt::narrow(n), fd.dwFileAttributes});
-  } while (FindNextFileW(h.get(), &fd));
-  return out;
 }
 
 bool endsWithSys(const std::string& text) { return text.size() >= 4 && text.compare(text.size() - 4, 4, ".sys") == 0; }
 
 // Reads a file in bounded pieces until its URL line has ended or the file has.
 void readUrlLine(const std::string& path, urlfile::UrlLineFinder& finder) {
-  win::UniqueFile file(CreateFileW(rt::widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                  nullptr, OPEN_EXISTING, 0, nullptr));
-  if (!file) throw rt::errorFromWin32(GetLastError());
-  char piece[kReadPiece];
-  for (;;) {
-    DWORD got = 0;
-    if (!ReadFile(file.get(), piece, kReadPiece, &got, nullptr)) throw rt::errorFromWin32(GetLastError());
-    if (got == 0) break;
-    if (finder.feed(std::string_view(piece, got))) return;
-  }
-  finder.finish();
+    win::UniqueFile file(CreateFileW(rt::widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                     OPEN_EXISTING, 0, nullptr));
+    if (!file) throw rt::errorFromWin32(GetLastError());
+    char piece[kReadPiece];
+    for (;;) {
+        DWORD got = 0;
+        if (!ReadFile(file.get(), piece, kReadPiece, &got, nullptr)) throw rt::errorFromWin32(GetLastError());
+        if (got == 0) break;
+        if (finder.feed(std::string_view(piece, got))) return;
+    }
+    finder.finish();
 }
 
 }  // namespace
@@ -69,142 +69,143 @@ FavouritesImport::FavouritesImport(db::Database& database, db::Recordset& favour
 FavouritesImport::~FavouritesImport() = default;
 
 std::string FavouritesImport::errorMessage(const std::exception& e, const std::string& subject) {
-  int number = rt::errInvalidCall;
-  std::string description = e.what();
-  if (auto* re = dynamic_cast<const rt::Error*>(&e)) {
-    number = re->number;
-    description = re->description;
-  } else if (dynamic_cast<const std::bad_alloc*>(&e)) {
-    number = 7;
-    description = rt::errorText(7);
-  }
-  return "Error: " + std::to_string(number) + " - " + description + (subject.empty() ? "" : " " + subject);
+    int number = rt::errInvalidCall;
+    std::string description = e.what();
+    if (auto* re = dynamic_cast<const rt::Error*>(&e)) {
+        number = re->number;
+        description = re->description;
+    } else if (dynamic_cast<const std::bad_alloc*>(&e)) {
+        number = 7;
+        description = rt::errorText(7);
+    }
+    return "Error: " + std::to_string(number) + " - " + description + (subject.empty() ? "" : " " + subject);
 }
 
 template <class PerFile>
 void FavouritesImport::walk(std::string& path, const std::string& pattern, PerFile perFile) {
-  if (stopped_) return;
-  if (path.empty() || path.back() != '\\') path += '\\';
+    if (stopped_) return;
+    if (path.empty() || path.back() != '\\') path += '\\';
 
-  // Folder phase: the subfolders, in listing order.
-  std::vector<Entry> entries;
-  try {
-    entries = listing(path + "*");
-  } catch (const std::exception& e) {
-    failed(path, e);
-  }
-  std::vector<std::string> subfolders;
-  for (const Entry& e : entries)
-    if ((e.attributes & FILE_ATTRIBUTE_DIRECTORY) && !(e.attributes & FILE_ATTRIBUTE_REPARSE_POINT))
-      subfolders.push_back(e.name);
-
-  // File phase: every file matching the pattern, hidden and system ones included. A pattern of every
-  // name needs no listing of its own: the folder's is the same.
-  std::vector<Entry> files;
-  if (pattern == "*.*" || pattern == "*") {
-    files = std::move(entries);
-  } else {
+    // Folder phase: the subfolders, in listing order.
+    std::vector<Entry> entries;
     try {
-      files = listing(path + pattern);
+        entries = listing(path + "*");
     } catch (const std::exception& e) {
-      failed(path + pattern, e);
+        failed(path, e);
     }
-  }
-  for (const Entry& f : files) {
-    if (stopped_) return;
-    if (f.attributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-    perFile(path, f.name);
-  }
+    std::vector<std::string> subfolders;
+    for (const Entry& e : entries)
+        if ((e.attributes & FILE_ATTRIBUTE_DIRECTORY) && !(e.attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+            subfolders.push_back(e.name);
 
-  for (const std::string& name : subfolders) {
-    if (stopped_) return;
-    std::string child = path + name + "\\";
-    walk(child, pattern, perFile);
-  }
+    // File phase: every file matching the pattern, hidden and system ones included. A pattern of every
+    // name needs no listing of its own: the folder's is the same.
+    std::vector<Entry> files;
+    if (pattern == "*.*" || pattern == "*") {
+        files = std::move(entries);
+    } else {
+        try {
+            files = listing(path + pattern);
+        } catch (const std::exception& e) {
+            failed(path + pattern, e);
+        }
+    }
+    for (const Entry& f : files) {
+        if (stopped_) return;
+        if (f.attributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+        perFile(path, f.name);
+    }
+
+    for (const std::string& name : subfolders) {
+        if (stopped_) return;
+        std::string child = path + name + "\\";
+        walk(child, pattern, perFile);
+    }
 }
 
 void FavouritesImport::countFolderFiles(std::string& path, const std::string& pattern, int32_t& fileCount) {
-  walk(path, pattern, [&](const std::string&, const std::string&) { ++fileCount; });
+    walk(path, pattern, [&](const std::string&, const std::string&) { ++fileCount; });
 }
 
 void FavouritesImport::importFolderURLs(std::string& path, const std::string& pattern, int32_t& fileCount) {
-  walk(path, pattern, [&](const std::string& folder, const std::string& name) { importFile(folder, name, fileCount); });
+    walk(path, pattern,
+         [&](const std::string& folder, const std::string& name) { importFile(folder, name, fileCount); });
 }
 
 void FavouritesImport::importFile(const std::string& folder, const std::string& name, int32_t& fileCount) {
-  ++fileCount;
-  if (hooks_.fileStep) hooks_.fileStep();
-  std::string subject = folder + name;  // what a failure names: the path, then the favourite's name
-  try {
-    urlfile::UrlLineFinder finder;
-    readUrlLine(subject, finder);
-    if (!finder.found()) return;
-    const std::optional<std::string> favName = urlfile::nameOfFile(name);
-    if (!favName) throw rt::Error(rt::errInvalidCall);
-    const std::string url = urlfile::cutToUnits(rt::fromAnsi(finder.url()), kMaxText);
-    subject = *favName;
-    if (url.empty()) return;
-    store(*favName, url);
-  } catch (const std::exception& e) {
-    failed(subject, e);
-  }
+    ++fileCount;
+    if (hooks_.fileStep) hooks_.fileStep();
+    std::string subject = folder + name;  // what a failure names: the path, then the favourite's name
+    try {
+        urlfile::UrlLineFinder finder;
+        readUrlLine(subject, finder);
+        if (!finder.found()) return;
+        const std::optional<std::string> favName = urlfile::nameOfFile(name);
+        if (!favName) throw rt::Error(rt::errInvalidCall);
+        const std::string url = urlfile::cutToUnits(rt::fromAnsi(finder.url()), kMaxText);
+        subject = *favName;
+        if (url.empty()) return;
+        store(*favName, url);
+    } catch (const std::exception& e) {
+        failed(subject, e);
+    }
 }
 
 void FavouritesImport::store(const std::string& name, const std::string& url) {
-  if (!batch_) {
-    batch_ = std::make_unique<db::Transaction>(database_);
-    batchStart_ = GetTickCount64();
-    batchRows_ = 0;
-  }
-  bool inserted = false;
-  {
-    db::Savepoint file(database_);
-    favourites_.FindFirst("FavName = " + quoted(name));
-    if (favourites_.NoMatch()) {
-      favourites_.AddNew();
-      favourites_.set("FavName", urlfile::cutToUnits(rt::UCase(name), kMaxText));
-      favourites_.set("FavURL", url);
-      favourites_.set("FavKeywords", std::string(" "));
-      favourites_.Update();
-      favourites_.Bookmark(favourites_.LastModified());
-      inserted = true;
+    if (!batch_) {
+        batch_ = std::make_unique<db::Transaction>(database_);
+        batchStart_ = GetTickCount64();
+        batchRows_ = 0;
     }
-    file.release();
-  }
-  if (inserted) {
-    ++added_;
-    ++batchRows_;
-  }
-  if (batchRows_ >= kBatchRows || GetTickCount64() - batchStart_ >= kBatchMs) commitBatch();
+    bool inserted = false;
+    {
+        db::Savepoint file(database_);
+        favourites_.FindFirst("FavName = " + quoted(name));
+        if (favourites_.NoMatch()) {
+            favourites_.AddNew();
+            favourites_.set("FavName", urlfile::cutToUnits(rt::UCase(name), kMaxText));
+            favourites_.set("FavURL", url);
+            favourites_.set("FavKeywords", std::string(" "));
+            favourites_.Update();
+            favourites_.Bookmark(favourites_.LastModified());
+            inserted = true;
+        }
+        file.release();
+    }
+    if (inserted) {
+        ++added_;
+        ++batchRows_;
+    }
+    if (batchRows_ >= kBatchRows || GetTickCount64() - batchStart_ >= kBatchMs) commitBatch();
 }
 
 void FavouritesImport::failed(const std::string& subject, const std::exception& e) {
-  auto* dbe = dynamic_cast<const db::DbError*>(&e);
-  if (dbe && dbe->number == db::errLocked) {
-    // Every further file would wait for the lock and fail the same way: say it once and stop.
+    auto* dbe = dynamic_cast<const db::DbError*>(&e);
+    if (dbe && dbe->number == db::errLocked) {
+        // Every further file would wait for the lock and fail the same way: say it once and stop.
+        say(errorMessage(e, subject));
+        stopped_ = true;
+        return;
+    }
+    if (endsWithSys(subject)) return;
     say(errorMessage(e, subject));
-    stopped_ = true;
-    return;
-  }
-  if (endsWithSys(subject)) return;
-  say(errorMessage(e, subject));
 }
 
 void FavouritesImport::say(const std::string& text) {
-  commitBatch();
-  if (hooks_.message) hooks_.message(text);
+    commitBatch();
+    if (hooks_.message) hooks_.message(text);
 }
 
 void FavouritesImport::commitBatch() {
-  std::unique_ptr<db::Transaction> batch = std::move(batch_);
-  if (!batch) return;
-  try {
-    batch->commit();
-  } catch (const std::exception& e) {
-    batch.reset();  // rolled back
-    stopped_ = true;
-    if (hooks_.message) hooks_.message(errorMessage(e, ""));
-  }
+    std::unique_ptr<db::Transaction> batch = std::move(batch_);
+    if (!batch) return;
+    try {
+        batch->commit();
+    } catch (const std::exception& e) {
+        batch.reset();  // rolled back
+        stopped_ = true;
+        if (hooks_.message) hooks_.message(errorMessage(e, ""));
+    }
 }
 
 void FavouritesImport::finish() { commitBatch(); }

@@ -20,53 +20,53 @@
 namespace qs::app {
 
 class FavouritesImport {
- public:
-  struct Hooks {
-    std::function<void()> fileStep;                          // second pass: a file is about to be read
-    std::function<void(const std::string& text)> message;    // a message box with an OK button
-  };
+public:
+    struct Hooks {
+        std::function<void()> fileStep;                        // second pass: a file is about to be read
+        std::function<void(const std::string& text)> message;  // a message box with an OK button
+    };
 
-  FavouritesImport(db::Database& database, db::Recordset& favourites, Hooks hooks);
-  ~FavouritesImport();  // rolls back a batch that finish() did not commit
-  FavouritesImport(const FavouritesImport&) = delete;
-  FavouritesImport& operator=(const FavouritesImport&) = delete;
+    FavouritesImport(db::Database& database, db::Recordset& favourites, Hooks hooks);
+    ~FavouritesImport();  // rolls back a batch that finish() did not commit
+    FavouritesImport(const FavouritesImport&) = delete;
+    FavouritesImport& operator=(const FavouritesImport&) = delete;
 
-  // First pass: adds one to fileCount for every file of the tree. `path` gets a trailing backslash when
-  // it has none; `pattern` names the files of each folder ("*.*" for all of them). Folders that are
-  // reparse points (junctions, links) are not entered, so a link to a parent folder cannot loop.
-  void countFolderFiles(std::string& path, const std::string& pattern, int32_t& fileCount);
-  // Second pass over the same tree: one fileStep and one more in fileCount per file, then its import.
-  void importFolderURLs(std::string& path, const std::string& pattern, int32_t& fileCount);
-  // Commits the rows still pending.
-  void finish();
+    // First pass: adds one to fileCount for every file of the tree. `path` gets a trailing backslash when
+    // it has none; `pattern` names the files of each folder ("*.*" for all of them). Folders that are
+    // reparse points (junctions, links) are not entered, so a link to a parent folder cannot loop.
+    void countFolderFiles(std::string& path, const std::string& pattern, int32_t& fileCount);
+    // Second pass over the same tree: one fileStep and one more in fileCount per file, then its import.
+    void importFolderURLs(std::string& path, const std::string& pattern, int32_t& fileCount);
+    // Commits the rows still pending.
+    void finish();
 
-  // The database refused work because another connection holds it locked: the walk has said so once
-  // and stopped.
-  bool stopped() const { return stopped_; }
+    // The database refused work because another connection holds it locked: the walk has said so once
+    // and stopped.
+    bool stopped() const { return stopped_; }
 
-  // Rows added so far (committed or pending).
-  int32_t added() const { return added_; }
+    // Rows added so far (committed or pending).
+    int32_t added() const { return added_; }
 
-  // A message in the walk's form: "Error: " number " - " description " " subject.
-  static std::string errorMessage(const std::exception& e, const std::string& subject);
+    // A message in the walk's form: "Error: " number " - " description " " subject.
+    static std::string errorMessage(const std::exception& e, const std::string& subject);
 
- private:
-  template <class PerFile>
-  void walk(std::string& path, const std::string& pattern, PerFile perFile);
-  void importFile(const std::string& folder, const std::string& name, int32_t& fileCount);
-  void store(const std::string& name, const std::string& url);
-  void failed(const std::string& subject, const std::exception& e);
-  void say(const std::string& text);
-  void commitBatch();
+private:
+    template <class PerFile>
+    void walk(std::string& path, const std::string& pattern, PerFile perFile);
+    void importFile(const std::string& folder, const std::string& name, int32_t& fileCount);
+    void store(const std::string& name, const std::string& url);
+    void failed(const std::string& subject, const std::exception& e);
+    void say(const std::string& text);
+    void commitBatch();
 
-  db::Database& database_;
-  db::Recordset& favourites_;
-  Hooks hooks_;
-  std::unique_ptr<db::Transaction> batch_;
-  unsigned long long batchStart_ = 0;  // tick count when the batch began
-  int batchRows_ = 0;
-  int32_t added_ = 0;
-  bool stopped_ = false;
+    db::Database& database_;
+    db::Recordset& favourites_;
+    Hooks hooks_;
+    std::unique_ptr<db::Transaction> batch_;
+    unsigned long long batchStart_ = 0;  // tick count when the batch began
+    int batchRows_ = 0;
+    int32_t added_ = 0;
+    bool stopped_ = false;
 };
 
 }  // namespace qs::app

@@ -28,47 +28,47 @@ Form2::Form2()
       Image3(*this, 3255, 1440, 750, 420, forms::Face{"Ok"}),
       Picture1(*this, 195, 1050, 3750, 225),
       Picture2(Picture1, 0, 0, 3750, 225) {
-  Caption("Import Favorites");
-  setClientSize(4155, 2040);
-  Picture1.BackColor(forms::skin::hex(0xC8C8C8));
-  Picture2.BackColor(forms::skin::hex(0x686868));
-  Picture1.Visible(false);
-  Picture2.Visible(false);
-  Image1.onMouseDown = [this](int i, int b, int s, float x, float y) { Image1_MouseDown(i, b, s, x, y); };
-  Image2.onMouseDown = [this](int i, int b, int s, float x, float y) { Image2_MouseDown(i, b, s, x, y); };
-  Image3.onMouseDown = [this](int i, int b, int s, float x, float y) { Image3_MouseDown(i, b, s, x, y); };
-  Image1.onMouseUp = [this](int i, int b, int s, float x, float y) { Image1_MouseUp(i, b, s, x, y); };
-  Image2.onMouseUp = [this](int i, int b, int s, float x, float y) { Image2_MouseUp(i, b, s, x, y); };
-  Image3.onMouseUp = [this](int i, int b, int s, float x, float y) { Image3_MouseUp(i, b, s, x, y); };
+    Caption("Import Favorites");
+    setClientSize(4155, 2040);
+    Picture1.BackColor(forms::skin::hex(0xC8C8C8));
+    Picture2.BackColor(forms::skin::hex(0x686868));
+    Picture1.Visible(false);
+    Picture2.Visible(false);
+    Image1.onMouseDown = [this](int i, int b, int s, float x, float y) { Image1_MouseDown(i, b, s, x, y); };
+    Image2.onMouseDown = [this](int i, int b, int s, float x, float y) { Image2_MouseDown(i, b, s, x, y); };
+    Image3.onMouseDown = [this](int i, int b, int s, float x, float y) { Image3_MouseDown(i, b, s, x, y); };
+    Image1.onMouseUp = [this](int i, int b, int s, float x, float y) { Image1_MouseUp(i, b, s, x, y); };
+    Image2.onMouseUp = [this](int i, int b, int s, float x, float y) { Image2_MouseUp(i, b, s, x, y); };
+    Image3.onMouseUp = [this](int i, int b, int s, float x, float y) { Image3_MouseUp(i, b, s, x, y); };
 }
 
 Form2::~Form2() = default;
 
 void Form2::Form_Load() {
-  folderBrowser = std::make_unique<controls::FolderBrowser>(*this);
-  folderBrowser->hWndOwner = hWnd();
-  if (stayOnTop) setTopmost(true);
-  try {
-    database = db::Engine::OpenDatabase(myDBname);
-    favourites = database->OpenRecordset("Favorites", db::dbOpenDynaset);
-    favourites->Requery();
-    if (favourites->RecordCount() > 0) {
-      favourites->MoveLast();
-      favourites->MoveFirst();
+    folderBrowser = std::make_unique<controls::FolderBrowser>(*this);
+    folderBrowser->hWndOwner = hWnd();
+    if (stayOnTop) setTopmost(true);
+    try {
+        database = db::Engine::OpenDatabase(myDBname);
+        favourites = database->OpenRecordset("Favorites", db::dbOpenDynaset);
+        favourites->Requery();
+        if (favourites->RecordCount() > 0) {
+            favourites->MoveLast();
+            favourites->MoveFirst();
+        }
+    } catch (const std::exception& e) {
+        // Nothing can be imported without the table: say why once and close; the program goes on.
+        message(FavouritesImport::errorMessage(e, myDBname));
+        Unload();
     }
-  } catch (const std::exception& e) {
-    // Nothing can be imported without the table: say why once and close; the program goes on.
-    message(FavouritesImport::errorMessage(e, myDBname));
-    Unload();
-  }
 }
 
 void Form2::Form_Unload(int&) {
-  walk_.reset();
-  if (favourites) favourites->Close();
-  favourites.reset();
-  if (database) database->Close();
-  database.reset();
+    walk_.reset();
+    if (favourites) favourites->Close();
+    favourites.reset();
+    if (database) database->Close();
+    database.reset();
 }
 
 void Form2::Image1_MouseDown(int, int, int, float, float) { Image1.showPressed(); }
@@ -76,108 +76,108 @@ void Form2::Image2_MouseDown(int, int, int, float, float) { Image2.showPressed()
 void Form2::Image3_MouseDown(int, int, int, float, float) { Image3.showPressed(); }
 
 void Form2::Image1_MouseUp(int, int, int, float, float) {
-  Image1.showNormal();
-  if (Quillstack1* main = mainWindow()) main->Refresh();
-  // Without a Favorites folder the walk would start at the root of the current drive.
-  favoritesFolder.clear();
-  getSpecialFolder(hWnd(), kFavoritesFolder, favoritesFolder);
-  if (favoritesFolder.empty())
-    message(kNoFavoritesFolder);
-  else
-    importFolder(favoritesFolder);
-  endRun();
+    Image1.showNormal();
+    if (Quillstack1* main = mainWindow()) main->Refresh();
+    // Without a Favorites folder the walk would start at the root of the current drive.
+    favoritesFolder.clear();
+    getSpecialFolder(hWnd(), kFavoritesFolder, favoritesFolder);
+    if (favoritesFolder.empty())
+        message(kNoFavoritesFolder);
+    else
+        importFolder(favoritesFolder);
+    endRun();
 }
 
 void Form2::Image2_MouseUp(int, int, int, float, float) {
-  Image2.showNormal();
-  folderBrowser->Prompt = "Select Folder To Import URLs From:";
-  folderBrowser->RootFolder = "My Computer";
-  folderBrowser->StartFolder = "My Computer";
-  if (folderBrowser->Show()) {
-    if (Quillstack1* main = mainWindow()) main->Refresh();
-    Refresh();
-    importFolder(folderBrowser->Path());
-    MousePointer(forms::vbDefault);
-  }
-  endRun();
+    Image2.showNormal();
+    folderBrowser->Prompt = "Select Folder To Import URLs From:";
+    folderBrowser->RootFolder = "My Computer";
+    folderBrowser->StartFolder = "My Computer";
+    if (folderBrowser->Show()) {
+        if (Quillstack1* main = mainWindow()) main->Refresh();
+        Refresh();
+        importFolder(folderBrowser->Path());
+        MousePointer(forms::vbDefault);
+    }
+    endRun();
 }
 
 void Form2::Image3_MouseUp(int, int, int, float, float) {
-  Image3.showNormal();
-  Unload();
+    Image3.showNormal();
+    Unload();
 }
 
 void Form2::countFolderFiles(std::string& path, const std::string& pattern, int32_t& fileCount) {
-  if (walk_) walk_->countFolderFiles(path, pattern, fileCount);
+    if (walk_) walk_->countFolderFiles(path, pattern, fileCount);
 }
 
 void Form2::importFolderURLs(std::string& path, const std::string& pattern, int32_t& fileCount) {
-  if (walk_) walk_->importFolderURLs(path, pattern, fileCount);
+    if (walk_) walk_->importFolderURLs(path, pattern, fileCount);
 }
 
 void Form2::importFolder(const std::string& folder) {
-  if (!database || !favourites) return;
-  Picture1.Visible(true);
-  Picture2.Visible(true);
-  Picture2.Left(-Picture2.Width());
-  barPos = Picture2.Left();
-  // The walk does not yield to the message loop: the empty well is painted now, the bar as it moves.
-  Picture1.Refresh();
-  MousePointer(forms::vbHourglass);
+    if (!database || !favourites) return;
+    Picture1.Visible(true);
+    Picture2.Visible(true);
+    Picture2.Left(-Picture2.Width());
+    barPos = Picture2.Left();
+    // The walk does not yield to the message loop: the empty well is painted now, the bar as it moves.
+    Picture1.Refresh();
+    MousePointer(forms::vbHourglass);
 
-  walk_ = std::make_unique<FavouritesImport>(*database, *favourites,
-                                             FavouritesImport::Hooks{[this] { advanceBar(); }, message});
-  int32_t fileCount = 0;
-  std::string path = folder;
-  countFolderFiles(path, "*.*", fileCount);
-  if (fileCount > 0 && !walk_->stopped()) {
-    barStep = Picture2.Width() / double(fileCount);
-    fileCount = 0;
-    path = folder;
-    importFolderURLs(path, "*.*", fileCount);
-    Picture2.Left(int(rt::roundHalfEven(barPos)));
-    Picture2.Refresh();
-  }
-  walk_->finish();
-  walk_.reset();
+    walk_ = std::make_unique<FavouritesImport>(*database, *favourites,
+                                               FavouritesImport::Hooks{[this] { advanceBar(); }, message});
+    int32_t fileCount = 0;
+    std::string path = folder;
+    countFolderFiles(path, "*.*", fileCount);
+    if (fileCount > 0 && !walk_->stopped()) {
+        barStep = Picture2.Width() / double(fileCount);
+        fileCount = 0;
+        path = folder;
+        importFolderURLs(path, "*.*", fileCount);
+        Picture2.Left(int(rt::roundHalfEven(barPos)));
+        Picture2.Refresh();
+    }
+    walk_->finish();
+    walk_.reset();
 }
 
 void Form2::advanceBar() {
-  barPos += barStep;
-  const int left = int(rt::roundHalfEven(barPos));
-  // Moved and repainted only when it moves on screen, and not more often than the eye follows: a
-  // repaint costs more than reading a file, and a pixel is many files in a large tree.
-  const unsigned long long now = GetTickCount64();
-  if (forms::toPixels(left) != forms::toPixels(Picture2.Left()) && now - lastBarPaint_ >= kBarPaintMs) {
-    Picture2.Left(left);
-    Picture2.Refresh();
-    lastBarPaint_ = now;
-  }
-  if (onBarStep) onBarStep();
+    barPos += barStep;
+    const int left = int(rt::roundHalfEven(barPos));
+    // Moved and repainted only when it moves on screen, and not more often than the eye follows: a
+    // repaint costs more than reading a file, and a pixel is many files in a large tree.
+    const unsigned long long now = GetTickCount64();
+    if (forms::toPixels(left) != forms::toPixels(Picture2.Left()) && now - lastBarPaint_ >= kBarPaintMs) {
+        Picture2.Left(left);
+        Picture2.Refresh();
+        lastBarPaint_ = now;
+    }
+    if (onBarStep) onBarStep();
 }
 
 // Every run ends here, an empty tree and a cancelled Browse included.
 void Form2::endRun() {
-  MousePointer(forms::vbDefault);
-  if (Quillstack1* main = mainWindow()) {
-    try {
-      main->Data2->Refresh();
-    } catch (const std::exception&) {
-      // The list keeps what it showed; its own next refresh reports a database that is gone.
+    MousePointer(forms::vbDefault);
+    if (Quillstack1* main = mainWindow()) {
+        try {
+            main->Data2->Refresh();
+        } catch (const std::exception&) {
+            // The list keeps what it showed; its own next refresh reports a database that is gone.
+        }
+        main->redrawGrid3();
     }
-    main->redrawGrid3();
-  }
-  Unload();
+    Unload();
 }
 
 void Form2::drawSkin(HDC hdc, const RECT& client) {
-  Form::drawSkin(hdc, client);
-  forms::skin::drawTitle(hdc, client, "Import URLs Into Database");
+    Form::drawSkin(hdc, client);
+    forms::skin::drawTitle(hdc, client, "Import URLs Into Database");
 }
 
 void showForm2(HWND owner) {
-  Form2 import;
-  import.ShowModal(forms::Form::fromHwnd(owner));
+    Form2 import;
+    import.ShowModal(forms::Form::fromHwnd(owner));
 }
 
 }  // namespace qs::app

@@ -10,24 +10,24 @@
 namespace qs::app {
 
 class Form4 : public forms::Form {
- public:
-  Form4();
+public:
+    Form4();
 
-  void Form_MouseDown(int button, int shift, float x, float y) override;
-  void Image2_MouseDown(int index, int button, int shift, float x, float y);
-  void Image3_MouseDown(int index, int button, int shift, float x, float y);
-  void Image2_MouseUp(int index, int button, int shift, float x, float y);
-  void Image3_MouseUp(int index, int button, int shift, float x, float y);
+    void Form_MouseDown(int button, int shift, float x, float y) override;
+    void Image2_MouseDown(int index, int button, int shift, float x, float y);
+    void Image3_MouseDown(int index, int button, int shift, float x, float y);
+    void Image2_MouseUp(int index, int button, int shift, float x, float y);
+    void Image3_MouseUp(int index, int button, int shift, float x, float y);
 
-  forms::PictureButton Image2;  // Cancel
-  forms::PictureButton Image3;  // Export Database To Text File
-  controls::CommonDialog cd1;
+    forms::PictureButton Image2;  // Cancel
+    forms::PictureButton Image3;  // Export Database To Text File
+    controls::CommonDialog cd1;
 
- protected:
-  void drawSkin(HDC hdc, const RECT& client) override;
+protected:
+    void drawSkin(HDC hdc, const RECT& client) override;
 
- private:
-  void exportDatabase();
+private:
+    void exportDatabase();
 };
 
 // Shows the About window modal with `owner` as its owner; returns when it has closed.

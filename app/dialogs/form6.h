@@ -16,43 +16,43 @@
 namespace qs::app {
 
 class Form6 : public forms::Form {
- public:
-  Form6();
+public:
+    Form6();
 
-  void Form_Load() override;
-  void Form_Activate() override;
-  void Form_Resize() override;
-  void Form_Unload(int& cancel) override;
-  void formatGrid();
-  void DBGrid1_HeadClick(int16_t colIndex);
-  void DBGrid1_DblClick();
-  void DBGrid1_AfterInsert();
-  void DBGrid1_AfterUpdate();
-  void Image1_MouseDown(int index, int button, int shift, float x, float y);
-  void Image1_MouseUp(int index, int button, int shift, float x, float y);
-  void Image2_MouseDown(int index, int button, int shift, float x, float y);
-  void Image2_MouseUp(int index, int button, int shift, float x, float y);
-  void Text1_Change();
+    void Form_Load() override;
+    void Form_Activate() override;
+    void Form_Resize() override;
+    void Form_Unload(int& cancel) override;
+    void formatGrid();
+    void DBGrid1_HeadClick(int16_t colIndex);
+    void DBGrid1_DblClick();
+    void DBGrid1_AfterInsert();
+    void DBGrid1_AfterUpdate();
+    void Image1_MouseDown(int index, int button, int shift, float x, float y);
+    void Image1_MouseUp(int index, int button, int shift, float x, float y);
+    void Image2_MouseDown(int index, int button, int shift, float x, float y);
+    void Image2_MouseUp(int index, int button, int shift, float x, float y);
+    void Text1_Change();
 
-  // The table `editorSQL` names (listJobs, listFavorites, listPhone), -1 for none of them.
-  int editorTable() const;
+    // The table `editorSQL` names (listJobs, listFavorites, listPhone), -1 for none of them.
+    int editorTable() const;
 
-  controls::DataGrid DBGrid1;
-  controls::DataBar Data1;
-  forms::PictureBox Picture1;   // the bottom bar: Add, Delete and the search box
-  forms::PictureBox Picture2;   // filler right of it
-  forms::PictureButton Image1;  // Add
-  forms::PictureButton Image2;  // Delete
-  forms::TextBox Text1;         // search
+    controls::DataGrid DBGrid1;
+    controls::DataBar Data1;
+    forms::PictureBox Picture1;   // the bottom bar: Add, Delete and the search box
+    forms::PictureBox Picture2;   // filler right of it
+    forms::PictureButton Image1;  // Add
+    forms::PictureButton Image2;  // Delete
+    forms::TextBox Text1;         // search
 
-  std::string baseSQL, whereSQL, orderSQL, fullSQL;
+    std::string baseSQL, whereSQL, orderSQL, fullSQL;
 
- private:
-  // Runs the query `sql` on Data1; a query the engine refuses leaves the rows as they were. False then.
-  bool requery(const std::string& sql);
-  // The last record stored, normalised: its names, paths, keywords and phone texts upper-cased, taken
-  // from the grid's columns or from the record itself, and a dateless job dated today.
-  void normaliseStored(bool fromGrid);
+private:
+    // Runs the query `sql` on Data1; a query the engine refuses leaves the rows as they were. False then.
+    bool requery(const std::string& sql);
+    // The last record stored, normalised: its names, paths, keywords and phone texts upper-cased, taken
+    // from the grid's columns or from the record itself, and a dateless job dated today.
+    void normaliseStored(bool fromGrid);
 };
 
 // Shows the table editor modal with `owner` as its owner on the table `editorSQL` names; returns when it

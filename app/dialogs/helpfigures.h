@@ -10,14 +10,14 @@ namespace qs::app {
 
 // Figure numbers of the help page.
 enum HelpFigure : int {
-  figJobsButton = 1,
-  figFindBox = 2,
-  figContextMenu = 3,
-  figUrlButton = 4,
-  figPhoneButton = 5,
-  figStayOnTop = 6,
-  figHideButton = 7,
-  figInfoButton = 8,
+    figJobsButton = 1,
+    figFindBox = 2,
+    figContextMenu = 3,
+    figUrlButton = 4,
+    figPhoneButton = 5,
+    figStayOnTop = 6,
+    figHideButton = 7,
+    figInfoButton = 8,
 };
 
 // The colour of the circle round the control in question.

@@ -6,23 +6,23 @@
 namespace qs::app {
 
 class Info : public forms::Form {
- public:
-  Info();
+public:
+    Info();
 
-  void Form_Load() override;
-  void Image2_MouseUp(int index, int button, int shift, float x, float y);  // edit Jobs
-  void Image3_MouseUp(int index, int button, int shift, float x, float y);  // edit Favorites
-  void Image4_MouseUp(int index, int button, int shift, float x, float y);  // edit Phone
+    void Form_Load() override;
+    void Image2_MouseUp(int index, int button, int shift, float x, float y);  // edit Jobs
+    void Image3_MouseUp(int index, int button, int shift, float x, float y);  // edit Favorites
+    void Image4_MouseUp(int index, int button, int shift, float x, float y);  // edit Phone
 
-  forms::Label Label1, Label2, Label3, Label4;  // name, files, URLs, phone
-  forms::PictureButton Image1;                  // close
-  forms::PictureButton Image2, Image3, Image4;
+    forms::Label Label1, Label2, Label3, Label4;  // name, files, URLs, phone
+    forms::PictureButton Image1;                  // close
+    forms::PictureButton Image2, Image3, Image4;
 
- protected:
-  void drawSkin(HDC hdc, const RECT& client) override;
+protected:
+    void drawSkin(HDC hdc, const RECT& client) override;
 
- private:
-  void openEditor(forms::PictureButton& button, const std::string& sql);
+private:
+    void openEditor(forms::PictureButton& button, const std::string& sql);
 };
 
 // Opens Info modal with `owner` as its owner and returns when it has closed.

@@ -8,35 +8,35 @@
 namespace qs::app {
 
 class Options : public forms::Form {
- public:
-  Options();
+public:
+    Options();
 
-  // Event procedures.
-  void Form_Load() override;
-  void Form_Paint() override;
-  void Form_KeyDown(int& keyCode, int shift) override;
-  void Image2_MouseDown(int index, int button, int shift, float x, float y);
-  void Image3_MouseDown(int index, int button, int shift, float x, float y);
-  void Text1_Change();
-  void Image4_MouseUp(int index, int button, int shift, float x, float y);  // New
-  void Image5_MouseUp(int index, int button, int shift, float x, float y);  // Load
-  void Image6_MouseUp(int index, int button, int shift, float x, float y);  // Save As
-  void Image7_MouseUp(int index, int button, int shift, float x, float y);  // Compact
+    // Event procedures.
+    void Form_Load() override;
+    void Form_Paint() override;
+    void Form_KeyDown(int& keyCode, int shift) override;
+    void Image2_MouseDown(int index, int button, int shift, float x, float y);
+    void Image3_MouseDown(int index, int button, int shift, float x, float y);
+    void Text1_Change();
+    void Image4_MouseUp(int index, int button, int shift, float x, float y);  // New
+    void Image5_MouseUp(int index, int button, int shift, float x, float y);  // Load
+    void Image6_MouseUp(int index, int button, int shift, float x, float y);  // Save As
+    void Image7_MouseUp(int index, int button, int shift, float x, float y);  // Compact
 
-  forms::PictureButton Image1;  // close box
-  forms::TextBox Text1;         // days
-  forms::PictureButton Image2;  // open the document itself: (0) empty, (1) ticked
-  forms::PictureButton Image3;  // open Explorer with the document selected
-  forms::PictureButton Image4, Image5, Image6, Image7;  // New, Load, Save As, Compact
-  controls::CommonDialog CD1;
+    forms::PictureButton Image1;                          // close box
+    forms::TextBox Text1;                                 // days
+    forms::PictureButton Image2;                          // open the document itself: (0) empty, (1) ticked
+    forms::PictureButton Image3;                          // open Explorer with the document selected
+    forms::PictureButton Image4, Image5, Image6, Image7;  // New, Load, Save As, Compact
+    controls::CommonDialog CD1;
 
- protected:
-  void drawSkin(HDC hdc, const RECT& client) override;
+protected:
+    void drawSkin(HDC hdc, const RECT& client) override;
 
- private:
-  void showChoice();
-  // CD1 prepared as every database button shows it; the chosen path, "" when cancelled.
-  std::string askForFile(const char* title, bool save);
+private:
+    void showChoice();
+    // CD1 prepared as every database button shows it; the chosen path, "" when cancelled.
+    std::string askForFile(const char* title, bool save);
 };
 
 }  // namespace qs::app

@@ -18,23 +18,23 @@ inline constexpr std::size_t kKeptUrlBytes = 255 * 4;
 // the file; a lone LF belongs to the line. Memory stays bounded whatever the file holds.
 class UrlLineFinder {
 public:
-  // The next piece of the file. True once the URL line has ended; later pieces are ignored.
-  bool feed(std::string_view piece);
-  // The end of the file, which ends the line being read.
-  void finish();
+    // The next piece of the file. True once the URL line has ended; later pieces are ignored.
+    bool feed(std::string_view piece);
+    // The end of the file, which ends the line being read.
+    void finish();
 
-  bool found() const { return mode_ == Mode::Found; }
-  // The found line less its "URL=", as the file's bytes, cut to kKeptUrlBytes.
-  const std::string& url() const { return url_; }
+    bool found() const { return mode_ == Mode::Found; }
+    // The found line less its "URL=", as the file's bytes, cut to kKeptUrlBytes.
+    const std::string& url() const { return url_; }
 
 private:
-  enum class Mode { Prefix, Skip, Collect, Found };
-  void endLine();
+    enum class Mode { Prefix, Skip, Collect, Found };
+    void endLine();
 
-  Mode mode_ = Mode::Prefix;
-  std::size_t matched_ = 0;   // characters of "URL=" matched at the start of the current line
-  bool afterCr_ = false;      // the last byte was a CR: a LF now belongs to that line end
-  std::string url_;
+    Mode mode_ = Mode::Prefix;
+    std::size_t matched_ = 0;  // characters of "URL=" matched at the start of the current line
+    bool afterCr_ = false;     // the last byte was a CR: a LF now belongs to that line end
+    std::string url_;
 };
 
 // The URL line of a whole file, when it has one.

@@ -10,21 +10,21 @@
 namespace qs::app {
 
 class Form3 : public forms::Form {
- public:
-  Form3();
+public:
+    Form3();
 
-  void Text1_KeyDown(int& keyCode, int shift);
+    void Text1_KeyDown(int& keyCode, int shift);
 
-  // True once Enter has set keywordsResult in this use of the box.
-  bool closedByEnter() const { return closedByEnter_; }
+    // True once Enter has set keywordsResult in this use of the box.
+    bool closedByEnter() const { return closedByEnter_; }
 
-  forms::TextBox Text1;
+    forms::TextBox Text1;
 
- protected:
-  void drawSkin(HDC hdc, const RECT& client) override;
+protected:
+    void drawSkin(HDC hdc, const RECT& client) override;
 
- private:
-  bool closedByEnter_ = false;
+private:
+    bool closedByEnter_ = false;
 };
 
 // `text` cut to at most `units` UTF-16 units, the way the engine counts a Text field; a character made

@@ -11,32 +11,32 @@
 namespace qs::app {
 
 class Form1 : public forms::Form {
- public:
-  Form1();
+public:
+    Form1();
 
-  void Form_Load() override;
-  void Form_Unload(int& cancel) override;
-  void Image1_MouseDown(int index, int button, int shift, float x, float y);
-  void Image1_MouseUp(int index, int button, int shift, float x, float y);
-  void Image2_MouseDown(int index, int button, int shift, float x, float y);
-  void Image2_MouseUp(int index, int button, int shift, float x, float y);
-  void Text2_KeyDown(int& keyCode, int shift);
+    void Form_Load() override;
+    void Form_Unload(int& cancel) override;
+    void Image1_MouseDown(int index, int button, int shift, float x, float y);
+    void Image1_MouseUp(int index, int button, int shift, float x, float y);
+    void Image2_MouseDown(int index, int button, int shift, float x, float y);
+    void Image2_MouseUp(int index, int button, int shift, float x, float y);
+    void Text2_KeyDown(int& keyCode, int shift);
 
-  // True once Ok, Enter or Cancel has set the results in this use of the box.
-  bool answered() const { return answered_; }
+    // True once Ok, Enter or Cancel has set the results in this use of the box.
+    bool answered() const { return answered_; }
 
-  forms::TextBox Text1;  // name
-  forms::TextBox Text2;  // info
-  forms::PictureButton Image1;  // Ok
-  forms::PictureButton Image2;  // Cancel
+    forms::TextBox Text1;         // name
+    forms::TextBox Text2;         // info
+    forms::PictureButton Image1;  // Ok
+    forms::PictureButton Image2;  // Cancel
 
- protected:
-  void drawSkin(HDC hdc, const RECT& client) override;
+protected:
+    void drawSkin(HDC hdc, const RECT& client) override;
 
- private:
-  void takeEntry();
+private:
+    void takeEntry();
 
-  bool answered_ = false;  // Ok, Enter or Cancel has set the results
+    bool answered_ = false;  // Ok, Enter or Cancel has set the results
 };
 
 // Shows the phone entry box modal over `owner` (a form of ours; the active window otherwise), filled

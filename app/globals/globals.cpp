@@ -34,8 +34,7 @@ HWND hWndReceiver = nullptr;
 WNDPROC oldWndProc = nullptr;
 std::string receivedPath;
 
-void resetGlobals()
-{
+void resetGlobals() {
     myDBname.clear();
     openexplorer = false;
     timelimit = 0;
@@ -44,12 +43,26 @@ void resetGlobals()
     displaywhich = 0;
     topRow = 0;
     stayOnTop = false;
-    for (std::string* s : {&keywordsResult, &phoneNameResult, &phoneInfoResult, &editorSQL,
-                           &searchTextJobs, &searchTextFavorites, &searchTextPhone,
-                           &sqlJobs, &sqlFavorites, &sqlPhone,
-                           &whereJobs, &whereFavorites, &wherePhone,
-                           &orderJobs, &orderFavorites, &orderPhone,
-                           &selectedName, &selectedNameJobs, &selectedNameFavorites, &selectedNamePhone,
+    for (std::string* s : {&keywordsResult,
+                           &phoneNameResult,
+                           &phoneInfoResult,
+                           &editorSQL,
+                           &searchTextJobs,
+                           &searchTextFavorites,
+                           &searchTextPhone,
+                           &sqlJobs,
+                           &sqlFavorites,
+                           &sqlPhone,
+                           &whereJobs,
+                           &whereFavorites,
+                           &wherePhone,
+                           &orderJobs,
+                           &orderFavorites,
+                           &orderPhone,
+                           &selectedName,
+                           &selectedNameJobs,
+                           &selectedNameFavorites,
+                           &selectedNamePhone,
                            &receivedPath})
         s->clear();
     sortAsc.fill(false);
@@ -60,4 +73,4 @@ void resetGlobals()
     oldWndProc = nullptr;
 }
 
-} // namespace qs::app
+}  // namespace qs::app

@@ -34,9 +34,7 @@ int16_t loWord(int32_t value) {
     return static_cast<int16_t>(static_cast<uint16_t>(static_cast<uint32_t>(value) & 0xFFFFu));
 }
 
-int32_t maxLong(int32_t a, int32_t b) {
-    return b > a ? b : a;
-}
+int32_t maxLong(int32_t a, int32_t b) { return b > a ? b : a; }
 
 cTooltip::~cTooltip() {
     // The owner's destruction may have taken the window already.

@@ -32,7 +32,7 @@ public:
     // True when the control was registered and is now removed.
     bool RemoveTool(HWND ctrl);
 
-    int32_t BackColor() const;           // COLORREF: blue in the high byte, red in the low byte
+    int32_t BackColor() const;  // COLORREF: blue in the high byte, red in the low byte
     void BackColor(int32_t clr);
     int32_t ForeColor() const;
     void ForeColor(int32_t clr);
@@ -61,8 +61,8 @@ public:
 private:
     bool FindTool(HWND ctrl, TTTOOLINFOA& ti, std::string* text) const;
 
-    HWND m_hWnd = nullptr;   // the tooltip window; null until Create succeeds
-    int32_t m_maxText = 0;   // longest ANSI tip text given so far, in bytes, plus 1
+    HWND m_hWnd = nullptr;  // the tooltip window; null until Create succeeds
+    int32_t m_maxText = 0;  // longest ANSI tip text given so far, in bytes, plus 1
 };
 
 }  // namespace qs::app

@@ -59,7 +59,7 @@ STDMETHODIMP ConnectionPoint::Advise(IUnknown* sink, DWORD* cookie) {
 STDMETHODIMP ConnectionPoint::Unadvise(DWORD cookie) {
     if (cookie == 0 || cookie > slots_.size() || !slots_[cookie - 1]) return CONNECT_E_NOCONNECTION;
     Microsoft::WRL::ComPtr<IUnknown> sink;
-    sink.Swap(slots_[cookie - 1]);   // emptied before the release, which may call back into us
+    sink.Swap(slots_[cookie - 1]);  // emptied before the release, which may call back into us
     return S_OK;
 }
 

@@ -17,7 +17,7 @@ namespace qs::com {
 class ConnectionPoint final : public IConnectionPoint {
 public:
     ConnectionPoint(IConnectionPointContainer* container, const IID& iid) : container_(container), iid_(iid) {}
-    ~ConnectionPoint();   // releases every sink still connected
+    ~ConnectionPoint();  // releases every sink still connected
     ConnectionPoint(const ConnectionPoint&) = delete;
     ConnectionPoint& operator=(const ConnectionPoint&) = delete;
 
@@ -43,7 +43,7 @@ public:
     STDMETHODIMP GetConnectionPointContainer(IConnectionPointContainer** out) override;
     STDMETHODIMP Advise(IUnknown* sink, DWORD* cookie) override;
     STDMETHODIMP Unadvise(DWORD cookie) override;
-    STDMETHODIMP EnumConnections(IEnumConnections** out) override;   // not supported: E_NOTIMPL
+    STDMETHODIMP EnumConnections(IEnumConnections** out) override;  // not supported: E_NOTIMPL
 
 private:
     IConnectionPointContainer* container_;

@@ -19,9 +19,7 @@ HRESULT TypeInfoHolder::load(LCID lcid) {
     return S_OK;
 }
 
-void TypeInfoHolder::release(void* holder) {
-    static_cast<TypeInfoHolder*>(holder)->info_.Reset();
-}
+void TypeInfoHolder::release(void* holder) { static_cast<TypeInfoHolder*>(holder)->info_.Reset(); }
 
 HRESULT TypeInfoHolder::get(LCID lcid, ITypeInfo** out) {
     if (!out) return E_POINTER;

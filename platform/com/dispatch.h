@@ -17,8 +17,8 @@ public:
     // The description (with a reference for the caller), or the loading failure.
     HRESULT get(LCID lcid, ITypeInfo** out);
     HRESULT getIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID lcid, DISPID* ids);
-    HRESULT invoke(void* self, DISPID id, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params,
-                   VARIANT* result, EXCEPINFO* excep, UINT* argErr);
+    HRESULT invoke(void* self, DISPID id, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
+                   EXCEPINFO* excep, UINT* argErr);
 
 private:
     HRESULT load(LCID lcid);

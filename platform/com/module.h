@@ -43,7 +43,7 @@ public:
 
     HINSTANCE instance() const { return instance_; }
     const GUID& libid() const { return libid_; }
-    std::wstring fileName() const;   // full path of the module file
+    std::wstring fileName() const;  // full path of the module file
 
     LONG lock() { return InterlockedIncrement(&locks_); }
     LONG unlock() { return InterlockedDecrement(&locks_); }

@@ -24,7 +24,7 @@ namespace qs::com {
 
 struct InterfaceEntry {
     const IID* iid = nullptr;
-    IUnknown* (*get)(void* object) = nullptr;   // object is the class's `this`
+    IUnknown* (*get)(void* object) = nullptr;  // object is the class's `this`
 };
 
 template <class T, class I>
@@ -65,7 +65,7 @@ public:
         if (outer && !IsEqualIID(iid, IID_IUnknown)) return CLASS_E_NOAGGREGATION;
         auto* object = new (std::nothrow) Object(outer);
         if (!object) return E_OUTOFMEMORY;
-        object->internalAddRef();   // keeps the object alive through set-up
+        object->internalAddRef();  // keeps the object alive through set-up
         HRESULT hr = object->FinalConstruct();
         if (SUCCEEDED(hr)) hr = object->internalQueryInterface(iid, ppv);
         object->internalRelease();
@@ -75,20 +75,14 @@ public:
     STDMETHODIMP QueryInterface(REFIID iid, void** ppv) override {
         return this->outer_ ? this->outer_->QueryInterface(iid, ppv) : internalQueryInterface(iid, ppv);
     }
-    STDMETHODIMP_(ULONG) AddRef() override {
-        return this->outer_ ? this->outer_->AddRef() : internalAddRef();
-    }
-    STDMETHODIMP_(ULONG) Release() override {
-        return this->outer_ ? this->outer_->Release() : internalRelease();
-    }
+    STDMETHODIMP_(ULONG) AddRef() override { return this->outer_ ? this->outer_->AddRef() : internalAddRef(); }
+    STDMETHODIMP_(ULONG) Release() override { return this->outer_ ? this->outer_->Release() : internalRelease(); }
 
 private:
     // The non-delegating unknown an aggregator holds.
     struct Inner final : IUnknown {
         Object* self;
-        STDMETHODIMP QueryInterface(REFIID iid, void** ppv) override {
-            return self->internalQueryInterface(iid, ppv);
-        }
+        STDMETHODIMP QueryInterface(REFIID iid, void** ppv) override { return self->internalQueryInterface(iid, ppv); }
         STDMETHODIMP_(ULONG) AddRef() override { return self->internalAddRef(); }
         STDMETHODIMP_(ULONG) Release() override { return self->internalRelease(); }
     };
@@ -121,7 +115,7 @@ private:
     ULONG internalRelease() {
         LONG refs = InterlockedDecrement(&this->refs_);
         if (refs == 0) {
-            this->refs_ = 1;   // a FinalRelease that takes and drops a reference must not re-enter
+            this->refs_ = 1;  // a FinalRelease that takes and drops a reference must not re-enter
             this->FinalRelease();
             delete this;
         }

@@ -53,8 +53,8 @@ LONG registerNode(HKEY parent, const RegistryKey& node) {
         if (err != ERROR_SUCCESS || node.deleteKey) return err;
     }
     win::UniqueRegKey key;
-    LONG err = RegCreateKeyExW(parent, node.name.c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, key.put(),
-                               nullptr);
+    LONG err =
+        RegCreateKeyExW(parent, node.name.c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, key.put(), nullptr);
     if (err != ERROR_SUCCESS) return err;
     if (node.hasValue) err = setString(key.get(), nullptr, node.value);
     if (err == ERROR_SUCCESS) err = registerNodes(key.get(), node.children);

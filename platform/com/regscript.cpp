@@ -176,7 +176,7 @@ private:
 
     const std::vector<Token>& t_;
     size_t pos_ = 0;
-    int depth_ = 0;   // blocks open: 1 inside a root key
+    int depth_ = 0;  // blocks open: 1 inside a root key
 };
 
 }  // namespace

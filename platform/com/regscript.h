@@ -37,13 +37,13 @@
 namespace qs::com {
 
 struct Replacement {
-    std::wstring_view name;    // without the percent signs
+    std::wstring_view name;  // without the percent signs
     std::wstring_view value;
 };
 
 struct RegistryKey {
     bool forceRemove = false, noRemove = false, deleteKey = false;
-    bool isValue = false;     // `val Name = s '...'`: a named value of the parent key
+    bool isValue = false;  // `val Name = s '...'`: a named value of the parent key
     std::wstring name;
     bool hasValue = false;
     std::wstring value;

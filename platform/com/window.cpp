@@ -61,12 +61,10 @@ HWND WindowImpl::create(HWND parent, const RECT& rect, const wchar_t* name, DWOR
     }
     const wchar_t* cls = className();
     if (!cls) return nullptr;
-    return createBound(exStyle, cls, name, style, rect.left, rect.top, rect.right - rect.left,
-                       rect.bottom - rect.top, parent, menu, codeInstance());
+    return createBound(exStyle, cls, name, style, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+                       parent, menu, codeInstance());
 }
 
-bool WindowImpl::destroy() {
-    return hwnd() && DestroyWindow(hwnd());
-}
+bool WindowImpl::destroy() { return hwnd() && DestroyWindow(hwnd()); }
 
 }  // namespace qs::com

@@ -20,7 +20,7 @@ public:
 
 protected:
     WindowImpl() = default;
-    ~WindowImpl() override = default;   // the base destroys the window when it still exists
+    ~WindowImpl() override = default;  // the base destroys the window when it still exists
 
     // The message map. Return true with `result` set for a handled message; false passes it to
     // DefWindowProc.

@@ -24,10 +24,10 @@ qs::rt::FileDialogRequest requestOf(const CommonDialog& d, HWND owner) {
     return r;
 }
 
-} // namespace
+}  // namespace
 
 void CommonDialog::ShowOpen() { FileName = qs::rt::services().openFileDialog(requestOf(*this, owner())); }
 
 void CommonDialog::ShowSave() { FileName = qs::rt::services().saveFileDialog(requestOf(*this, owner())); }
 
-} // namespace qs::controls
+}  // namespace qs::controls

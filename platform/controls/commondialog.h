@@ -5,7 +5,9 @@
 
 #include <string>
 
-namespace qs::forms { class Form; }
+namespace qs::forms {
+class Form;
+}
 
 namespace qs::controls {
 
@@ -22,7 +24,7 @@ public:
     std::string FileName;
     std::string DefaultExt;
     int Flags = 0;
-    HWND hWndOwner = nullptr;   // used when set; otherwise the owner form's window
+    HWND hWndOwner = nullptr;  // used when set; otherwise the owner form's window
 
     void ShowOpen();
     void ShowSave();
@@ -32,4 +34,4 @@ private:
     const qs::forms::Form* ownerForm_ = nullptr;
 };
 
-} // namespace qs::controls
+}  // namespace qs::controls

@@ -18,9 +18,7 @@ HWND DataBar::createWindow(HWND parent, const RECT& pixels) {
     return createChild(forms::detail::registerClass(L"QsDataBar"), parent, pixels, 0);
 }
 
-void DataBar::captionChanged() {
-    repaint();
-}
+void DataBar::captionChanged() { repaint(); }
 
 RECT DataBar::arrowRect(Arrow arrow) const {
     RECT client{};
@@ -71,10 +69,12 @@ void DataBar::paint(HDC dc, const RECT& client) {
         const RECT r = arrowRect(Arrow(a));
         skin::drawButtonFace(dc, r, forms::Face{}, pressed_ == a);
         // A triangle pointing the arrow's way, with a bar at the far end for First and Last.
-        const int cx = (r.left + r.right) / 2 + (pressed_ == a ? 1 : 0), cy = (r.top + r.bottom) / 2 + (pressed_ == a ? 1 : 0);
+        const int cx = (r.left + r.right) / 2 + (pressed_ == a ? 1 : 0),
+                  cy = (r.top + r.bottom) / 2 + (pressed_ == a ? 1 : 0);
         const int s = std::max<int>(2, (r.bottom - r.top) / 5);
         const bool left = a == First || a == Previous;
-        POINT tri[3] = {{left ? cx - s : cx + s, cy}, {left ? cx + s : cx - s, cy - s - 1}, {left ? cx + s : cx - s, cy + s + 1}};
+        POINT tri[3] = {
+            {left ? cx - s : cx + s, cy}, {left ? cx + s : cx - s, cy - s - 1}, {left ? cx + s : cx - s, cy + s + 1}};
         win::UniqueBrush ink(CreateSolidBrush(skin::kText));
         win::UniquePen edge(CreatePen(PS_SOLID, 1, skin::kText));
         win::Selection b(dc, ink.get()), p(dc, edge.get());
@@ -91,9 +91,7 @@ void DataBar::paint(HDC dc, const RECT& client) {
 bool DataBar::processMessage(UINT msg, WPARAM, LPARAM lp, LRESULT& result) {
     if (forms::detail::paintMessage(hWnd(), msg, result, [&](auto& p) { paint(p.dc(), p.client()); })) return true;
     switch (msg) {
-    case WM_SIZE:
-        InvalidateRect(hWnd(), nullptr, FALSE);
-        return true;
+    case WM_SIZE: InvalidateRect(hWnd(), nullptr, FALSE); return true;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
         pressed_ = arrowAt(POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)});

@@ -14,8 +14,8 @@ public:
     DataBar(forms::Container& parent, int left, int top, int width, int height);
 
     // The data control's, not the window's: Refresh runs the query, bind takes a grid.
-    using DataControl::Refresh;
     using DataControl::bind;
+    using DataControl::Refresh;
 
     enum Arrow { First, Previous, Next, Last };
     // What a click on an arrow does.

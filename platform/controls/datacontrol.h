@@ -70,7 +70,7 @@ private:
 
     std::string databaseName_;
     std::string recordSource_;
-    std::string openedPath_;                   // the path database_ was opened with
+    std::string openedPath_;  // the path database_ was opened with
     std::shared_ptr<db::Database> database_;
     std::shared_ptr<db::Recordset> recordset_;
     FlexGrid* grid_ = nullptr;

@@ -46,18 +46,14 @@ public:
 protected:
     bool processMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override {
         switch (msg) {
-        case WM_GETDLGCODE:
-            result = DLGC_WANTALLKEYS | DLGC_WANTARROWS | DLGC_WANTCHARS;
-            return true;
+        case WM_GETDLGCODE: result = DLGC_WANTALLKEYS | DLGC_WANTARROWS | DLGC_WANTCHARS; return true;
         case WM_KEYDOWN:
             switch (wp) {
             case VK_RETURN:
                 grid_.commitEdit(true);
                 grid_.storeRow();
                 return true;
-            case VK_ESCAPE:
-                grid_.cancelEdit();
-                return true;
+            case VK_ESCAPE: grid_.cancelEdit(); return true;
             case VK_UP:
             case VK_DOWN:
             case VK_PRIOR:
@@ -67,8 +63,7 @@ protected:
                 return true;
             }
             return false;
-        case WM_CHAR:
-            return wp == '\r' || wp == '\t' || wp == 27;  // acted on as keys; no beep
+        case WM_CHAR: return wp == '\r' || wp == '\t' || wp == 27;  // acted on as keys; no beep
         case WM_KILLFOCUS:
             result = callDefault(msg, wp, lp);
             grid_.editLostFocus(reinterpret_cast<HWND>(wp));
@@ -194,7 +189,7 @@ void DataGrid::moveTo(int row, int col) {
         const unsigned generation = generation_;
         storeRow();
         if (generation != generation_) return;  // an event handler re-queried: the grid starts afresh
-        if (toNewLine) row = rows_ - 1;          // a record was added above the line
+        if (toNewLine) row = rows_ - 1;         // a record was added above the line
         row = std::clamp(row, 1, rows_ - 1);
     }
     setCurrent(row, col);
@@ -549,27 +544,17 @@ void DataGrid::resized() {
 bool DataGrid::processMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     if (gridMessage(msg, wp, lp, result)) return true;
     switch (msg) {
-    case WM_KEYDOWN:
-        keyDown(wp);
-        return true;
+    case WM_KEYDOWN: keyDown(wp); return true;
     case WM_CHAR:
         if (wp >= 32 && wp != 127) {
             const std::wstring typed(1, wchar_t(wp));
             beginEdit(&typed);
         }
         return true;
-    case WM_LBUTTONDOWN:
-        mouseDown(lp, false);
-        return true;
-    case WM_LBUTTONDBLCLK:
-        mouseDown(lp, true);
-        return true;
-    case WM_VSCROLL:
-        vscroll(wp);
-        return true;
-    case WM_SETFOCUS:
-        invalidateRows(row_, row_);
-        return true;
+    case WM_LBUTTONDOWN: mouseDown(lp, false); return true;
+    case WM_LBUTTONDBLCLK: mouseDown(lp, true); return true;
+    case WM_VSCROLL: vscroll(wp); return true;
+    case WM_SETFOCUS: invalidateRows(row_, row_); return true;
     case WM_KILLFOCUS: {
         invalidateRows(row_, row_);
         HWND to = reinterpret_cast<HWND>(wp);

@@ -44,8 +44,8 @@ public:
     // One column of the grid, by index from 0 (a column a field of the query).
     class Column {
     public:
-        int Width() const;           // twips
-        void Width(int twips);       // 0 hides the column; below 0 counts as 0
+        int Width() const;      // twips
+        void Width(int twips);  // 0 hides the column; below 0 counts as 0
         std::string Caption() const;
         // The current row's value: what was typed in it and not stored yet, else the record's (Null on
         // the new-row line).
@@ -70,7 +70,7 @@ public:
 
     int Rows() const { return rows_; }
     int TopRow() const { return topRow_; }
-    void TopRow(int row);        // clamped to the rows
+    void TopRow(int row);  // clamped to the rows
     int Row() const { return row_; }
     int Col() const { return col_; }
     // Moves the cursor as a click would: the row left behind is stored first.
@@ -109,8 +109,8 @@ private:
 
     // From the data control.
     void reload(std::shared_ptr<db::Recordset> rs);
-    void followRecordset();   // UpdateControls
-    bool storeRow();          // UpdateRecord
+    void followRecordset();  // UpdateControls
+    bool storeRow();         // UpdateRecord
 
     bool hasNewRow() const { return rs_ != nullptr; }
     int firstShownColumn() const;
@@ -130,17 +130,17 @@ private:
     HBRUSH editBrush();
 
     std::shared_ptr<db::Recordset> rs_;
-    DataControl* binder_ = nullptr;   // told when the grid goes
+    DataControl* binder_ = nullptr;  // told when the grid goes
     std::vector<std::string> captions_;
     uint32_t foreColor_, backColor_;
     // Typed into the pending row and not stored yet, per column (nullopt: unchanged).
     std::vector<std::optional<std::string>> pending_;
     int pendingRow_ = -1;
-    unsigned generation_ = 0;          // counts reloads, so code after an event sees whether one came
+    unsigned generation_ = 0;  // counts reloads, so code after an event sees whether one came
     bool storing_ = false;
     std::unique_ptr<CellEdit> edit_;
     bool editing_ = false;
-    bool closingEdit_ = false;        // the box is being hidden: its focus loss is no commit
+    bool closingEdit_ = false;  // the box is being hidden: its focus loss is no commit
     win::UniqueBrush editBrush_;
     uint32_t editBrushColour_ = 0xFFFFFFFF;
 };

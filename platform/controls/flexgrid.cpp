@@ -53,9 +53,7 @@ bool FlexGrid::processMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     if (gridMessage(msg, wp, lp, result)) return true;
     switch (msg) {
     case WM_KEYDOWN:
-    case WM_SYSKEYDOWN:
-        keyDown(wp);
-        return msg == WM_KEYDOWN;
+    case WM_SYSKEYDOWN: keyDown(wp); return msg == WM_KEYDOWN;
     case WM_MOUSEMOVE:
     case WM_LBUTTONDOWN:
     case WM_LBUTTONUP:
@@ -65,12 +63,8 @@ bool FlexGrid::processMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     case WM_RBUTTONDBLCLK:
     case WM_MBUTTONDOWN:
     case WM_MBUTTONUP:
-    case WM_MBUTTONDBLCLK:
-        mouseEvent(msg, wp, lp);
-        return true;
-    case WM_CAPTURECHANGED:
-        dragging_ = false;
-        return true;
+    case WM_MBUTTONDBLCLK: mouseEvent(msg, wp, lp); return true;
+    case WM_CAPTURECHANGED: dragging_ = false; return true;
     }
     return false;
 }

@@ -42,9 +42,9 @@ public:
 class FlexGrid : public forms::Control, private detail::GridCore {
 public:
     // Skin colours (blue in the high byte).
-    static constexpr uint32_t kRowColour = 0xA69244;        // #4492A6
-    static constexpr uint32_t kHeaderColour = 0x80633B;     // #3B6380
-    static constexpr uint32_t kHeaderTextColour = 0xFFC675; // #75C6FF
+    static constexpr uint32_t kRowColour = 0xA69244;         // #4492A6
+    static constexpr uint32_t kHeaderColour = 0x80633B;      // #3B6380
+    static constexpr uint32_t kHeaderTextColour = 0xFFC675;  // #75C6FF
 
     FlexGrid(forms::Container& parent, int left, int top, int width, int height);
     ~FlexGrid() override;
@@ -92,12 +92,12 @@ public:
     // pushed row by row. Unset: the row colour.
     std::function<uint32_t(int row, int col)> onCellBackColor;
 
-    int ColWidth(int col) const;            // twips
-    void ColWidth(int col, int twips);      // 0 hides the column
+    int ColWidth(int col) const;        // twips
+    void ColWidth(int col, int twips);  // 0 hides the column
 
     bool Redraw() const { return redraw_; }
-    void Redraw(bool on);                   // False: no painting at all until True again
-    void Refresh();                         // repaint now (when Redraw is True)
+    void Redraw(bool on);  // False: no painting at all until True again
+    void Refresh();        // repaint now (when Redraw is True)
 
     // Binding: the data control calls this after every query. Rows and Cols follow the source, the
     // header row takes the field names, cell texts and colours put before are dropped, the grid
@@ -137,7 +137,7 @@ private:
     std::shared_ptr<GridSource> source_;
     DataControl* binder_ = nullptr;  // the data control bound to this grid, told when the grid goes
     int mouseRow_ = 0, mouseCol_ = 0;
-    bool dragging_ = false;                            // left button held after a press on a data row
+    bool dragging_ = false;  // left button held after a press on a data row
     std::vector<std::string> header_;
     std::unordered_map<uint64_t, std::string> texts_;  // data cells put by the program
     std::vector<std::vector<uint32_t>> colours_;       // per column, per row; empty = no colour set

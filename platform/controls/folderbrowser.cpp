@@ -11,4 +11,4 @@ bool FolderBrowser::Show() {
     return !path_.empty();
 }
 
-} // namespace qs::controls
+}  // namespace qs::controls

@@ -5,7 +5,9 @@
 
 #include <string>
 
-namespace qs::forms { class Form; }
+namespace qs::forms {
+class Form;
+}
 
 namespace qs::controls {
 
@@ -14,7 +16,7 @@ public:
     FolderBrowser() = default;
     explicit FolderBrowser(const qs::forms::Form& owner) : ownerForm_(&owner) {}
 
-    HWND hWndOwner = nullptr;   // used when set; otherwise the owner form's window
+    HWND hWndOwner = nullptr;  // used when set; otherwise the owner form's window
     std::string Prompt;
     // Where browsing starts; "My Computer" (or empty) is the top of the namespace.
     std::string RootFolder = "My Computer";
@@ -29,4 +31,4 @@ private:
     std::string path_;
 };
 
-} // namespace qs::controls
+}  // namespace qs::controls

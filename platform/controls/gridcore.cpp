@@ -163,9 +163,7 @@ void GridCore::setSelection(int row, int col, int rowSel, int colSel) {
 
 bool GridCore::gridMessage(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
     switch (msg) {
-    case WM_ERASEBKGND:
-        result = 1;
-        return true;
+    case WM_ERASEBKGND: result = 1; return true;
     case WM_PAINT: {
         win::PaintDC dc(gridWindow());
         if (redraw_)
@@ -179,12 +177,8 @@ bool GridCore::gridMessage(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
         resized();
         invalidateAll();
         return true;
-    case WM_GETDLGCODE:
-        result = DLGC_WANTARROWS | DLGC_WANTCHARS;
-        return true;
-    case WM_MOUSEWHEEL:
-        wheelScroll(GET_WHEEL_DELTA_WPARAM(wp) / WHEEL_DELTA);
-        return true;
+    case WM_GETDLGCODE: result = DLGC_WANTARROWS | DLGC_WANTCHARS; return true;
+    case WM_MOUSEWHEEL: wheelScroll(GET_WHEEL_DELTA_WPARAM(wp) / WHEEL_DELTA); return true;
     }
     return false;
 }

@@ -58,9 +58,9 @@ protected:
 
     int rowHeightPx() const;
     void layoutColumns() const;
-    int columnLeft(int col) const;    // pixels; col == cols_ gives the right edge of the last column
+    int columnLeft(int col) const;  // pixels; col == cols_ gives the right edge of the last column
     bool columnHidden(int col) const;
-    int visibleDataRows() const;      // whole rows under the header, at least 1
+    int visibleDataRows() const;  // whole rows under the header, at least 1
     int maxScrollTop() const;
     void scrollTo(int row);
     void ensureVisible(int row);
@@ -78,9 +78,9 @@ protected:
     int topRow_ = 1;
     int row_ = 0, col_ = 0, rowSel_ = 0, colSel_ = 0;
     bool redraw_ = true;
-    bool dirty_ = false;                 // something changed while redraw_ was false
-    std::vector<int> widths_;            // twips
-    mutable std::vector<int> colLeft_;   // pixels, cols_ + 1 entries
+    bool dirty_ = false;                // something changed while redraw_ was false
+    std::vector<int> widths_;           // twips
+    mutable std::vector<int> colLeft_;  // pixels, cols_ + 1 entries
     mutable bool layoutValid_ = false;
 
 private:

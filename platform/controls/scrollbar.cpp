@@ -42,7 +42,7 @@ void drawArrow(HDC hdc, const RECT& r, bool up, bool pressed) {
     Polygon(hdc, p, 3);
 }
 
-} // namespace
+}  // namespace
 
 ScrollBar::ScrollBar(qs::forms::Container& parent, int left, int top, int width, int height)
     : Control(parent, left, top, width, height) {}
@@ -205,12 +205,8 @@ bool ScrollBar::processMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& 
         ScreenToClient(hwnd, &pt);
         RECT th = thumbRect();
         switch (held_) {
-        case Part::UpArrow:
-            step(-1, smallChange_);
-            break;
-        case Part::DownArrow:
-            step(+1, smallChange_);
-            break;
+        case Part::UpArrow: step(-1, smallChange_); break;
+        case Part::DownArrow: step(+1, smallChange_); break;
         case Part::TrackUp:
             // Pages on until the thumb reaches the pointer.
             if (pt.y < th.top) step(-1, largeChange_);
@@ -218,9 +214,7 @@ bool ScrollBar::processMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& 
         case Part::TrackDown:
             if (pt.y >= th.bottom) step(+1, largeChange_);
             break;
-        default:
-            KillTimer(hwnd, kRepeatTimer);
-            break;
+        default: KillTimer(hwnd, kRepeatTimer); break;
         }
         return true;
     }
@@ -248,10 +242,9 @@ bool ScrollBar::processMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& 
         for (int i = 0; i < std::abs(notches); ++i) step(notches > 0 ? -1 : +1, smallChange_);
         return true;
     }
-    default:
-        break;
+    default: break;
     }
     return false;
 }
 
-} // namespace qs::controls
+}  // namespace qs::controls

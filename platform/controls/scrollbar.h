@@ -58,8 +58,8 @@ private:
     bool arrows_ = true;
     COLORREF backColor_ = CLR_INVALID;
     enum class Part { None, UpArrow, DownArrow, TrackUp, TrackDown, Thumb } held_ = Part::None;
-    int dragOffset_ = 0;   // pointer position within the thumb when the drag began
+    int dragOffset_ = 0;  // pointer position within the thumb when the drag began
     int dragStartValue_ = 0;
 };
 
-} // namespace qs::controls
+}  // namespace qs::controls

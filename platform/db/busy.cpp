@@ -39,9 +39,8 @@ int waitForLock(void*, int count) {
     budget.met = true;
     budget.lastMet = now;
     if (budget.spent >= kBudget) return 0;
-    const Clock::duration step =
-        std::min<Clock::duration>(Ms(kSleepsMs[std::min<size_t>(count, std::size(kSleepsMs) - 1)]),
-                                  kBudget - budget.spent);
+    const Clock::duration step = std::min<Clock::duration>(
+        Ms(kSleepsMs[std::min<size_t>(count, std::size(kSleepsMs) - 1)]), kBudget - budget.spent);
     std::this_thread::sleep_for(std::max<Clock::duration>(Ms(1), std::chrono::ceil<Ms>(step)));
     const Clock::time_point after = Clock::now();
     budget.spent += after - now;
@@ -51,8 +50,6 @@ int waitForLock(void*, int count) {
 
 }  // namespace
 
-void waitForLocks(Connection& c, bool wait) {
-    sqlite3_busy_handler(c.db, wait ? waitForLock : nullptr, nullptr);
-}
+void waitForLocks(Connection& c, bool wait) { sqlite3_busy_handler(c.db, wait ? waitForLock : nullptr, nullptr); }
 
 }  // namespace qs::db::detail

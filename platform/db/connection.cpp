@@ -22,8 +22,7 @@ std::string errorText(int number, std::string_view subject) {
     case errFileNotFound: return "Could not find file '" + s + "'.";
     case errReadOnly: return "Cannot update. Database or object is read-only.";
     case errNotInTransaction: return "Commit or Rollback without BeginTrans.";
-    case errInvalidPath:
-        return "'" + s + "' is not a valid path. Make sure that the path name is spelled correctly.";
+    case errInvalidPath: return "'" + s + "' is not a valid path. Make sure that the path name is spelled correctly.";
     case errCannotOpen:
         return "The database engine cannot open or write to the file '" + s +
                "'. It is already opened exclusively by another user, or you need permission to "
@@ -36,7 +35,8 @@ std::string errorText(int number, std::string_view subject) {
         return "The database engine cannot find the input table or query '" + s +
                "'. Make sure it exists and that its name is spelled correctly.";
     case errInvalidName:
-        return "'" + s + "' is not a valid name. Make sure that it does not include invalid characters "
+        return "'" + s +
+               "' is not a valid name. Make sure that it does not include invalid characters "
                "or punctuation and that it is not too long.";
     case errInvalidStatement:
         return "Invalid SQL statement; expected 'DELETE', 'INSERT', 'PROCEDURE', 'SELECT', or 'UPDATE'.";
@@ -139,8 +139,9 @@ void Connection::fail(int rc) {
 std::optional<TableInfo> Connection::findTable(std::string_view name) {
     TableInfo t;
     {
-        Stmt q(*this, "SELECT name FROM sqlite_schema WHERE type = 'table' AND name = ?1 COLLATE QSCI "
-                      "AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\'");
+        Stmt q(*this,
+               "SELECT name FROM sqlite_schema WHERE type = 'table' AND name = ?1 COLLATE QSCI "
+               "AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\'");
         q.bind(1, std::string(name));
         if (!q.step()) return std::nullopt;
         t.name = std::string(q.text(0));
@@ -170,11 +171,14 @@ Stmt::~Stmt() { sqlite3_finalize(st_); }
 
 void Stmt::bind(int i, const Param& p) {
     int rc = SQLITE_OK;
-    if (auto n = std::get_if<int64_t>(&p)) rc = sqlite3_bind_int64(st_, i, *n);
-    else if (auto d = std::get_if<double>(&p)) rc = sqlite3_bind_double(st_, i, *d);
+    if (auto n = std::get_if<int64_t>(&p))
+        rc = sqlite3_bind_int64(st_, i, *n);
+    else if (auto d = std::get_if<double>(&p))
+        rc = sqlite3_bind_double(st_, i, *d);
     else if (auto s = std::get_if<std::string>(&p))
         rc = sqlite3_bind_text(st_, i, s->data(), static_cast<int>(s->size()), SQLITE_TRANSIENT);
-    else rc = sqlite3_bind_null(st_, i);
+    else
+        rc = sqlite3_bind_null(st_, i);
     if (rc != SQLITE_OK) c_.fail(rc);
 }
 
@@ -219,10 +223,11 @@ std::string textIndexSql(std::string_view table, std::string_view column) {
 void addMissingTextIndexes(Connection& c) {
     std::vector<std::string> missing;
     {
-        Stmt q(c, "SELECT m.name, p.name FROM sqlite_schema AS m, pragma_table_info(m.name) AS p "
-                  "WHERE m.type = 'table' AND m.name NOT LIKE 'sqlite\\_%' ESCAPE '\\' "
-                  "AND upper(p.type) NOT IN ('BOOLEAN', 'INTEGER', 'DATETIME') AND m.name || '!' || p.name NOT IN "
-                  "(SELECT name FROM sqlite_schema WHERE type = 'index')");
+        Stmt q(c,
+               "SELECT m.name, p.name FROM sqlite_schema AS m, pragma_table_info(m.name) AS p "
+               "WHERE m.type = 'table' AND m.name NOT LIKE 'sqlite\\_%' ESCAPE '\\' "
+               "AND upper(p.type) NOT IN ('BOOLEAN', 'INTEGER', 'DATETIME') AND m.name || '!' || p.name NOT IN "
+               "(SELECT name FROM sqlite_schema WHERE type = 'index')");
         while (q.step()) missing.push_back(textIndexSql(q.text(0), q.text(1)));
     }
     if (missing.empty()) return;
@@ -279,8 +284,8 @@ void likeFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
 void registerFunctions(sqlite3* db) {
     initTextRules();
     sqlite3_create_collation_v2(db, "QSCI", SQLITE_UTF8, nullptr, collateText, nullptr);
-    sqlite3_create_function_v2(db, "qs_like", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS,
-                               nullptr, likeFunction, nullptr, nullptr, nullptr);
+    sqlite3_create_function_v2(db, "qs_like", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS, nullptr,
+                               likeFunction, nullptr, nullptr, nullptr);
 }
 
 }  // namespace detail

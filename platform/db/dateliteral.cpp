@@ -88,10 +88,17 @@ std::optional<double> parseDateLiteral(std::string_view text) {
     s.remove_prefix(1);
     if (!readNumber(s, c, dc, 4)) return std::nullopt;
     int y, m, d;
-    if (da == 4) { y = a; m = b; d = c; if (dc > 2) return std::nullopt; }  // yyyy-mm-dd
+    if (da == 4) {
+        y = a;
+        m = b;
+        d = c;
+        if (dc > 2) return std::nullopt;
+    }  // yyyy-mm-dd
     else {
         if (da > 2 || (dc != 2 && dc != 4 && dc != 1)) return std::nullopt;
-        m = a; d = b; y = c;
+        m = a;
+        d = b;
+        y = c;
         if (dc <= 2) y += y < 30 ? 2000 : 1900;
     }
     if (y < 100 || y > 9999 || m < 1 || m > 12 || d < 1 || d > daysInMonth(y, m)) return std::nullopt;

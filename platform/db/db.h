@@ -165,9 +165,9 @@ public:
     void MovePrevious();
     bool EOF_() const;  // past the last row (or no rows)
     bool isEOF() const { return EOF_(); }
-    bool BOF() const;   // before the first row (or no rows)
+    bool BOF() const;  // before the first row (or no rows)
 
-    long RecordCount() const;  // always exact
+    long RecordCount() const;         // always exact
     long AbsolutePosition() const;    // 0-based; -1 without a current row
     void AbsolutePosition(long pos);  // 3001 when out of range
 
@@ -176,9 +176,9 @@ public:
     void FindFirst(const std::string& criterion);
     bool NoMatch() const;
 
-    void Edit();          // 3021 without a current row
-    void AddNew();        // the new row is appended to this recordset by Update
-    void Update();        // 3163 when a text exceeds 255 characters (nothing stored); 3020
+    void Edit();    // 3021 without a current row
+    void AddNew();  // the new row is appended to this recordset by Update
+    void Update();  // 3163 when a text exceeds 255 characters (nothing stored); 3020
     void CancelUpdate();
     int EditMode() const;  // 0 none, 1 Edit, 2 AddNew
     void Delete();         // the row goes; the position stays on the deleted row until a move
@@ -196,9 +196,9 @@ public:
     int fieldType(int index) const;
     int fieldIndex(const std::string& name) const;  // -1 when absent
 
-    RowKey Bookmark() const;         // 3021 without a current row
-    void Bookmark(RowKey key);       // 3167 when that row is gone
-    RowKey LastModified() const;     // 3021 when nothing was added or changed yet
+    RowKey Bookmark() const;      // 3021 without a current row
+    void Bookmark(RowKey key);    // 3167 when that row is gone
+    RowKey LastModified() const;  // 3021 when nothing was added or changed yet
 
     // Fast reads for grids: record `row` (0-based, recordset order), field `col`, from a cache of
     // pages of rows. A row deleted by another connection, or a position out of range, reads as
@@ -250,8 +250,7 @@ public:
     // Shared, read and write. 3024 missing file, 3343 no database of ours (or a folder).
     static std::shared_ptr<Database> OpenDatabase(const std::string& path);
     // 3204 when a file exists at the path; the locale text is accepted and ignored.
-    static std::shared_ptr<Database> CreateDatabase(const std::string& path,
-                                                                                                    const std::string& locale = "");
+    static std::shared_ptr<Database> CreateDatabase(const std::string& path, const std::string& locale = "");
     // Copies the database compacted into a new file; 3204 when the destination exists.
     static void CompactDatabase(const std::string& source, const std::string& destination);
 };

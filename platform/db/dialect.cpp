@@ -36,7 +36,10 @@ std::vector<Token> tokenize(std::string_view s) {
     std::size_t i = 0;
     while (i < s.size()) {
         unsigned char c = static_cast<unsigned char>(s[i]);
-        if (std::isspace(c)) { ++i; continue; }
+        if (std::isspace(c)) {
+            ++i;
+            continue;
+        }
         Token t;
         if (c == '[') {
             std::size_t end = s.find(']', i + 1);
@@ -68,7 +71,8 @@ std::vector<Token> tokenize(std::string_view s) {
             t.kind = Tok::DateLit;
             t.date = *d;
             i = end + 1;
-        } else if (std::isdigit(c) || (c == '.' && i + 1 < s.size() && std::isdigit(static_cast<unsigned char>(s[i + 1])))) {
+        } else if (std::isdigit(c) ||
+                   (c == '.' && i + 1 < s.size() && std::isdigit(static_cast<unsigned char>(s[i + 1])))) {
             t.kind = Tok::Number;
             std::size_t j = i;
             while (j < s.size() && std::isdigit(static_cast<unsigned char>(s[j]))) ++j;
@@ -104,8 +108,8 @@ std::vector<Token> tokenize(std::string_view s) {
     return out;
 }
 
-const char* const kReserved[] = {"SELECT", "FROM", "WHERE", "ORDER", "BY", "ASC", "DESC", "AND", "OR",
-                                 "NOT", "LIKE", "IS", "NULL", "TRUE", "FALSE", "DELETE"};
+const char* const kReserved[] = {"SELECT", "FROM", "WHERE", "ORDER", "BY",   "ASC",  "DESC",  "AND",
+                                 "OR",     "NOT",  "LIKE",  "IS",    "NULL", "TRUE", "FALSE", "DELETE"};
 
 bool isReserved(const std::string& w) {
     for (auto r : kReserved)
@@ -123,9 +127,7 @@ class Translator {
 public:
     Translator(std::string_view text, int unknownField) : toks_(tokenize(text)), unknownField_(unknownField) {}
 
-    const Token& peek(std::size_t ahead = 0) const {
-        return toks_[std::min(pos_ + ahead, toks_.size() - 1)];
-    }
+    const Token& peek(std::size_t ahead = 0) const { return toks_[std::min(pos_ + ahead, toks_.size() - 1)]; }
     bool atEnd() const { return peek().kind == Tok::End; }
     bool isKeyword(const char* kw, std::size_t ahead = 0) const {
         return peek(ahead).kind == Tok::Word && equalText(peek(ahead).text, kw);
@@ -289,7 +291,8 @@ public:
             if (!atName()) throw Failure{3138};
             NameRef r = readName(false);
             out += (out.empty() ? "" : ", ") + quoteName(table_->columns[resolve(r)].name);
-            if (acceptKeyword("DESC")) out += " DESC";
+            if (acceptKeyword("DESC"))
+                out += " DESC";
             else {
                 acceptKeyword("ASC");
                 out += " ASC";

@@ -104,8 +104,9 @@ void Database::Execute(const std::string& sql) {
 
 std::vector<std::string> Database::tableNames() {
     std::vector<std::string> names;
-    Stmt st(*conn_, "SELECT name FROM sqlite_schema WHERE type = 'table' AND name NOT LIKE 'sqlite\\_%' "
-                    "ESCAPE '\\' ORDER BY rowid");
+    Stmt st(*conn_,
+            "SELECT name FROM sqlite_schema WHERE type = 'table' AND name NOT LIKE 'sqlite\\_%' "
+            "ESCAPE '\\' ORDER BY rowid");
     while (st.step()) names.emplace_back(st.text(0));
     return names;
 }
@@ -156,8 +157,8 @@ std::shared_ptr<Database> Engine::OpenDatabase(const std::string& path) {
 std::shared_ptr<Database> Engine::CreateDatabase(const std::string& path, const std::string&) {
     std::wstring w = widen(path);
     // CREATE_NEW claims the name atomically: an existing file is never touched.
-    win::UniqueFile claim(CreateFileW(w.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+    win::UniqueFile claim(
+        CreateFileW(w.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!claim) {
         DWORD e = GetLastError();
         if (e == ERROR_FILE_EXISTS || e == ERROR_ALREADY_EXISTS || fileExists(w)) raiseNumber(errDatabaseExists);
@@ -169,7 +170,8 @@ std::shared_ptr<Database> Engine::CreateDatabase(const std::string& path, const 
     try {
         auto c = connect(path);
         exec(*c, ("PRAGMA application_id = " + std::to_string(kApplicationId) +
-                  "; PRAGMA user_version = " + std::to_string(kFormatVersion) + ";").c_str());
+                  "; PRAGMA user_version = " + std::to_string(kFormatVersion) + ";")
+                     .c_str());
         return std::make_shared<Database>(c);
     } catch (...) {
         DeleteFileW(w.c_str());
@@ -204,8 +206,10 @@ void Catalog::Create(const std::string& connection) {
         std::size_t semi = std::min(connection.find(';', i), connection.size());
         std::string part = connection.substr(i, semi - i);
         std::size_t eq = part.find('=');
-        if (eq != std::string::npos) pairs.emplace_back(trim(part.substr(0, eq)), part.substr(eq + 1));
-        else if (!pairs.empty()) pairs.back().second += ";" + part;
+        if (eq != std::string::npos)
+            pairs.emplace_back(trim(part.substr(0, eq)), part.substr(eq + 1));
+        else if (!pairs.empty())
+            pairs.back().second += ";" + part;
         i = semi + 1;
     }
     std::string path;

@@ -52,9 +52,9 @@ struct RecordsetState;
 struct Connection {
     sqlite3* db = nullptr;
     std::string path;
-    int depth = 0;                             // open BeginTrans levels: 1 the transaction, more its savepoints
-    uint64_t rollbacks = 0;                    // counts rollbacks, so a recordset knows it has rows to forget
-    std::vector<RecordsetState*> recordsets;   // the open ones, told of each rollback
+    int depth = 0;                            // open BeginTrans levels: 1 the transaction, more its savepoints
+    uint64_t rollbacks = 0;                   // counts rollbacks, so a recordset knows it has rows to forget
+    std::vector<RecordsetState*> recordsets;  // the open ones, told of each rollback
 
     ~Connection();
     void close();
@@ -116,8 +116,8 @@ void addMissingTextIndexes(Connection& c);
 
 // Value conversions between the object model and storage.
 Value readValue(sqlite3_stmt* st, int col, int type);
-Param storeValue(const Value& v);                // already coerced to the field's type
-Value coerce(const Value& v, int type);          // 3421 when it cannot be converted
+Param storeValue(const Value& v);                               // already coerced to the field's type
+Value coerce(const Value& v, int type);                         // 3421 when it cannot be converted
 std::optional<double> parseDateLiteral(std::string_view text);  // "mm/dd/yyyy[ hh:mm[:ss] [AM|PM]]"
 double makeOaDate(int y, int m, int d, int hh, int mi, int ss);
 
@@ -130,8 +130,8 @@ struct Translated {
 struct SelectQuery {
     TableInfo table;
     std::vector<int> columns;  // of the table, in the select list's order
-    Translated where;       // empty sql when there is none
-    std::string orderBy;    // "a" ASC, "b" DESC ... or empty
+    Translated where;          // empty sql when there is none
+    std::string orderBy;       // "a" ASC, "b" DESC ... or empty
 };
 
 // A table name or a SELECT; errors as the engine reports them.

@@ -12,18 +12,18 @@ namespace detail {
 struct RecordsetState {
     std::shared_ptr<Connection> conn;  // null once closed
     TableInfo table;
-    std::vector<int> cols;             // recordset field -> table column
+    std::vector<int> cols;  // recordset field -> table column
     SelectQuery query;
-    std::vector<RowKey> keys;          // the rows, in recordset order
-    long pos = 0;                      // current row; -1 is BOF, keys.size() is EOF
-    bool onDeleted = false;            // the current row was deleted; pos holds the row after it
+    std::vector<RowKey> keys;  // the rows, in recordset order
+    long pos = 0;              // current row; -1 is BOF, keys.size() is EOF
+    bool onDeleted = false;    // the current row was deleted; pos holds the row after it
     bool noMatch = false;
-    int editMode = 0;                  // 0 none, 1 Edit, 2 AddNew
+    int editMode = 0;  // 0 none, 1 Edit, 2 AddNew
     RowKey editKey = 0;
-    std::vector<Value> buffer;         // pending values of an Edit or AddNew
+    std::vector<Value> buffer;  // pending values of an Edit or AddNew
     std::vector<bool> dirty;
     std::optional<RowKey> lastModified;
-    uint64_t rollbacksSeen = 0;        // the connection's rollbacks this recordset has caught up with
+    uint64_t rollbacksSeen = 0;  // the connection's rollbacks this recordset has caught up with
 
     static constexpr long kPageRows = 64;
     static constexpr std::size_t kMaxPages = 256;
@@ -125,7 +125,8 @@ struct RecordsetState {
         long first = index * kPageRows, n = std::min(kPageRows, size() - first);
         Connection& c = connection();
         if (!rowStmt) {
-            std::string sql = "SELECT " + selectColumns().substr(2) + " FROM " + quoteName(table.name) + " WHERE rowid = ?1";
+            std::string sql =
+                "SELECT " + selectColumns().substr(2) + " FROM " + quoteName(table.name) + " WHERE rowid = ?1";
             int rc = sqlite3_prepare_v3(c.handle(), sql.c_str(), -1, SQLITE_PREPARE_PERSISTENT, &rowStmt, nullptr);
             if (rc != SQLITE_OK) {
                 rowStmt = nullptr;
@@ -468,9 +469,7 @@ void Recordset::set(int index, const Value& v) {
 
 int Recordset::fieldCount() const { return static_cast<int>(s_->cols.size()); }
 
-std::string Recordset::fieldName(int index) const {
-    return s_->table.columns[s_->cols[s_->field(index)]].name;
-}
+std::string Recordset::fieldName(int index) const { return s_->table.columns[s_->cols[s_->field(index)]].name; }
 
 int Recordset::fieldType(int index) const { return s_->table.columns[s_->cols[s_->field(index)]].type; }
 

@@ -20,16 +20,28 @@ inline unsigned char asciiLower(unsigned char c) { return (c >= 'A' && c <= 'Z')
 // Next code point of UTF-8 text; a malformed byte stands for itself (as U+DC80..U+DCFF).
 inline char32_t decode(const unsigned char*& p, const unsigned char* end) {
     unsigned char b = *p;
-    if (b < 0x80) { ++p; return b; }
+    if (b < 0x80) {
+        ++p;
+        return b;
+    }
     int len = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 0;
-    if (len == 0 || b > 0xF4 || end - p < len) { ++p; return 0xDC00u + b; }
+    if (len == 0 || b > 0xF4 || end - p < len) {
+        ++p;
+        return 0xDC00u + b;
+    }
     char32_t c = b & (0x3F >> (len - 1));
     for (int i = 1; i < len; ++i) {
-        if ((p[i] & 0xC0) != 0x80) { ++p; return 0xDC00u + b; }
+        if ((p[i] & 0xC0) != 0x80) {
+            ++p;
+            return 0xDC00u + b;
+        }
         c = (c << 6) | (p[i] & 0x3F);
     }
     static constexpr char32_t minimum[5] = {0, 0, 0x80, 0x800, 0x10000};
-    if (c < minimum[len] || (c >= 0xD800 && c < 0xE000) || c > 0x10FFFF) { ++p; return 0xDC00u + b; }
+    if (c < minimum[len] || (c >= 0xD800 && c < 0xE000) || c > 0x10FFFF) {
+        ++p;
+        return 0xDC00u + b;
+    }
     p += len;
     return c;
 }
@@ -81,7 +93,10 @@ std::size_t textLength(std::string_view utf8) {
 bool LikePattern::CharClass::contains(char32_t c) const {
     bool in = false;
     for (auto& r : ranges)
-        if (c >= r.first && c <= r.second) { in = true; break; }
+        if (c >= r.first && c <= r.second) {
+            in = true;
+            break;
+        }
     return in != negated;
 }
 
@@ -114,10 +129,17 @@ bool LikePattern::compile(std::string_view pattern) {
             bool closed = false;
             while (j < cps.size()) {
                 char32_t a = cps[j];
-                if (a == ']') { closed = true; break; }
+                if (a == ']') {
+                    closed = true;
+                    break;
+                }
                 if (j + 2 < cps.size() && cps[j + 1] == '-' && cps[j + 2] != ']') {
                     char32_t b = cps[j + 2];
-                    if (b < a) { tokens_.clear(); classes_.clear(); return false; }
+                    if (b < a) {
+                        tokens_.clear();
+                        classes_.clear();
+                        return false;
+                    }
                     // Fold both ends, and keep the raw range too so [A-Z] and [a-z] both work.
                     cls.ranges.push_back({fold(a), fold(b)});
                     cls.ranges.push_back({a, b});
@@ -127,7 +149,11 @@ bool LikePattern::compile(std::string_view pattern) {
                     ++j;
                 }
             }
-            if (!closed) { tokens_.clear(); classes_.clear(); return false; }
+            if (!closed) {
+                tokens_.clear();
+                classes_.clear();
+                return false;
+            }
             i = j;
             if (cls.ranges.empty() && !cls.negated) continue;  // "[]" matches the empty text
             classes_.push_back(std::move(cls));
@@ -144,11 +170,15 @@ bool LikePattern::compile(std::string_view pattern) {
     if (trail) --last;
     bool literal = true;
     for (std::size_t i = first; i < last && literal; ++i) {
-        if (tokens_[i].kind != Literal || tokens_[i].ch >= 0x80) literal = false;
-        else asciiLiteral_.push_back(static_cast<char>(tokens_[i].ch));
+        if (tokens_[i].kind != Literal || tokens_[i].ch >= 0x80)
+            literal = false;
+        else
+            asciiLiteral_.push_back(static_cast<char>(tokens_[i].ch));
     }
-    if (literal) shape_ = lead && trail ? Contains : lead ? Suffix : trail ? Prefix : Exact;
-    else asciiLiteral_.clear();
+    if (literal)
+        shape_ = lead && trail ? Contains : lead ? Suffix : trail ? Prefix : Exact;
+    else
+        asciiLiteral_.clear();
     return true;
 }
 
@@ -160,13 +190,20 @@ bool LikePattern::matchTokens(const char32_t* t, std::size_t n) const {
             const Token& tok = tokens_[pi];
             bool ok = false;
             switch (tok.kind) {
-            case Star: starP = pi++; starT = ti; continue;
+            case Star:
+                starP = pi++;
+                starT = ti;
+                continue;
             case Literal: ok = tok.ch == t[ti]; break;
             case Any: ok = true; break;
             case Digit: ok = t[ti] >= '0' && t[ti] <= '9'; break;
             case Class: ok = classes_[tok.cls].contains(t[ti]); break;
             }
-            if (ok) { ++pi; ++ti; continue; }
+            if (ok) {
+                ++pi;
+                ++ti;
+                continue;
+            }
         }
         if (starP == SIZE_MAX) return false;
         pi = starP + 1;
@@ -184,7 +221,10 @@ bool LikePattern::matches(std::string_view text) const {
         bool ascii = true;
         for (std::size_t i = 0; i < text.size(); ++i) {
             unsigned char c = static_cast<unsigned char>(text[i]);
-            if (c >= 0x80) { ascii = false; break; }
+            if (c >= 0x80) {
+                ascii = false;
+                break;
+            }
             low[i] = static_cast<char>(asciiLower(c));
         }
         if (ascii) {

@@ -39,8 +39,8 @@ private:
     enum Kind : uint8_t { Literal, Any, Digit, Star, Class };
     struct Token {
         Kind kind;
-        char32_t ch = 0;     // Literal: the folded character
-        uint32_t cls = 0;    // Class: index into classes_
+        char32_t ch = 0;   // Literal: the folded character
+        uint32_t cls = 0;  // Class: index into classes_
     };
     struct CharClass {
         bool negated = false;

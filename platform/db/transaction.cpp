@@ -69,9 +69,7 @@ void Database::BeginTrans() { conn_->begin(); }
 void Database::CommitTrans() { conn_->commit(); }
 void Database::Rollback() { conn_->rollback(); }
 
-bool Database::inTransaction() const {
-    return conn_->depth > 0 && conn_->db && !sqlite3_get_autocommit(conn_->db);
-}
+bool Database::inTransaction() const { return conn_->depth > 0 && conn_->db && !sqlite3_get_autocommit(conn_->db); }
 
 Transaction::Transaction(Database& database) : conn_(database.conn_) {
     conn_->begin();

@@ -79,8 +79,7 @@ Value coerce(const Value& v, int type) {
     if (isNull(v)) return v;
     const std::string* s = std::get_if<std::string>(&v);
     switch (type) {
-    case dbText:
-        return s ? v : Value(textOf(v));
+    case dbText: return s ? v : Value(textOf(v));
     case dbBoolean:
         if (std::holds_alternative<bool>(v)) return v;
         if (auto i = std::get_if<int32_t>(&v)) return *i != 0;
@@ -94,10 +93,14 @@ Value coerce(const Value& v, int type) {
         if (std::holds_alternative<int32_t>(v)) return v;
         if (auto b = std::get_if<bool>(&v)) return int32_t(*b ? -1 : 0);
         double n;
-        if (auto d = std::get_if<Date>(&v)) n = d->oa;
-        else if (trim(*s).empty()) return std::monostate{};
-        else if (auto p = parseNumber(*s)) n = *p;
-        else conversionError();
+        if (auto d = std::get_if<Date>(&v))
+            n = d->oa;
+        else if (trim(*s).empty())
+            return std::monostate{};
+        else if (auto p = parseNumber(*s))
+            n = *p;
+        else
+            conversionError();
         n = std::nearbyint(n);  // halves to even
         if (n < -2147483648.0 || n > 2147483647.0) conversionError();
         return static_cast<int32_t>(n);

@@ -25,16 +25,12 @@ void guarded(F&& handler) {
 int buttonOfMessage(UINT msg) {
     switch (msg) {
     case WM_LBUTTONDOWN:
-    case WM_LBUTTONUP:
-        return vbLeftButton;
+    case WM_LBUTTONUP: return vbLeftButton;
     case WM_RBUTTONDOWN:
-    case WM_RBUTTONUP:
-        return vbRightButton;
+    case WM_RBUTTONUP: return vbRightButton;
     case WM_MBUTTONDOWN:
-    case WM_MBUTTONUP:
-        return vbMiddleButton;
-    default:
-        return 0;
+    case WM_MBUTTONUP: return vbMiddleButton;
+    default: return 0;
     }
 }
 
@@ -57,7 +53,7 @@ void paintParentBackdrop(const Control& child, HDC hdc, const RECT& area) {
     SetViewportOrgEx(hdc, old.x, old.y, nullptr);
 }
 
-} // namespace
+}  // namespace
 
 namespace detail {
 
@@ -92,7 +88,7 @@ bool controlCommand(WPARAM wParam, LPARAM lParam) {
     return true;
 }
 
-} // namespace detail
+}  // namespace detail
 
 // ---- picture buttons ------------------------------------------------------------------------------
 
@@ -119,9 +115,7 @@ void PictureButton::Visible(bool on) {
     Visible(1, on);
 }
 
-int PictureButton::shownElement() const {
-    return elementVisible_[0] ? 0 : elementVisible_[1] ? 1 : -1;
-}
+int PictureButton::shownElement() const { return elementVisible_[0] ? 0 : elementVisible_[1] ? 1 : -1; }
 
 bool PictureButton::windowShown() const { return Visible(); }
 
@@ -159,14 +153,15 @@ bool PictureButton::processMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESU
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN: {
-        if (pressedIndex_ >= 0) return true;   // a second button while one is held
+        if (pressedIndex_ >= 0) return true;  // a second button while one is held
         int element = shownElement();
         if (element < 0) return true;
         pressedIndex_ = element;
         pressedButton_ = buttonOfMessage(msg);
         SetCapture(hwnd);
         if (onMouseDown)
-            onMouseDown(element, pressedButton_, detail::shiftOf(wParam), detail::twipsX(lParam), detail::twipsY(lParam));
+            onMouseDown(element, pressedButton_, detail::shiftOf(wParam), detail::twipsX(lParam),
+                        detail::twipsY(lParam));
         return true;
     }
     case WM_LBUTTONUP:
@@ -179,7 +174,8 @@ bool PictureButton::processMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESU
         pressedButton_ = 0;
         // Released before the action, which may open a modal window.
         if (GetCapture() == hwnd) ReleaseCapture();
-        if (onMouseUp) onMouseUp(element, button, detail::shiftOf(wParam), detail::twipsX(lParam), detail::twipsY(lParam));
+        if (onMouseUp)
+            onMouseUp(element, button, detail::shiftOf(wParam), detail::twipsX(lParam), detail::twipsY(lParam));
         return true;
     }
     case WM_CAPTURECHANGED:
@@ -189,11 +185,8 @@ bool PictureButton::processMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESU
             pressedButton_ = 0;
         }
         return true;
-    case WM_NCDESTROY:
-        pressedIndex_ = -1;
-        return false;
-    default:
-        return false;
+    case WM_NCDESTROY: pressedIndex_ = -1; return false;
+    default: return false;
     }
 }
 
@@ -235,9 +228,7 @@ HWND Label::createWindow(HWND parent, const RECT& pixels) {
 
 bool Label::processMessage(UINT msg, WPARAM, LPARAM, LRESULT& result) {
     switch (msg) {
-    case WM_ERASEBKGND:
-        result = 1;
-        return true;
+    case WM_ERASEBKGND: result = 1; return true;
     case WM_NCHITTEST:
         // Clicks go through to the window beneath, so a form can still be dragged by its captions.
         result = HTTRANSPARENT;
@@ -251,8 +242,7 @@ bool Label::processMessage(UINT msg, WPARAM, LPARAM, LRESULT& result) {
         skin::drawText(p.dc(), p.client(), caption_, foreColor_, font_, drawFormat());
         return true;
     }
-    default:
-        return false;
+    default: return false;
     }
 }
 
@@ -285,7 +275,7 @@ void TextBox::Text(const std::string& text) {
         settingText_ = true;
         SetWindowTextW(hWnd(), qs::rt::widen(text).c_str());
         settingText_ = false;
-        text_ = detail::windowText(hWnd());   // the window may have cut it to MaxLength
+        text_ = detail::windowText(hWnd());  // the window may have cut it to MaxLength
     }
     if (onChange) onChange();
 }
@@ -356,8 +346,7 @@ HWND TextBox::createWindow(HWND parent, const RECT& pixels) {
     SendMessageW(h, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(3, 3));
     if (maxLength_) SendMessageW(h, EM_LIMITTEXT, maxLength_, 0);
     SendMessageW(h, EM_SETSEL, selStart_, selStart_ + selLength_);
-    return h;   // the system's EDIT: bound by subclassing it
-
+    return h;  // the system's EDIT: bound by subclassing it
 }
 
 void TextBox::windowDestroyed() {
@@ -391,10 +380,9 @@ bool TextBox::processMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& re
         detail::invalidateFrame(hWnd());
         return true;
     case WM_NCDESTROY:
-        windowDestroyed();   // keeps the text, while the system's box still has it
+        windowDestroyed();  // keeps the text, while the system's box still has it
         return false;
-    default:
-        return false;
+    default: return false;
     }
 }
 
@@ -432,14 +420,12 @@ bool PictureBox::processMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT&
         if (onMouseDown)
             onMouseDown(buttonOfMessage(msg), detail::shiftOf(wParam), detail::twipsX(lParam), detail::twipsY(lParam));
         return true;
-    case WM_COMMAND:
-        return detail::controlCommand(wParam, lParam);
+    case WM_COMMAND: return detail::controlCommand(wParam, lParam);
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORSTATIC:
         result = detail::controlColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
         return result != 0;
-    default:
-        return false;
+    default: return false;
     }
 }
 
@@ -484,4 +470,4 @@ int PopupMenu::show(HWND owner) {
     return chosen;
 }
 
-} // namespace qs::forms
+}  // namespace qs::forms

@@ -15,7 +15,7 @@ namespace qs::forms {
 namespace detail {
 bool controlCommand(WPARAM wParam, LPARAM lParam);
 LRESULT controlColour(HDC hdc, HWND child);
-}
+}  // namespace detail
 
 // A picture button: a pair of pictures at one place, element 0 the normal face and element 1 the pressed
 // face. Element 0 lies above element 1, so while both are visible the normal face shows. The button does
@@ -70,8 +70,8 @@ private:
     Face faces_[2];
     bool elementVisible_[2] = {true, true};
     bool pressedFaceIsDefault_ = false;
-    int pressedIndex_ = -1;    // element the mouse went down on
-    int pressedButton_ = 0;    // the button that went down (1, 2, 4)
+    int pressedIndex_ = -1;  // element the mouse went down on
+    int pressedButton_ = 0;  // the button that went down (1, 2, 4)
 };
 
 // Text painted on the container; transparent by default, so the skin shows behind it.
@@ -146,12 +146,12 @@ private:
     void textChangedByWindow();
     HBRUSH backBrush();
 
-    mutable std::string text_;   // kept while not loaded and refreshed from the window when read
+    mutable std::string text_;  // kept while not loaded and refreshed from the window when read
     int maxLength_ = 0;
     int selStart_ = 0, selLength_ = 0;
     COLORREF foreColor_ = skin::kWellText;
     COLORREF backColor_ = skin::kWell;
-    win::UniqueBrush backBrush_;      // of backBrushColour_, for the box's own painting
+    win::UniqueBrush backBrush_;  // of backBrushColour_, for the box's own painting
     COLORREF backBrushColour_ = CLR_INVALID;
     qs::forms::Font font_;
     bool settingText_ = false;
@@ -208,7 +208,7 @@ private:
         std::function<void()> onClick;
     };
     std::string caption_;
-    std::vector<Item> items_;   // id 0 with empty caption: a separator
+    std::vector<Item> items_;  // id 0 with empty caption: a separator
 };
 
-} // namespace qs::forms
+}  // namespace qs::forms

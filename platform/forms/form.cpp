@@ -43,7 +43,7 @@ RECT workAreaFor(HWND hwnd) {
     return r;
 }
 
-} // namespace
+}  // namespace
 
 // ---- units and shared helpers ---------------------------------------------------------------------
 
@@ -56,9 +56,7 @@ int twipsPerPixel() {
     return tpp;
 }
 
-int toPixels(int twips) {
-    return static_cast<int>(std::lround(static_cast<double>(twips) / twipsPerPixel()));
-}
+int toPixels(int twips) { return static_cast<int>(std::lround(static_cast<double>(twips) / twipsPerPixel())); }
 
 int toTwips(int pixels) { return pixels * twipsPerPixel(); }
 
@@ -146,7 +144,7 @@ int shiftOf(WPARAM wParam) {
     return s;
 }
 
-} // namespace detail
+}  // namespace detail
 
 // ---- containers and controls ----------------------------------------------------------------------
 
@@ -252,8 +250,8 @@ void Control::applyToolTip() {
         INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES};
         InitCommonControlsEx(&icc);
         form->tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
-                                         CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                                         form->hWnd(), nullptr, GetModuleHandleW(nullptr), nullptr);
+                                         CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, form->hWnd(),
+                                         nullptr, GetModuleHandleW(nullptr), nullptr);
         if (!form->tooltip_) return;
     }
     std::wstring text = qs::rt::widen(toolTip_);
@@ -486,9 +484,7 @@ void Form::setTopmost(bool on) {
     if (hWnd()) SetWindowPos(hWnd(), on ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 }
 
-bool Form::topmost() const {
-    return hWnd() ? (GetWindowLongW(hWnd(), GWL_EXSTYLE) & WS_EX_TOPMOST) != 0 : topmost_;
-}
+bool Form::topmost() const { return hWnd() ? (GetWindowLongW(hWnd(), GWL_EXSTYLE) & WS_EX_TOPMOST) != 0 : topmost_; }
 
 void Form::beginDrag() {
     if (!hWnd()) return;
@@ -545,12 +541,8 @@ bool Form::processMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& resul
     if (onMessage(msg, wParam, lParam, result)) return true;
     result = 0;
     switch (msg) {
-    case WM_ERASEBKGND:
-        result = 1;
-        return true;
-    case WM_PAINT:
-        paint();
-        return true;
+    case WM_ERASEBKGND: result = 1; return true;
+    case WM_PAINT: paint(); return true;
     case WM_SIZE:
         if (!loading_ && wParam != SIZE_MINIMIZED) {
             InvalidateRect(hWnd(), nullptr, FALSE);
@@ -575,9 +567,7 @@ bool Form::processMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& resul
             }
         }
         return true;
-    case WM_CLOSE:
-        Unload();
-        return true;
+    case WM_CLOSE: Unload(); return true;
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN: {
@@ -619,8 +609,7 @@ bool Form::processMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& resul
         if (tooltip_) DestroyWindow(tooltip_);
         tooltip_ = nullptr;
         return true;
-    default:
-        break;
+    default: break;
     }
     return false;
 }
@@ -669,4 +658,4 @@ bool previewMessage(MSG& msg) {
     return false;
 }
 
-} // namespace qs::forms
+}  // namespace qs::forms

@@ -26,7 +26,7 @@ namespace qs::forms {
 
 // Twips per pixel of the screen (15 at 96 dpi).
 int twipsPerPixel();
-int toPixels(int twips);   // rounded to the nearest pixel
+int toPixels(int twips);  // rounded to the nearest pixel
 int toTwips(int pixels);
 
 // Mouse buttons and shift state as the forms runtime passes them to events.
@@ -88,7 +88,7 @@ public:
     const std::string& ToolTipText() const { return toolTip_; }
     void ToolTipText(const std::string& text);
 
-    void Refresh();   // repaint now
+    void Refresh();  // repaint now
     void SetFocus();
 
     // The control whose window is hwnd (nullptr when hwnd is not one of ours).
@@ -129,7 +129,7 @@ protected:
         repaint();
     }
     RECT pixelRect() const;
-    void attach(HWND hwnd);   // binds a window made without createChild to this control
+    void attach(HWND hwnd);  // binds a window made without createChild to this control
 
 private:
     friend class Container;
@@ -240,13 +240,13 @@ private:
     bool loading_ = false;
     bool modal_ = false;
     HWND modalOwner_ = nullptr;
-    int left_ = 0, top_ = 0, width_ = 4800, height_ = 3600;   // twips, used while not loaded
+    int left_ = 0, top_ = 0, width_ = 4800, height_ = 3600;  // twips, used while not loaded
     std::string caption_;
     COLORREF backColor_ = CLR_INVALID;
     int mousePointer_ = vbDefault;
     bool topmost_ = false;
     HWND tooltip_ = nullptr;
-    HWND lastFocus_ = nullptr;   // the control that had the focus when the form was last deactivated
+    HWND lastFocus_ = nullptr;  // the control that had the focus when the form was last deactivated
     friend class Control;
 };
 
@@ -266,6 +266,6 @@ bool previewMessage(MSG& msg);
 void setHandlerErrorReporter(std::function<void(const std::string& what)> reporter);
 void reportHandlerError(const std::string& what);
 
-} // namespace qs::forms
+}  // namespace qs::forms
 
 #include "platform/forms/controls.h"

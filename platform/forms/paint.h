@@ -30,7 +30,7 @@ private:
     RECT client_{};
     win::UniqueBitmap bitmap_;
     std::optional<win::MemoryDC> mem_;
-    std::optional<win::Selection> selected_;   // bitmap_ in mem_
+    std::optional<win::Selection> selected_;  // bitmap_ in mem_
 };
 
 // For a window that draws all of itself: WM_ERASEBKGND answered without erasing, WM_PAINT drawn by
@@ -68,4 +68,4 @@ void invalidateFrame(HWND child);
 // Routes WM_COMMAND notifications of our controls (EN_CHANGE); true when handled.
 bool controlCommand(WPARAM wParam, LPARAM lParam);
 
-} // namespace qs::forms::detail
+}  // namespace qs::forms::detail

@@ -35,11 +35,9 @@ void line(HDC hdc, int x1, int y1, int x2, int y2) {
     LineTo(hdc, x2, y2);
 }
 
-int scaleOf(const RECT& rc) {
-    return std::max<int>(1, std::min<int>(rc.right - rc.left, rc.bottom - rc.top));
-}
+int scaleOf(const RECT& rc) { return std::max<int>(1, std::min<int>(rc.right - rc.left, rc.bottom - rc.top)); }
 
-} // namespace
+}  // namespace
 
 HFONT font(const Font& f) {
     using Key = std::tuple<std::string, int, bool, bool, bool>;
@@ -157,7 +155,7 @@ void drawTitle(HDC hdc, const RECT& client, std::string_view utf8) {
 
 void drawGlyph(HDC hdc, const RECT& rc, Glyph glyph, COLORREF colour) {
     int w = rc.right - rc.left, h = rc.bottom - rc.top;
-    int s = std::max(6, scaleOf(rc) * 2 / 3);   // the glyph's box, centred
+    int s = std::max(6, scaleOf(rc) * 2 / 3);  // the glyph's box, centred
     int cx = rc.left + w / 2, cy = rc.top + h / 2;
     int l = cx - s / 2, t = cy - s / 2, r = l + s, b = t + s;
     int pw = s >= 14 ? 2 : 1;
@@ -166,8 +164,7 @@ void drawGlyph(HDC hdc, const RECT& rc, Glyph glyph, COLORREF colour) {
     Selected sp(hdc, pen);
     Selected sb(hdc, GetStockObject(NULL_BRUSH));
     switch (glyph) {
-    case Glyph::None:
-        break;
+    case Glyph::None: break;
     case Glyph::Close:
         line(hdc, l + 1, t + 1, r - 1, b - 1);
         line(hdc, r - 2, t + 1, l, b - 1);
@@ -239,7 +236,8 @@ void drawGlyph(HDC hdc, const RECT& rc, Glyph glyph, COLORREF colour) {
         if (glyph == Glyph::CheckTicked) {
             Pen tick(kTextBright, std::max(1, h / 6));
             Selected st(hdc, tick);
-            POINT p[3] = {{rc.left + w / 5, rc.top + h / 2}, {rc.left + w * 2 / 5, rc.bottom - h / 4},
+            POINT p[3] = {{rc.left + w / 5, rc.top + h / 2},
+                          {rc.left + w * 2 / 5, rc.bottom - h / 4},
                           {rc.right - w / 5, rc.top + h / 5}};
             Polyline(hdc, p, 3);
         }
@@ -285,4 +283,4 @@ void drawButtonFace(HDC hdc, const RECT& rc, const Face& face, bool pressed) {
     }
 }
 
-} // namespace qs::forms::skin
+}  // namespace qs::forms::skin

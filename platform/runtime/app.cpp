@@ -14,16 +14,13 @@ int Shell(const std::string& command, int windowStyle) { return services().shell
 void setMessageFilter(MessageFilter filter) { currentFilter = filter; }
 MessageFilter messageFilter() { return currentFilter; }
 
-void dispatchThroughFilter(MSG& msg)
-{
-    if (currentFilter && currentFilter(msg))
-        return;
+void dispatchThroughFilter(MSG& msg) {
+    if (currentFilter && currentFilter(msg)) return;
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
 }
 
-void DoEvents()
-{
+void DoEvents() {
     // A window that keeps posting to itself must not hold DoEvents forever: after a thousand messages and
     // 50 ms the rest waits for the next call.
     DWORD start = GetTickCount();
@@ -35,9 +32,8 @@ void DoEvents()
             break;
         }
         dispatchThroughFilter(msg);
-        if (++handled >= 1000 && GetTickCount() - start > 50)
-            break;
+        if (++handled >= 1000 && GetTickCount() - start > 50) break;
     }
 }
 
-} // namespace qs::rt
+}  // namespace qs::rt

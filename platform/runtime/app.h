@@ -27,4 +27,4 @@ MessageFilter messageFilter();
 // One message through the filter, then TranslateMessage/DispatchMessage unless the filter handled it.
 void dispatchThroughFilter(MSG& msg);
 
-} // namespace qs::rt
+}  // namespace qs::rt

@@ -9,33 +9,26 @@ namespace qs::rt::casetable {
 namespace {
 
 template <size_t N>
-char32_t lookUp(const CaseRun (&runs)[N], char32_t c)
-{
+char32_t lookUp(const CaseRun (&runs)[N], char32_t c) {
     // The last run starting at or before c; runs never overlap.
-    auto after = std::upper_bound(std::begin(runs), std::end(runs), c,
-                                  [](char32_t v, const CaseRun& r) { return v < r.first; });
-    if (after == std::begin(runs))
-        return c;
+    auto after =
+        std::upper_bound(std::begin(runs), std::end(runs), c, [](char32_t v, const CaseRun& r) { return v < r.first; });
+    if (after == std::begin(runs)) return c;
     const CaseRun& r = *std::prev(after);
-    if (c > r.last || (c - r.first) % r.stride != 0)
-        return c;
+    if (c > r.last || (c - r.first) % r.stride != 0) return c;
     return char32_t(int(c) + r.delta);
 }
 
 // The next character of UTF-8 text, or U+FFFD for the longest malformed start of one.
-char32_t decode(std::string_view s, size_t& i)
-{
+char32_t decode(std::string_view s, size_t& i) {
     auto byte = [&](size_t at) { return static_cast<unsigned char>(s[at]); };
     unsigned char b = byte(i++);
-    if (b < 0x80)
-        return b;
+    if (b < 0x80) return b;
     int more = b >= 0xC2 && b <= 0xDF ? 1 : b >= 0xE0 && b <= 0xEF ? 2 : b >= 0xF0 && b <= 0xF4 ? 3 : -1;
-    if (more < 0)
-        return 0xFFFD;
+    if (more < 0) return 0xFFFD;
     char32_t c = b & (0x3F >> more);
     for (int k = 0; k < more; ++k) {
-        if (i >= s.size())
-            return 0xFFFD;
+        if (i >= s.size()) return 0xFFFD;
         unsigned char n = byte(i);
         // The second byte's range excludes overlong forms, surrogates and code points past U+10FFFF.
         unsigned char lo = 0x80, hi = 0xBF;
@@ -45,16 +38,14 @@ char32_t decode(std::string_view s, size_t& i)
             if (b == 0xF0) lo = 0x90;
             if (b == 0xF4) hi = 0x8F;
         }
-        if (n < lo || n > hi)
-            return 0xFFFD;
+        if (n < lo || n > hi) return 0xFFFD;
         c = (c << 6) | (n & 0x3F);
         ++i;
     }
     return c;
 }
 
-void encode(char32_t c, std::string& out)
-{
+void encode(char32_t c, std::string& out) {
     if (c < 0x80) {
         out += char(c);
     } else if (c < 0x800) {
@@ -72,13 +63,12 @@ void encode(char32_t c, std::string& out)
     }
 }
 
-} // namespace
+}  // namespace
 
 char32_t upper(char32_t c) { return lookUp(upperRuns, c); }
 char32_t lower(char32_t c) { return lookUp(lowerRuns, c); }
 
-std::string mapped(std::string_view utf8, bool toUpper)
-{
+std::string mapped(std::string_view utf8, bool toUpper) {
     std::string out;
     out.reserve(utf8.size());
     for (size_t i = 0; i < utf8.size();) {
@@ -88,4 +78,4 @@ std::string mapped(std::string_view utf8, bool toUpper)
     return out;
 }
 
-} // namespace qs::rt::casetable
+}  // namespace qs::rt::casetable

@@ -14,4 +14,4 @@ char32_t lower(char32_t c);
 // UTF-8 text mapped one character at a time; malformed bytes become U+FFFD, as the W APIs take them.
 std::string mapped(std::string_view utf8, bool toUpper);
 
-} // namespace qs::rt::casetable
+}  // namespace qs::rt::casetable

@@ -30,8 +30,8 @@ std::string Str(double value);
 std::string Str(float value);
 std::string Str(int value);
 std::string Str(long value);
-std::string Str(bool) = delete;   // use BoolText
+std::string Str(bool) = delete;  // use BoolText
 
-std::string BoolText(bool value);   // "True" / "False"
+std::string BoolText(bool value);  // "True" / "False"
 
-} // namespace qs::rt
+}  // namespace qs::rt

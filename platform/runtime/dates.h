@@ -5,7 +5,7 @@
 
 #include <string>
 
-struct _FILETIME;   // <windows.h>: FILETIME
+struct _FILETIME;  // <windows.h>: FILETIME
 
 namespace qs::rt {
 
@@ -35,4 +35,4 @@ struct DateParts {
 };
 DateParts splitDate(double date);
 
-} // namespace qs::rt
+}  // namespace qs::rt

@@ -12,26 +12,22 @@ namespace qs::rt {
 
 double Now() { return services().now(); }
 
-double Today()
-{
+double Today() {
     DateParts p = splitDate(Now());
     return makeDate(p.year, p.month, p.day);
 }
 
-std::string dateTimeText(double date)
-{
+std::string dateTimeText(double date) {
     win::UniqueBstr text;
-    if (FAILED(VarBstrFromDate(date, LOCALE_USER_DEFAULT, 0, text.put())) || !text)
-        return {};
+    if (FAILED(VarBstrFromDate(date, LOCALE_USER_DEFAULT, 0, text.put())) || !text) return {};
     return narrow(std::wstring_view(text.get(), SysStringLen(text.get())));
 }
 
-double fromFileTime(const FILETIME& utc)
-{
+double fromFileTime(const FILETIME& utc) {
     SYSTEMTIME u{}, local{};
     if (!FileTimeToSystemTime(&utc, &u) || !SystemTimeToTzSpecificLocalTime(nullptr, &u, &local))
         throw Error(errInvalidCall);
     return makeDate(local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute, local.wSecond);
 }
 
-} // namespace qs::rt
+}  // namespace qs::rt

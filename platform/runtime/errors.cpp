@@ -2,8 +2,7 @@
 
 namespace qs::rt {
 
-std::string errorText(int number)
-{
+std::string errorText(int number) {
     switch (number) {
     case 3: return "Return without GoSub";
     case 5: return "Invalid procedure call or argument";
@@ -38,4 +37,4 @@ Error::Error(int number) : number(number), description(errorText(number)) {}
 
 Error::Error(int number, std::string description) : number(number), description(std::move(description)) {}
 
-} // namespace qs::rt
+}  // namespace qs::rt

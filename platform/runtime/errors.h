@@ -7,7 +7,7 @@
 namespace qs::rt {
 
 enum ErrorNumber : int {
-    errInvalidCall = 5,        // "Invalid procedure call or argument"
+    errInvalidCall = 5,  // "Invalid procedure call or argument"
     errOverflow = 6,
     errSubscript = 9,
     errTypeMismatch = 13,
@@ -29,7 +29,7 @@ struct Error : std::exception {
     int number = 0;
     std::string description;
 
-    explicit Error(int number);                        // with the runtime's text
+    explicit Error(int number);  // with the runtime's text
     Error(int number, std::string description);
     const char* what() const noexcept override { return description.c_str(); }
 };
@@ -37,4 +37,4 @@ struct Error : std::exception {
 // The runtime error that a failing file-system call (GetLastError code) turns into.
 Error errorFromWin32(unsigned long win32Code);
 
-} // namespace qs::rt
+}  // namespace qs::rt

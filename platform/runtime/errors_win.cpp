@@ -4,8 +4,7 @@
 
 namespace qs::rt {
 
-Error errorFromWin32(unsigned long code)
-{
+Error errorFromWin32(unsigned long code) {
     switch (code) {
     case ERROR_FILE_NOT_FOUND: return Error(errFileNotFound);
     case ERROR_PATH_NOT_FOUND: return Error(errPathNotFound);
@@ -25,4 +24,4 @@ Error errorFromWin32(unsigned long code)
     }
 }
 
-} // namespace qs::rt
+}  // namespace qs::rt

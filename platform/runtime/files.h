@@ -12,7 +12,7 @@ enum FileAttr : int {
     attrReadOnly = 1,
     attrHidden = 2,
     attrSystem = 4,
-    attrVolume = 8,     // accepted and ignored
+    attrVolume = 8,  // accepted and ignored
     attrDirectory = 16,
     attrArchive = 32,
 };
@@ -47,4 +47,4 @@ void Kill(const std::string& path);
 // value: a double quote, the text, a double quote, CR LF; in the ANSI code page.
 void writeQuotedRecord(const std::string& path, const std::string& text);
 
-} // namespace qs::rt
+}  // namespace qs::rt

@@ -39,8 +39,8 @@ public:
     static std::optional<PropertyBag> FromContents(std::span<const uint8_t> bytes);
 
 private:
-    std::vector<std::pair<std::string, Value>> entries_;   // in the order first written
-    std::unordered_map<std::string, size_t> index_;        // name -> position in entries_
+    std::vector<std::pair<std::string, Value>> entries_;  // in the order first written
+    std::unordered_map<std::string, size_t> index_;       // name -> position in entries_
 };
 
 // The path list of a WM_COPYDATA with dwData 2: integer "NumEls" = N, the highest index, and texts "0" to
@@ -51,4 +51,4 @@ std::optional<std::vector<std::string>> decodePathList(std::span<const uint8_t> 
 // An empty list is written with NumEls -1, which decodes as invalid.
 std::vector<uint8_t> encodePathList(const std::vector<std::string>& paths);
 
-} // namespace qs::rt
+}  // namespace qs::rt

@@ -17,4 +17,4 @@ inline constexpr ULONG_PTR sendKeysSignature = 0x51534B59;
 // "{{}"), n times. Malformed text or an unknown key name: Error 5.
 std::vector<INPUT> parseSendKeys(const std::string& keys);
 
-} // namespace qs::rt
+}  // namespace qs::rt

@@ -14,10 +14,10 @@ struct FileDialogRequest {
     HWND owner = nullptr;
     std::string title;
     std::string initDir;
-    std::string filter;       // "Databases (*.mdb)|*.mdb|All files (*.*)|*.*"
-    std::string fileName;     // initial file name
-    std::string defaultExt;   // without the dot, "mdb"
-    int flags = 0;            // OFN_* flags, added to the ones the dialog always uses
+    std::string filter;      // "Databases (*.mdb)|*.mdb|All files (*.*)|*.*"
+    std::string fileName;    // initial file name
+    std::string defaultExt;  // without the dot, "mdb"
+    int flags = 0;           // OFN_* flags, added to the ones the dialog always uses
 };
 
 struct Services {
@@ -32,8 +32,8 @@ struct Services {
     // The chosen folder's path, "" when cancelled.
     virtual std::string browseForFolder(HWND owner, const std::string& prompt);
     // ShellExecuteW; the result is not reported (callers ignore it).
-    virtual void shellExecute(HWND owner, const std::string& verb, const std::string& file,
-                              const std::string& params, const std::string& dir, int show);
+    virtual void shellExecute(HWND owner, const std::string& verb, const std::string& file, const std::string& params,
+                              const std::string& dir, int show);
     // Starts a program from a command line with a SW_* window style; returns its process id.
     // A program that cannot be started: Error 53.
     virtual int shell(const std::string& command, int style);
@@ -55,4 +55,4 @@ Services& services();
 // Replaces the services (the caller keeps ownership); nullptr restores the real ones.
 void setServices(Services* replacement);
 
-} // namespace qs::rt
+}  // namespace qs::rt

@@ -11,11 +11,10 @@ std::string GetSetting(const std::string& app, const std::string& section, const
                        const std::string& defaultValue = "");
 
 // Stores the text, creating the section when needed. Failure: Error 5.
-void SaveSetting(const std::string& app, const std::string& section, const std::string& key,
-                 const std::string& value);
+void SaveSetting(const std::string& app, const std::string& section, const std::string& key, const std::string& value);
 
 // Removes one key, a whole section (key empty) or the whole application (section empty too).
 // Removing what is not there is no error.
 void DeleteSetting(const std::string& app, const std::string& section = "", const std::string& key = "");
 
-} // namespace qs::rt
+}  // namespace qs::rt

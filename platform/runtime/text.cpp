@@ -9,62 +9,47 @@ namespace {
 
 // Plain ASCII is the same in UTF-16 and UTF-8; file names and field
 // texts mostly are, and copying them spares two conversion calls each.
-bool isAscii(std::wstring_view text)
-{
+bool isAscii(std::wstring_view text) {
     for (wchar_t c : text)
-        if (c >= 0x80)
-            return false;
+        if (c >= 0x80) return false;
     return true;
 }
 
-bool isAscii(std::string_view bytes)
-{
+bool isAscii(std::string_view bytes) {
     for (char c : bytes)
-        if (static_cast<unsigned char>(c) >= 0x80)
-            return false;
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
     return true;
 }
 
-std::wstring toWide(UINT codePage, std::string_view bytes)
-{
-    if (bytes.empty() || bytes.size() > INT_MAX)
-        return {};
-    if (codePage == CP_UTF8 && isAscii(bytes))
-        return std::wstring(bytes.begin(), bytes.end());
+std::wstring toWide(UINT codePage, std::string_view bytes) {
+    if (bytes.empty() || bytes.size() > INT_MAX) return {};
+    if (codePage == CP_UTF8 && isAscii(bytes)) return std::wstring(bytes.begin(), bytes.end());
     int n = MultiByteToWideChar(codePage, 0, bytes.data(), int(bytes.size()), nullptr, 0);
     std::wstring out(size_t(n), L'\0');
-    if (n > 0)
-        MultiByteToWideChar(codePage, 0, bytes.data(), int(bytes.size()), out.data(), n);
+    if (n > 0) MultiByteToWideChar(codePage, 0, bytes.data(), int(bytes.size()), out.data(), n);
     return out;
 }
 
-std::string fromWide(UINT codePage, std::wstring_view text)
-{
-    if (text.empty() || text.size() > INT_MAX)
-        return {};
-    if (codePage == CP_UTF8 && isAscii(text))
-        return std::string(text.begin(), text.end());
+std::string fromWide(UINT codePage, std::wstring_view text) {
+    if (text.empty() || text.size() > INT_MAX) return {};
+    if (codePage == CP_UTF8 && isAscii(text)) return std::string(text.begin(), text.end());
     int n = WideCharToMultiByte(codePage, 0, text.data(), int(text.size()), nullptr, 0, nullptr, nullptr);
     std::string out(size_t(n), '\0');
-    if (n > 0)
-        WideCharToMultiByte(codePage, 0, text.data(), int(text.size()), out.data(), n, nullptr, nullptr);
+    if (n > 0) WideCharToMultiByte(codePage, 0, text.data(), int(text.size()), out.data(), n, nullptr, nullptr);
     return out;
 }
 
-std::string mapCase(std::string_view utf8, DWORD flag)
-{
+std::string mapCase(std::string_view utf8, DWORD flag) {
     std::wstring w = widen(utf8);
-    if (w.empty())
-        return {};
+    if (w.empty()) return {};
     int n = LCMapStringW(LOCALE_INVARIANT, flag, w.data(), int(w.size()), nullptr, 0);
-    if (n <= 0)
-        return std::string(utf8);
+    if (n <= 0) return std::string(utf8);
     std::wstring out(size_t(n), L'\0');
     LCMapStringW(LOCALE_INVARIANT, flag, w.data(), int(w.size()), out.data(), n);
     return narrow(out);
 }
 
-} // namespace
+}  // namespace
 
 std::wstring widen(std::string_view utf8) { return toWide(CP_UTF8, utf8); }
 std::string narrow(std::wstring_view utf16) { return fromWide(CP_UTF8, utf16); }
@@ -73,4 +58,4 @@ std::string fromAnsi(std::string_view ansiBytes) { return narrow(toWide(CP_ACP, 
 std::string UCase(std::string_view utf8) { return mapCase(utf8, LCMAP_UPPERCASE); }
 std::string LCase(std::string_view utf8) { return mapCase(utf8, LCMAP_LOWERCASE); }
 
-} // namespace qs::rt
+}  // namespace qs::rt

@@ -18,4 +18,4 @@ std::string fromAnsi(std::string_view ansiBytes);
 std::string UCase(std::string_view utf8);
 std::string LCase(std::string_view utf8);
 
-} // namespace qs::rt
+}  // namespace qs::rt

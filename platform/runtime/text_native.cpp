@@ -9,4 +9,4 @@ namespace qs::rt {
 std::string UCase(std::string_view utf8) { return casetable::mapped(utf8, true); }
 std::string LCase(std::string_view utf8) { return casetable::mapped(utf8, false); }
 
-} // namespace qs::rt
+}  // namespace qs::rt

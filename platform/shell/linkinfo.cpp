@@ -63,7 +63,9 @@ std::wstring expandEnvironment(const std::wstring& raw) {
 
 // "C:\..." or "\\server\...": a shell item that is no file (a printer, "::{CLSID}") has neither form.
 bool isFileSystemPath(const std::wstring& p) {
-    if (p.size() >= 3 && ((p[0] >= L'A' && p[0] <= L'Z') || (p[0] >= L'a' && p[0] <= L'z')) && p[1] == L':' && p[2] == L'\\') return true;
+    if (p.size() >= 3 && ((p[0] >= L'A' && p[0] <= L'Z') || (p[0] >= L'a' && p[0] <= L'z')) && p[1] == L':' &&
+        p[2] == L'\\')
+        return true;
     return p.size() >= 3 && p[0] == L'\\' && p[1] == L'\\' && p[2] != L'\\' && p[2] != L'?' && p[2] != L'.';
 }
 
@@ -141,8 +143,8 @@ int32_t GetLinkInfo(HWND, const char* lnkPathAnsi, char* target, char* descripti
     }
     if (description && !putAnsi(desc, description)) {
         // A description is only informative: keep what fits, without a split double-byte character.
-        int n = WideCharToMultiByte(CP_ACP, 0, desc.c_str(), static_cast<int>(desc.size()), nullptr, 0, nullptr,
-                                    nullptr);
+        int n =
+            WideCharToMultiByte(CP_ACP, 0, desc.c_str(), static_cast<int>(desc.size()), nullptr, 0, nullptr, nullptr);
         std::string all(static_cast<size_t>(std::max(n, 0)), '\0');
         WideCharToMultiByte(CP_ACP, 0, desc.c_str(), static_cast<int>(desc.size()), all.data(), n, nullptr, nullptr);
         size_t keep = 0;

@@ -1,6 +1,6 @@
 // Scoped ownership of what Windows hands out and wants back: kernel handles, find and change-notification
-// handles, registry keys, menus, icons, local memory, BSTRs, VARIANTs, task-allocator memory and COM initialisation. COM interface
-// pointers use Microsoft::WRL::ComPtr (<wrl/client.h>); GDI objects and DCs are in gdi.h.
+// handles, registry keys, menus, icons, local memory, BSTRs, VARIANTs, task-allocator memory and COM initialisation.
+// COM interface pointers use Microsoft::WRL::ComPtr (<wrl/client.h>); GDI objects and DCs are in gdi.h.
 #pragma once
 
 #include <windows.h>
@@ -47,12 +47,12 @@ private:
 };
 
 namespace traits {
-struct Handle {   // CreateEvent, CreateThread, OpenProcess ...: null when there is none
+struct Handle {  // CreateEvent, CreateThread, OpenProcess ...: null when there is none
     using Type = HANDLE;
     static Type invalid() { return nullptr; }
     static void close(Type h) { CloseHandle(h); }
 };
-struct File {     // CreateFile: INVALID_HANDLE_VALUE when there is none
+struct File {  // CreateFile: INVALID_HANDLE_VALUE when there is none
     using Type = HANDLE;
     static Type invalid() { return INVALID_HANDLE_VALUE; }
     static void close(Type h) { CloseHandle(h); }
@@ -82,7 +82,7 @@ struct Bstr {
     static Type invalid() { return nullptr; }
     static void close(Type s) { SysFreeString(s); }
 };
-struct Icon {      // CreateIconIndirect, LoadImage(IMAGE_ICON)
+struct Icon {  // CreateIconIndirect, LoadImage(IMAGE_ICON)
     using Type = HICON;
     static Type invalid() { return nullptr; }
     static void close(Type h) { DestroyIcon(h); }

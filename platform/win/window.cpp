@@ -58,9 +58,7 @@ void reportHandlerError(const std::string& what) {
     OutputDebugStringA(("Quillstack: event handler failed: " + what + "\n").c_str());
 }
 
-Window* Window::fromHwnd(HWND hwnd) {
-    return hwnd ? static_cast<Window*>(GetPropW(hwnd, names().binding)) : nullptr;
-}
+Window* Window::fromHwnd(HWND hwnd) { return hwnd ? static_cast<Window*>(GetPropW(hwnd, names().binding)) : nullptr; }
 
 ATOM Window::registerClass(WNDCLASSEXW& wc) {
     wc.cbSize = sizeof wc;
@@ -137,8 +135,8 @@ LRESULT CALLBACK Window::procedure(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lP
         result = 0;
     }
     if (!handled)
-        result = previous ? CallWindowProcW(previous, hwnd, msg, wParam, lParam)
-                          : DefWindowProcW(hwnd, msg, wParam, lParam);
+        result =
+            previous ? CallWindowProcW(previous, hwnd, msg, wParam, lParam) : DefWindowProcW(hwnd, msg, wParam, lParam);
 
     if (msg == WM_NCDESTROY) {
         if (previous) RemovePropW(hwnd, names().previous);

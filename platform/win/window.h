@@ -59,7 +59,7 @@ private:
     void bind(HWND hwnd);
 
     HWND hwnd_ = nullptr;
-    WNDPROC previous_ = nullptr;   // the class's own procedure of a subclassed window
+    WNDPROC previous_ = nullptr;  // the class's own procedure of a subclassed window
 };
 
 // Where a fault caught at the window procedure goes (by default to the debugger output), so that a

@@ -24,8 +24,10 @@ protected:
     void SetUp() override {
         WindowTest::SetUp();
         Seed seed(dbPath);
-        const std::pair<const char*, db::Value> rows[] = {
-            {"C:\\ONE\\DUP.DOC", false}, {"C:\\A,B\\ALPHA.DOC", true}, {"C:\\TWO\\DUP.DOC", {}}, {"D:\\ZED.TXT", false}};
+        const std::pair<const char*, db::Value> rows[] = {{"C:\\ONE\\DUP.DOC", false},
+                                                          {"C:\\A,B\\ALPHA.DOC", true},
+                                                          {"C:\\TWO\\DUP.DOC", {}},
+                                                          {"D:\\ZED.TXT", false}};
         for (const auto& [path, mark] : rows) seed.job(path, db::Date{rt::makeDate(2024, 12, 1)}, mark);
         seed.row("Jobs", {{"JobFullName", "C:\\NONAME"}});  // no name, no mark: first
         seed.favorite("NEWS", "http://news.example/", "DAILY").favorite("WEATHER", "http://wx.example/", " ");
@@ -68,7 +70,7 @@ TEST_F(Commands, DeleteTakesTheSelectedRowsThemselvesInEitherDirection) {
     pressOn(g, 3, 2, VK_DELETE);  // dragged upwards
     EXPECT_EQ(columnTexts(g, 3), (Names{"C:\\NONAME", "D:\\ZED.TXT"}));
     EXPECT_EQ(g.Row() * 10 + g.RowSel(), 22);
-    pressOn(g, 1, 2, VK_DELETE);  // the nameless job too
+    pressOn(g, 1, 2, VK_DELETE);    // the nameless job too
     pressKey(g.hWnd(), VK_DELETE);  // an empty list
     EXPECT_EQ(g.Rows(), 1);
 
@@ -84,9 +86,10 @@ TEST_F(Commands, DeleteTakesTheSelectedRowsThemselvesInEitherDirection) {
 }
 
 TEST_F(Commands, WritesTheDatabaseRefusesLeaveNothingHalfDoneAndOneMessage) {
-    ASSERT_TRUE(bare("CREATE TRIGGER keep BEFORE DELETE ON Jobs WHEN old.JobFullName = 'C:\\ONE\\DUP.DOC' "
-                     "BEGIN SELECT RAISE(ABORT, 'kept'); END; CREATE TRIGGER fixed BEFORE UPDATE ON Jobs "
-                     "BEGIN SELECT RAISE(ABORT, 'fixed'); END;"));
+    ASSERT_TRUE(
+        bare("CREATE TRIGGER keep BEFORE DELETE ON Jobs WHEN old.JobFullName = 'C:\\ONE\\DUP.DOC' "
+             "BEGIN SELECT RAISE(ABORT, 'kept'); END; CREATE TRIGGER fixed BEFORE UPDATE ON Jobs "
+             "BEGIN SELECT RAISE(ABORT, 'fixed'); END;"));
     start(true);
     int writableWhileShown = 0;
     services->whileShown = [&] { writableWhileShown += othersCanWrite(); };
@@ -98,10 +101,11 @@ TEST_F(Commands, WritesTheDatabaseRefusesLeaveNothingHalfDoneAndOneMessage) {
 
     w->Image14_MouseUp(0, 1, 0, 0, 0);
     w->MSgrid3->Row(2);
-    answer<app::Form1>([&] { w->Image9_MouseUp(0, 1, 0, 0, 0); }, [](app::Form1& box) {
-        box.Text2.Text(std::string(256, 'x'));  // longer than the field takes
-        box.Image1_MouseDown(0, 1, 0, 0, 0);
-    });
+    answer<app::Form1>([&] { w->Image9_MouseUp(0, 1, 0, 0, 0); },
+                       [](app::Form1& box) {
+                           box.Text2.Text(std::string(256, 'x'));  // longer than the field takes
+                           box.Image1_MouseDown(0, 1, 0, 0, 0);
+                       });
     EXPECT_EQ(value("SELECT PInfo FROM Phone WHERE PName = \"JONES MARY\""), "EXT 202");
     ASSERT_EQ(services->messages.size(), 3u);
     EXPECT_EQ(services->messages[0].rfind("The selected rows could not be deleted; none of them was.", 0), 0u);
@@ -196,10 +200,10 @@ TEST_F(Commands, OpeningJobsAndLinksStartsTheExactCommand) {
     pressKey(w->MSgrid2->hWnd(), VK_RETURN);
     w->Image14_MouseUp(0, 1, 0, 0, 0);
     pressKey(w->MSgrid3->hWnd(), VK_RETURN);  // nothing to open
-    EXPECT_EQ(services->launched, (Names{"shell Explorer /select, \"C:\\A,B\\ALPHA.DOC\"", "open D:\\ZED.TXT",
-                                         "shell Explorer /select, C:\\NONAME", "open C:\\NONAME",
-                                         "shell Explorer /select, C:\\NONAME", "open http://wx.example/",
-                                         "open http://news.example/"}));
+    EXPECT_EQ(services->launched,
+              (Names{"shell Explorer /select, \"C:\\A,B\\ALPHA.DOC\"", "open D:\\ZED.TXT",
+                     "shell Explorer /select, C:\\NONAME", "open C:\\NONAME", "shell Explorer /select, C:\\NONAME",
+                     "open http://wx.example/", "open http://news.example/"}));
 }
 
 TEST_F(Commands, KeysActFromTheSearchBoxAndFromAGrid) {
@@ -222,16 +226,19 @@ TEST_F(Commands, KeysActFromTheSearchBoxAndFromAGrid) {
     pressKey(g.hWnd(), VK_F11);
     const std::string book = dir.file("Town Staff.mdb");  // this file's Phone names, one of them new
     CopyFileW(rt::widen(dbPath).c_str(), rt::widen(book).c_str(), FALSE);
-    ASSERT_TRUE(bare("ALTER TABLE Phone RENAME TO \"Town Staff\"; ALTER TABLE \"Town Staff\" RENAME PName TO Field1;"
-                     "UPDATE \"Town Staff\" SET Field1 = 'Holm \"Anna\"' WHERE Field1 IS NULL;"
-                     "ALTER TABLE \"Town Staff\" RENAME PInfo TO Field2;", book));
+    ASSERT_TRUE(
+        bare("ALTER TABLE Phone RENAME TO \"Town Staff\"; ALTER TABLE \"Town Staff\" RENAME PName TO Field1;"
+             "UPDATE \"Town Staff\" SET Field1 = 'Holm \"Anna\"' WHERE Field1 IS NULL;"
+             "ALTER TABLE \"Town Staff\" RENAME PInfo TO Field2;",
+             book));
     pressKey(w->Text1.hWnd(), VK_F12, 6);
     pressKey(w->Text1.hWnd(), VK_F12, 2);
     EXPECT_EQ(columnTexts(*w->MSgrid3, 0), (Names{"", "HOLM \"ANNA\"", "JONES MARY", "SMITH JOHN"}));
     DeleteFileW(rt::widen(book).c_str());
     pressKey(w->Text1.hWnd(), VK_F12, 2);
-    EXPECT_EQ(services->messages, (Names{"Table Temp could not be added to the database: Table 'Temp' already exists.",
-                                         "You must place Town Staff.mdb in app folder and press Ctrl-F12 to import phonebook"}));
+    EXPECT_EQ(services->messages,
+              (Names{"Table Temp could not be added to the database: Table 'Temp' already exists.",
+                     "You must place Town Staff.mdb in app folder and press Ctrl-F12 to import phonebook"}));
 
     pressKey(w->MSgrid3->hWnd(), VK_ESCAPE);
     EXPECT_FALSE(IsWindowVisible(w->hWnd()));

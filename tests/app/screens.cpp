@@ -126,13 +126,15 @@ int main(int argc, char** argv) {
 
         // The keywords box from a right click on a favourite, closed without Enter.
         w.Image13_MouseUp(0, 1, 0, 0, 0);
-        boxScene("keywords", [](forms::Form& box) { PostMessageW(box.hWnd(), WM_CLOSE, 0, 0); },
-                 [&] { click(*w.MSgrid2, cellPoint(*w.MSgrid2, 3, 0), true); });
+        boxScene(
+            "keywords", [](forms::Form& box) { PostMessageW(box.hWnd(), WM_CLOSE, 0, 0); },
+            [&] { click(*w.MSgrid2, cellPoint(*w.MSgrid2, 3, 0), true); });
         // The phone entry box from Edit Record, cancelled; then New Record, answered.
         w.Image14_MouseUp(0, 1, 0, 0, 0);
         w.MSgrid3->Row(2);
-        boxScene("phoneentry", [](forms::Form& box) { PostMessageW(box.hWnd(), WM_CLOSE, 0, 0); },
-                 [&] { w.Image9_MouseUp(0, 1, 0, 0, 0); });
+        boxScene(
+            "phoneentry", [](forms::Form& box) { PostMessageW(box.hWnd(), WM_CLOSE, 0, 0); },
+            [&] { w.Image9_MouseUp(0, 1, 0, 0, 0); });
         boxScene(
             "newrecord-box",
             [](forms::Form& box) {

@@ -106,8 +106,7 @@ TEST_F(ReceiverTest, SameNewFileTwiceGivesOneRow) {
 TEST_F(ReceiverTest, FoldersEmptyElementsAndBarePathsAreSkippedQuietly) {
     const std::string kept = file("kept.txt");
     // "1" is missing and so stays empty; "2" has no folder part; "3" is a folder.
-    receive(app::CDS_PATH_LIST,
-            bagBytes(3, {{"0", kept}, {"2", "bare.txt"}, {"3", root.path()}}));
+    receive(app::CDS_PATH_LIST, bagBytes(3, {{"0", kept}, {"2", "bare.txt"}, {"3", root.path()}}));
 
     EXPECT_EQ(replies, std::vector<LRESULT>{1});
     auto rows = readJobs(app::myDBname);

@@ -22,7 +22,7 @@ namespace {
 TEST(WatchEndToEnd, CreateHandsBackWhyItFailed) {
     HRESULT hr = S_OK;
     std::unique_ptr<app::WatchClient> watch;
-    std::thread([&] { watch = app::WatchClient::create({}, &hr); }).join();   // a thread without COM
+    std::thread([&] { watch = app::WatchClient::create({}, &hr); }).join();  // a thread without COM
     EXPECT_EQ(watch, nullptr);
     EXPECT_EQ(hr, CO_E_NOTINITIALIZED);
 }
@@ -46,13 +46,15 @@ TEST(WatchEndToEnd, ShortcutDroppedIntoTheWatchedFolderBecomesAJobByItself) {
     std::string notifiedPath;
     int16_t notifiedType = 0;
     HRESULT created = E_FAIL;
-    auto watch = app::WatchClient::create([&](const std::string& path, int16_t type) {
-        ++notifies;
-        notifiedPath = path;
-        notifiedType = type;
-        Sleep(250);
-        app::rescanRecentFolder(scan);
-    }, &created);
+    auto watch = app::WatchClient::create(
+        [&](const std::string& path, int16_t type) {
+            ++notifies;
+            notifiedPath = path;
+            notifiedType = type;
+            Sleep(250);
+            app::rescanRecentFolder(scan);
+        },
+        &created);
     ASSERT_NE(watch, nullptr);
     EXPECT_EQ(created, S_OK);
     EXPECT_EQ(watch->AddPath(recent), S_OK);

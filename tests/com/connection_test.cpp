@@ -103,7 +103,7 @@ TEST_F(ConnectionTest, AdviseResults) {
     refusing.answer = E_NOINTERFACE;
     EXPECT_EQ(source->a.Advise(&refusing, &cookie), CONNECT_E_CANNOTCONNECT);
     EXPECT_EQ(cookie, 0u);
-    refusing.answer = E_ACCESSDENIED;   // any other failure comes back unchanged
+    refusing.answer = E_ACCESSDENIED;  // any other failure comes back unchanged
     EXPECT_EQ(source->a.Advise(&refusing, &cookie), E_ACCESSDENIED);
     EXPECT_EQ(refusing.refs, 1);
 
@@ -114,12 +114,12 @@ TEST_F(ConnectionTest, AdviseResults) {
     EXPECT_NE(c1, 0u);
     EXPECT_NE(c1, c2);
     EXPECT_EQ(source->a.Unadvise(c1), S_OK);
-    EXPECT_EQ(source->b.Unadvise(c2), CONNECT_E_NOCONNECTION);   // cookies belong to their point
+    EXPECT_EQ(source->b.Unadvise(c2), CONNECT_E_NOCONNECTION);  // cookies belong to their point
     ASSERT_EQ(source->a.Advise(&s3, &c3), S_OK);
-    EXPECT_EQ(c3, c1);   // the freed slot is reused
+    EXPECT_EQ(c3, c1);  // the freed slot is reused
     container->Release();
     container = nullptr;
-    EXPECT_EQ(s2.refs, 1);   // released with the object
+    EXPECT_EQ(s2.refs, 1);  // released with the object
     EXPECT_EQ(s3.refs, 1);
 }
 
@@ -134,12 +134,12 @@ TEST_F(ConnectionTest, WalkSkipsSlotsEmptiedAndSinksAddedDuringIt) {
         seen.push_back(sink);
         if (sink == &s1) {
             source->a.Unadvise(c2);
-            source->a.Advise(&late, &cl);   // takes s2's freed slot
+            source->a.Advise(&late, &cl);  // takes s2's freed slot
         }
     });
     // The walk covers the slots that existed when it began, with what they hold when reached.
     EXPECT_EQ(seen, (std::vector<IUnknown*>{&s1, &late, &s3}));
-    EXPECT_EQ(s1.refs, 2);   // the walk's own reference is gone again
+    EXPECT_EQ(s1.refs, 2);  // the walk's own reference is gone again
 
     TestSink appended;
     DWORD ca;
@@ -149,7 +149,7 @@ TEST_F(ConnectionTest, WalkSkipsSlotsEmptiedAndSinksAddedDuringIt) {
         if (sink == &s1) source->a.Advise(&appended, &ca);
     });
     EXPECT_EQ(seen, (std::vector<IUnknown*>{&s1, &late, &s3}));
-    container->Release();   // before the sinks on this stack go
+    container->Release();  // before the sinks on this stack go
     container = nullptr;
 }
 

@@ -26,7 +26,7 @@ public:
     HRESULT FinalConstruct() { return g.constructResult; }
     void FinalRelease() {
         ++g.finalReleased;
-        static_cast<IPersist*>(this)->AddRef();   // a tear-down that takes and drops a reference must not destroy twice
+        static_cast<IPersist*>(this)->AddRef();  // a tear-down that takes and drops a reference must not destroy twice
         static_cast<IPersist*>(this)->Release();
     }
 
@@ -86,7 +86,7 @@ TEST_F(ObjectTest, FailedSetUpOrQueryDestroysTheObject) {
     EXPECT_EQ(qs::com::Object<Probe>::create(nullptr, IID_IPersist, &p), E_ACCESSDENIED);
     EXPECT_EQ(p, nullptr);
     EXPECT_EQ(g.destroyed, 1);
-    EXPECT_EQ(g.finalReleased, 1);   // the tear-down undoes a partial set-up
+    EXPECT_EQ(g.finalReleased, 1);  // the tear-down undoes a partial set-up
 
     g.constructResult = S_OK;
     EXPECT_EQ(qs::com::Object<Probe>::create(nullptr, IID_IDispatch, &p), E_NOINTERFACE);
@@ -107,7 +107,7 @@ TEST_F(ObjectTest, Aggregation) {
     ASSERT_EQ(qs::com::Object<Probe>::create(&outer, IID_IUnknown, reinterpret_cast<void**>(&outer.inner)), S_OK);
     IPersist* persist = nullptr;
     ASSERT_EQ(outer.QueryInterface(IID_IPersist, reinterpret_cast<void**>(&persist)), S_OK);
-    EXPECT_EQ(outer.refs, 2);   // the interface counts on the outer object
+    EXPECT_EQ(outer.refs, 2);  // the interface counts on the outer object
     IUnknown* identity = nullptr;
     persist->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&identity));
     EXPECT_EQ(identity, &outer);
@@ -116,7 +116,7 @@ TEST_F(ObjectTest, Aggregation) {
     EXPECT_EQ(outer.refs, 1);
     IUnknown* again = nullptr;
     outer.inner->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&again));
-    EXPECT_EQ(again, outer.inner);   // the inner unknown answers for itself
+    EXPECT_EQ(again, outer.inner);  // the inner unknown answers for itself
     again->Release();
     EXPECT_EQ(outer.inner->Release(), 0u);
     EXPECT_EQ(g.destroyed, 1);
@@ -129,11 +129,12 @@ TEST_F(ObjectTest, ClassFactoryAndModuleLocks) {
     EXPECT_EQ(qs::com::module().getClassObject(kProbeClsid, IID_IClassFactory, nullptr), E_POINTER);
 
     IClassFactory* factory = nullptr;
-    ASSERT_EQ(qs::com::module().getClassObject(kProbeClsid, IID_IClassFactory, reinterpret_cast<void**>(&factory)), S_OK);
-    EXPECT_EQ(qs::com::module().lockCount(), 1);   // held by a client
+    ASSERT_EQ(qs::com::module().getClassObject(kProbeClsid, IID_IClassFactory, reinterpret_cast<void**>(&factory)),
+              S_OK);
+    EXPECT_EQ(qs::com::module().lockCount(), 1);  // held by a client
     IClassFactory* second = nullptr;
     qs::com::module().getClassObject(kProbeClsid, IID_IClassFactory, reinterpret_cast<void**>(&second));
-    EXPECT_EQ(second, factory);   // one cached class object
+    EXPECT_EQ(second, factory);  // one cached class object
     second->Release();
     EXPECT_EQ(qs::com::module().lockCount(), 1);
 
@@ -162,7 +163,7 @@ TEST_F(ObjectTest, TerminateRunsNewestFirst) {
     qs::com::module().addTermFunc([](void*) { order += 'b'; }, nullptr);
     qs::com::module().term();
     EXPECT_EQ(order, "ba");
-    qs::com::module().term();   // once only
+    qs::com::module().term();  // once only
     EXPECT_EQ(order, "ba");
 }
 

@@ -18,7 +18,8 @@ const qs::test::RegistryRoot hkcu(HKEY_CURRENT_USER);
 
 std::wstring base(const std::wstring& rest = L"") { return rest.empty() ? kBase : std::wstring(kBase) + L"\\" + rest; }
 
-const wchar_t kScript[] = LR"(
+const wchar_t kScript[] =
+    LR"(
 HKCU
 {
     NoRemove Software
@@ -47,7 +48,7 @@ protected:
 };
 
 TEST_F(RegistrarTest, RegisterWritesKeysAndValues) {
-    hkcu.create(base(L"Foreign\\Deep"));   // ForceRemove: gone before the key is written
+    hkcu.create(base(L"Foreign\\Deep"));  // ForceRemove: gone before the key is written
     hkcu.create(base(L"Gone\\Deep"));
     ASSERT_EQ(runRegistryScript(kScript, kModule, true), S_OK);
     EXPECT_EQ(hkcu.value(base()), L"root");
@@ -60,7 +61,7 @@ TEST_F(RegistrarTest, RegisterWritesKeysAndValues) {
     EXPECT_FALSE(hkcu.exists(base(L"Foreign")));
     EXPECT_FALSE(hkcu.exists(base(L"Gone")));
 
-    ASSERT_EQ(runRegistryScript(kScript, kModule, true), S_OK);   // again: the same keys
+    ASSERT_EQ(runRegistryScript(kScript, kModule, true), S_OK);  // again: the same keys
     EXPECT_EQ(hkcu.value(base(L"Plain"), L"Named"), L"v");
 }
 
@@ -69,11 +70,12 @@ TEST_F(RegistrarTest, UnregisterRemovesAllButNoRemoveKeys) {
     ASSERT_EQ(runRegistryScript(kScript, kModule, false), S_OK);
     EXPECT_FALSE(hkcu.exists(base()));
     EXPECT_TRUE(hkcu.exists(L"Software"));
-    EXPECT_EQ(runRegistryScript(kScript, kModule, false), S_OK);   // already gone
+    EXPECT_EQ(runRegistryScript(kScript, kModule, false), S_OK);  // already gone
 
     // A NoRemove key stays, but what the script put into it goes.
     hkcu.create(base(L"Other"));
-    const wchar_t keep[] = L"HKCU { NoRemove Software { NoRemove QsComRegistrarTest { Child = s 'x' val V = s 'y' } } }";
+    const wchar_t keep[] =
+        L"HKCU { NoRemove Software { NoRemove QsComRegistrarTest { Child = s 'x' val V = s 'y' } } }";
     ASSERT_EQ(runRegistryScript(keep, {}, true), S_OK);
     EXPECT_EQ(hkcu.value(base(), L"V"), L"y");
     ASSERT_EQ(runRegistryScript(keep, {}, false), S_OK);
@@ -85,9 +87,9 @@ TEST_F(RegistrarTest, UnregisterRemovesAllButNoRemoveKeys) {
 
 TEST_F(RegistrarTest, MalformedScriptsChangeNothing) {
     const wchar_t* bad[] = {
-        L"HKCU { Software { QsComRegistrarTest = s 'open } }",        // unterminated quote
-        L"HKCU { NoRemove Software { QsComRegistrarTest = s 'x' }",    // missing brace
-        L"HKXX { QsComRegistrarTest }",                                // unknown root
+        L"HKCU { Software { QsComRegistrarTest = s 'open } }",       // unterminated quote
+        L"HKCU { NoRemove Software { QsComRegistrarTest = s 'x' }",  // missing brace
+        L"HKXX { QsComRegistrarTest }",                              // unknown root
         L"HKCU { NoRemove Software { QsComRegistrarTest = s '%NOPE%' } }",
         L"HKCU { NoRemove Software { QsComRegistrarTest = d '1' } }",  // only string values
         L"HKCU { NoRemove Software { QsComRegistrarTest = } }",

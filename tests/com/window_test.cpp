@@ -36,10 +36,10 @@ TEST(WindowImpl, MessageMapAndClass) {
     HWND hwnd = w.create(nullptr, rect, L"TestWindow", WS_POPUP);
     ASSERT_NE(hwnd, nullptr);
     EXPECT_EQ(w.hwnd(), hwnd);
-    EXPECT_EQ(w.create(nullptr, rect, L"Again", WS_POPUP), nullptr);   // one window per object
+    EXPECT_EQ(w.create(nullptr, rect, L"Again", WS_POPUP), nullptr);  // one window per object
     EXPECT_EQ(SendMessageW(hwnd, kAnswer, 2, 0), 42);
     EXPECT_EQ(SendMessageW(hwnd, kIgnored, 2, 0), 0);
-    EXPECT_EQ(SendMessageW(hwnd, kThrow, 0, 0), 0);   // contained at the window procedure
+    EXPECT_EQ(SendMessageW(hwnd, kThrow, 0, 0), 0);  // contained at the window procedure
     EXPECT_EQ(SendMessageW(hwnd, kAnswer, 1, 0), 41);
     EXPECT_EQ(GetClassLongW(hwnd, GCL_STYLE), static_cast<DWORD>(CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS));
     EXPECT_EQ(reinterpret_cast<HBRUSH>(GetClassLongPtrW(hwnd, GCLP_HBRBACKGROUND)),

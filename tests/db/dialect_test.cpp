@@ -16,7 +16,10 @@ protected:
         database = createJobsDatabase(dir.file("d.mdb"));
         auto rs = database->OpenRecordset("Jobs");
         addJob(*rs, "REPORT.DOC", 45358.25);
-        addJob(*rs, "\xC3\x89" "COLE.TXT", 45358.75);  // ÉCOLE.TXT
+        addJob(*rs,
+               "\xC3\x89"
+               "COLE.TXT",
+               45358.75);  // ÉCOLE.TXT
         addJob(*rs, "budget 2024.xls", 45357.5, true);
         addJob(*rs, "A\"B.DOC", 45359.0);
         addJob(*rs, "[DRAFT].DOC", 45300.0);
@@ -46,12 +49,20 @@ using Names = std::vector<std::string>;
 TEST_F(DialectTest, TextComparesWithoutLetterCase) {
     EXPECT_EQ(found("JobName = \"report.doc\""), "REPORT.DOC");
     EXPECT_EQ(found("JobFullname = \"c:\\docs\\Report.Doc\""), "REPORT.DOC");
-    EXPECT_EQ(found("[JobName] = \"\xC3\xA9" "cole.txt\""), "\xC3\x89" "COLE.TXT");  // é finds É
+    EXPECT_EQ(found("[JobName] = \"\xC3\xA9"
+                    "cole.txt\""),
+              "\xC3\x89"
+              "COLE.TXT");  // é finds É
     EXPECT_EQ(found("Jobs.JobName LIKE \"BUDGET*\""), "budget 2024.xls");
     EXPECT_EQ(found("JobName = \"a\"\"b.doc\""), "A\"B.DOC");  // "" is one quote
     EXPECT_EQ(found("JobName = 'report.doc'"), "REPORT.DOC");
-    EXPECT_EQ(where("((Jobs.JobName Like \"*\xC3\xA9" "co*\"))"), Names{"\xC3\x89" "COLE.TXT"});
-    EXPECT_EQ(where("JobName <> \"REPORT.DOC\" AND JobName > \"b\""), (Names{"\xC3\x89" "COLE.TXT", "budget 2024.xls"}));
+    EXPECT_EQ(where("((Jobs.JobName Like \"*\xC3\xA9"
+                    "co*\"))"),
+              Names{"\xC3\x89"
+                    "COLE.TXT"});
+    EXPECT_EQ(where("JobName <> \"REPORT.DOC\" AND JobName > \"b\""), (Names{"\xC3\x89"
+                                                                             "COLE.TXT",
+                                                                             "budget 2024.xls"}));
     EXPECT_EQ(where("[Jobs].[JobPermanent] = True"), Names{"budget 2024.xls"});
     EXPECT_EQ(where("NOT JobPermanent = False OR JobName = \"x\""), Names{"budget 2024.xls"});
 }
@@ -66,17 +77,25 @@ TEST_F(DialectTest, LikeTakesTheEnginePatterns) {
     EXPECT_EQ(where("JobName Like \"*[*]*\""), Names{});
     EXPECT_EQ(where("JobName Not Like \"*o*\""), Names{"budget 2024.xls"});
     EXPECT_EQ(where("JobName Like \"report.doc\""), Names{"REPORT.DOC"});  // no wildcard: equality
-    EXPECT_EQ(where("JobName Like \"**\""), (Names{"REPORT.DOC", "\xC3\x89" "COLE.TXT", "budget 2024.xls",
-                                                   "A\"B.DOC", "[DRAFT].DOC"}));
+    EXPECT_EQ(where("JobName Like \"**\""), (Names{"REPORT.DOC",
+                                                   "\xC3\x89"
+                                                   "COLE.TXT",
+                                                   "budget 2024.xls", "A\"B.DOC", "[DRAFT].DOC"}));
 }
 
 TEST_F(DialectTest, DatesCompareAndSortByTime) {
-    EXPECT_EQ(where("JobDate > #03/07/2024 12:00#"), (Names{"\xC3\x89" "COLE.TXT", "A\"B.DOC"}));
-    EXPECT_EQ(where("JobDate >= #3/7/2024 6:00:00 AM# AND JobDate <= #03/07/2024 06:00 PM#"),
-              (Names{"REPORT.DOC", "\xC3\x89" "COLE.TXT"}));
+    EXPECT_EQ(where("JobDate > #03/07/2024 12:00#"), (Names{"\xC3\x89"
+                                                            "COLE.TXT",
+                                                            "A\"B.DOC"}));
+    EXPECT_EQ(where("JobDate >= #3/7/2024 6:00:00 AM# AND JobDate <= #03/07/2024 06:00 PM#"), (Names{"REPORT.DOC",
+                                                                                                     "\xC3\x89"
+                                                                                                     "COLE.TXT"}));
     EXPECT_EQ(where("(Jobs.JobDate < #03/07/2024#)"), (Names{"budget 2024.xls", "[DRAFT].DOC"}));
     EXPECT_EQ(names("SELECT Jobs.JobName, Jobs.JobDate FROM Jobs ORDER BY Jobs.JobDate DESC;"),
-              (Names{"A\"B.DOC", "\xC3\x89" "COLE.TXT", "REPORT.DOC", "budget 2024.xls", "[DRAFT].DOC"}));
+              (Names{"A\"B.DOC",
+                     "\xC3\x89"
+                     "COLE.TXT",
+                     "REPORT.DOC", "budget 2024.xls", "[DRAFT].DOC"}));
 }
 
 TEST_F(DialectTest, OrderIgnoresLetterCaseAndDuplicatesKeepTheirOrder) {
@@ -84,7 +103,8 @@ TEST_F(DialectTest, OrderIgnoresLetterCaseAndDuplicatesKeepTheirOrder) {
     addJob(*rs, "report.doc", 45000);  // a second row for the same path, as the table editor allows
     EXPECT_EQ(names("SELECT * FROM Jobs ORDER BY JobName;"),
               (Names{"[DRAFT].DOC", "A\"B.DOC", "budget 2024.xls", "REPORT.DOC", "report.doc",
-                     "\xC3\x89" "COLE.TXT"}));
+                     "\xC3\x89"
+                     "COLE.TXT"}));
     // The first row in recordset order wins, whichever order that is.
     auto byDate = database->OpenRecordset("SELECT * FROM Jobs ORDER BY Jobs.JobDate");
     byDate->FindFirst("JobFullName = \"C:\\DOCS\\REPORT.DOC\"");
@@ -96,11 +116,11 @@ TEST_F(DialectTest, OrderIgnoresLetterCaseAndDuplicatesKeepTheirOrder) {
 }
 
 TEST_F(DialectTest, MalformedTextGivesAnErrorNeverACrash) {
-    for (const char* bad : {"", "JobName =", "JobName = \"open", "JobName \"x\"", "(JobName = \"x\"",
-                            "JobName = \"x\")", "JobName = #13/45/2024#", "JobName = #03/07/2024",
-                            "JobName Like \"[abc\"", "JobName Like \"[z-a]\"", "JobName Like JobLocation",
-                            "JobName = \"x\"; DROP TABLE Jobs", "JobName = [", "JobName == \"x\"",
-                            "JobName = \"x\" AND", "JobName = @x", "= \"x\"", "JobName IS \"x\""}) {
+    for (const char* bad :
+         {"", "JobName =", "JobName = \"open", "JobName \"x\"", "(JobName = \"x\"", "JobName = \"x\")",
+          "JobName = #13/45/2024#", "JobName = #03/07/2024", "JobName Like \"[abc\"", "JobName Like \"[z-a]\"",
+          "JobName Like JobLocation", "JobName = \"x\"; DROP TABLE Jobs", "JobName = [", "JobName == \"x\"",
+          "JobName = \"x\" AND", "JobName = @x", "= \"x\"", "JobName IS \"x\""}) {
         SCOPED_TRACE(bad);
         EXPECT_EQ(errorOf([&] { found(bad); }), errSyntax);
     }
@@ -125,7 +145,9 @@ TEST_F(DialectTest, MalformedTextGivesAnErrorNeverACrash) {
 
 TEST_F(DialectTest, ActionQueryDeletesWhatTheCriterionSelects) {
     database->Execute("DELETE * FROM Jobs WHERE JobName Like \"*.doc\";");
-    EXPECT_EQ(names("Jobs"), (Names{"\xC3\x89" "COLE.TXT", "budget 2024.xls"}));
+    EXPECT_EQ(names("Jobs"), (Names{"\xC3\x89"
+                                    "COLE.TXT",
+                                    "budget 2024.xls"}));
     EXPECT_EQ(errorOf([&] { database->Execute("DROP TABLE Jobs"); }), errInvalidStatement);
 }
 

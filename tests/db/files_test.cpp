@@ -36,8 +36,7 @@ TEST(DatabaseFiles, CreationNeverTouchesAnExistingFile) {
     TempDir dir;
     writeFile(dir.file("keep.mdb"), "precious");
     EXPECT_EQ(errorOf([&] { Engine::CreateDatabase(dir.file("keep.mdb")); }), errDatabaseExists);
-    EXPECT_EQ(errorOf([&] { Catalog::Create("Provider=Any;Data Source=" + dir.file("keep.mdb")); }),
-              errDatabaseExists);
+    EXPECT_EQ(errorOf([&] { Catalog::Create("Provider=Any;Data Source=" + dir.file("keep.mdb")); }), errDatabaseExists);
     EXPECT_EQ(readFile(dir.file("keep.mdb")), "precious");
     EXPECT_EQ(errorOf([&] { Engine::CreateDatabase(dir.file("no such folder\\x.mdb")); }), errInvalidPath);
 
@@ -110,11 +109,9 @@ TEST(DatabaseFiles, CompactCopiesIntoANewFileOnly) {
         }
     }
     writeFile(dir.file("taken.mdb"), "x");
-    EXPECT_EQ(errorOf([&] { Engine::CompactDatabase(dir.file("src.mdb"), dir.file("taken.mdb")); }),
-              errDatabaseExists);
+    EXPECT_EQ(errorOf([&] { Engine::CompactDatabase(dir.file("src.mdb"), dir.file("taken.mdb")); }), errDatabaseExists);
     EXPECT_EQ(readFile(dir.file("taken.mdb")), "x");
-    EXPECT_EQ(errorOf([&] { Engine::CompactDatabase(dir.file("nothing.mdb"), dir.file("c.mdb")); }),
-              errFileNotFound);
+    EXPECT_EQ(errorOf([&] { Engine::CompactDatabase(dir.file("nothing.mdb"), dir.file("c.mdb")); }), errFileNotFound);
 
     Engine::CompactDatabase(dir.file("src.mdb"), dir.file("compact.mdb"));
     auto copy = Engine::OpenDatabase(dir.file("compact.mdb"));
@@ -152,8 +149,8 @@ TEST(DatabaseFiles, ConnectionsTakeTurnsWithoutLockingEachOtherOut) {
         EXPECT_EQ(list->RecordCount(), 6);
         EXPECT_EQ(list->get("JobName"), Value(std::string("HELD0")));
     }
-    auto check = Engine::OpenDatabase(dir.file("shared.mdb"))->OpenRecordset(
-        "SELECT * FROM Jobs WHERE JobPermanent = True");
+    auto check =
+        Engine::OpenDatabase(dir.file("shared.mdb"))->OpenRecordset("SELECT * FROM Jobs WHERE JobPermanent = True");
     EXPECT_EQ(check->RecordCount(), 3);
 }
 

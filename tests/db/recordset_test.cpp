@@ -120,7 +120,7 @@ TEST_F(RecordsetTest, DynasetSeesItsOwnAdditionsAtItsEnd) {
     list->AddNew();
     list->set("JobName", text("ZZZ"));  // matches neither the filter nor the place in the order
     list->Update();
-    addJob(*rs, "MM", 45000);           // another recordset's addition is not in this keyset
+    addJob(*rs, "MM", 45000);  // another recordset's addition is not in this keyset
     EXPECT_EQ(list->RecordCount(), 2);
     list->MoveLast();
     EXPECT_EQ(list->get("JobName"), text("ZZZ"));
@@ -215,8 +215,9 @@ TEST_F(RecordsetTest, WholeColumnsOfRowsFarApartMatchTheRecordset) {
     Transaction seeding(*database);
     for (int i = 0; i < 2400; ++i) addJob(*rs, "N" + std::to_string(10000 + i), 45000 + i, i % 9 == 0);
     seeding.commit();
-    auto list = database->OpenRecordset("SELECT * FROM Jobs WHERE JobPermanent = True OR JobName = \"N10001\" "
-                                        "ORDER BY JobName DESC");
+    auto list = database->OpenRecordset(
+        "SELECT * FROM Jobs WHERE JobPermanent = True OR JobName = \"N10001\" "
+        "ORDER BY JobName DESC");
     ASSERT_EQ(list->RecordCount(), 268);
     std::vector<Value> names = list->column(0);
     std::vector<Value> flags = list->column(4);

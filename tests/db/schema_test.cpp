@@ -31,8 +31,11 @@ TEST(Schema, NewDatabaseGetsTheFourTablesInOrder) {
 
     auto database = Engine::OpenDatabase(path);
     EXPECT_EQ(database->tableNames(), (std::vector<std::string>{"Jobs", "Favorites", "Phone", "Shortcuts"}));
-    EXPECT_EQ(shapeOf(*database, "Jobs"), (Shape{{"JobName", dbText}, {"JobDate", dbDate}, {"JobLocation", dbText},
-                                                 {"JobFullName", dbText}, {"JobPermanent", dbBoolean}}));
+    EXPECT_EQ(shapeOf(*database, "Jobs"), (Shape{{"JobName", dbText},
+                                                 {"JobDate", dbDate},
+                                                 {"JobLocation", dbText},
+                                                 {"JobFullName", dbText},
+                                                 {"JobPermanent", dbBoolean}}));
     EXPECT_EQ(shapeOf(*database, "Favorites"),
               (Shape{{"FavName", dbText}, {"FavURL", dbText}, {"FavKeywords", dbText}}));
     EXPECT_EQ(shapeOf(*database, "Phone"), (Shape{{"PName", dbText}, {"PInfo", dbText}}));

@@ -17,7 +17,8 @@ std::vector<std::string> indexNames(const std::string& path) {
     sqlite3_stmt* st = nullptr;
     sqlite3_prepare_v2(h, "SELECT name FROM sqlite_schema WHERE type = 'index' ORDER BY name", -1, &st, nullptr);
     std::vector<std::string> names;
-    while (sqlite3_step(st) == SQLITE_ROW) names.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
+    while (sqlite3_step(st) == SQLITE_ROW)
+        names.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
     sqlite3_finalize(st);
     sqlite3_close(h);
     return names;
@@ -38,12 +39,12 @@ TEST(TextIndexes, InvisibleAndGivingTheResultsOfAScan) {
         auto database = createJobsDatabase(path);
         EXPECT_EQ(database->tableNames(), std::vector<std::string>{"Jobs"});
         auto jobs = database->OpenRecordset("Jobs");
-        for (const char* n : {"b.doc", "A.DOC", "c.doc", "a.doc", "B.DOC", "\xC3\xA9T\xC3\xA9.DOC", "\xC3\x89t\xC3\xA9.doc"})
+        for (const char* n :
+             {"b.doc", "A.DOC", "c.doc", "a.doc", "B.DOC", "\xC3\xA9T\xC3\xA9.DOC", "\xC3\x89t\xC3\xA9.doc"})
             addJob(*jobs, n, 45000);
         database->Close();
     }
-    EXPECT_EQ(indexNames(path),
-              (std::vector<std::string>{"Jobs!JobFullName", "Jobs!JobLocation", "Jobs!JobName"}));
+    EXPECT_EQ(indexNames(path), (std::vector<std::string>{"Jobs!JobFullName", "Jobs!JobLocation", "Jobs!JobName"}));
 
     auto database = Engine::OpenDatabase(path);
     // Equal names keep the order they were added in, both ways round.
@@ -88,7 +89,6 @@ TEST(TextIndexes, AFileMadeWithoutThemWorksAndGetsThem) {
         sqlite3_close(h);
     }
     EXPECT_TRUE(indexNames(path).empty());
-
 
     auto database = Engine::OpenDatabase(path);
     EXPECT_EQ(indexNames(path), (std::vector<std::string>{"Phone!PInfo", "Phone!PName"}));

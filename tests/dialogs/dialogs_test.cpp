@@ -238,8 +238,8 @@ TEST_F(Lists, SaveAsCopiesEveryRowWithABlankForEmptyKeywordsAndReplacesOnlyWhenC
     press(o.Image6, other);
     EXPECT_EQ(answers.asked, Rows{"save Save Database As:"});
     EXPECT_EQ(tableRows(other, "Jobs"), tableRows(dbPath, "Jobs"));
-    EXPECT_EQ(tableRows(other, "Favorites"),
-              (Rows{"NEWS SITE|http://news.example/|DAILY HEADLINES", "WEATHER|http://wx.example/| ", "RECIPES|<null>| "}));
+    EXPECT_EQ(tableRows(other, "Favorites"), (Rows{"NEWS SITE|http://news.example/|DAILY HEADLINES",
+                                                   "WEATHER|http://wx.example/| ", "RECIPES|<null>| "}));
     EXPECT_EQ(tableRows(other, "Phone"), tableRows(dbPath, "Phone"));
     EXPECT_EQ(app::myDBname, dbPath);
 
@@ -266,8 +266,8 @@ TEST_F(Lists, CompactLeavesNoTemporaryFileAndTheListsKeepSearchAndSort) {
     EXPECT_EQ(shown.size(), 2u);
 
     // Another program's handle: the compacted copy cannot take the database's place.
-    HANDLE held = CreateFileW(rt::widen(dbPath).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE held = CreateFileW(rt::widen(dbPath).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
     press(o.Image7);
     CloseHandle(held);
     ASSERT_EQ(answers.messages.size(), 1u);

@@ -26,13 +26,15 @@ void seed(const std::string& path) {
     createProgramDatabase(path);
     auto db = db::Engine::OpenDatabase(path);
     auto jobs = db->OpenRecordset("Jobs");
-    const char* docs[] = {"C:\\USERS\\ANNA\\DOCUMENTS\\QUARTERLY REPORT Q3.DOCX", "C:\\USERS\\ANNA\\DOCUMENTS\\BUDGET 2025.XLSX",
-                          "C:\\PROJECTS\\HARBOUR\\SITE PLAN REV B.PDF", "C:\\PROJECTS\\HARBOUR\\MEETING NOTES 14 NOV.TXT",
-                          "D:\\ARCHIVE\\LETTERS\\LETTER TO COUNCIL.DOC", "C:\\USERS\\ANNA\\DESKTOP\\TODO.TXT",
-                          "C:\\PROJECTS\\HARBOUR\\DRAWINGS\\PIER SECTION.DWG", "D:\\PHOTOS\\2024\\OPENING DAY.JPG",
-                          "C:\\PROJECTS\\LIBRARY\\TENDER RESPONSE.DOCX", "C:\\USERS\\ANNA\\DOWNLOADS\\TIMETABLE WINTER.PDF"};
+    const char* docs[] = {
+        "C:\\USERS\\ANNA\\DOCUMENTS\\QUARTERLY REPORT Q3.DOCX", "C:\\USERS\\ANNA\\DOCUMENTS\\BUDGET 2025.XLSX",
+        "C:\\PROJECTS\\HARBOUR\\SITE PLAN REV B.PDF",           "C:\\PROJECTS\\HARBOUR\\MEETING NOTES 14 NOV.TXT",
+        "D:\\ARCHIVE\\LETTERS\\LETTER TO COUNCIL.DOC",          "C:\\USERS\\ANNA\\DESKTOP\\TODO.TXT",
+        "C:\\PROJECTS\\HARBOUR\\DRAWINGS\\PIER SECTION.DWG",    "D:\\PHOTOS\\2024\\OPENING DAY.JPG",
+        "C:\\PROJECTS\\LIBRARY\\TENDER RESPONSE.DOCX",          "C:\\USERS\\ANNA\\DOWNLOADS\\TIMETABLE WINTER.PDF"};
     int i = 0;
-    for (const char* d : docs) addJob(*jobs, d, db::Date{rt::makeDate(2024, 11, 1 + i * 2, 8 + i, 5 * i)}, i % 4 == 1), ++i;
+    for (const char* d : docs)
+        addJob(*jobs, d, db::Date{rt::makeDate(2024, 11, 1 + i * 2, 8 + i, 5 * i)}, i % 4 == 1), ++i;
     addJob(*jobs, "C:\\NOTES\\TYPED WITHOUT A DATE.TXT", db::Value{}, false);
     auto favs = db->OpenRecordset("Favorites");
     addFavorite(*favs, "DEBIAN PACKAGES", "https://packages.debian.org/", "LINUX SOFTWARE");

@@ -116,7 +116,7 @@ TEST_F(Editor, HeadersSortWithADirectionKeptPerColumn) {
     addJob(*jobs, "C:\\A\\C.DOC", db::Date{2}, false);
     open(sqlJobs);
     EXPECT_EQ(shown(0), (Names{"A.DOC", "B.DOC", "C.DOC"}));  // stored order
-    press(0, 0);  // column 0 starts descending
+    press(0, 0);                                              // column 0 starts descending
     EXPECT_EQ(shown(0), (Names{"C.DOC", "B.DOC", "A.DOC"}));
     EXPECT_EQ(editor->Data1.RecordSource(), sqlJobs + " ORDER BY Jobs.JobName DESC;");
     press(0, 1);  // any other column ascending, without " ASC"

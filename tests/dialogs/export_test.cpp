@@ -81,9 +81,9 @@ TEST_F(Export, EveryRowOfTheThreeTablesInTheLineFormat) {
     const std::string expected =
         "Contents of " + run.dbPath + "\r\nTab Delimited\r\n" +
         heading("Jobs", "Job Name\tJob Location\tJob Date\tJob Full Name\tPermanent Record") +
-        "LETTER.TXT\tC:\\DOCS\\\t" + dateText(2024, 11, 3) + " " + timeText(9, 7, 2) + "\tC:\\DOCS\\LETTER.TXT\tFalse\r\n" +
-        "BUDGET.XLS\tC:\\DOCS\\\t" + dateText(2024, 12, 1) + "\tC:\\DOCS\\BUDGET.XLS\tTrue\r\n" +
-        "NO DATE.DOC\tD:\\\tNull\tD:\\NO DATE.DOC\tNull\r\n" +
+        "LETTER.TXT\tC:\\DOCS\\\t" + dateText(2024, 11, 3) + " " + timeText(9, 7, 2) +
+        "\tC:\\DOCS\\LETTER.TXT\tFalse\r\n" + "BUDGET.XLS\tC:\\DOCS\\\t" + dateText(2024, 12, 1) +
+        "\tC:\\DOCS\\BUDGET.XLS\tTrue\r\n" + "NO DATE.DOC\tD:\\\tNull\tD:\\NO DATE.DOC\tNull\r\n" +
         "TAB\tIN NAME.TXT\tD:\\\t" + timeText(18, 0, 0) + "\tD:\\TAB\tIN NAME.TXT\tFalse\r\n" +
         heading("Favorites", "Name\tURL\tKeywords") + "CAF\xC9 CENTRAL\thttp://cafe.example/\t \r\n" +
         heading("Phone", "Name\tInfo") + "SMITH JOHN\tEXT 101\r\n";
@@ -128,7 +128,8 @@ TEST_F(Export, AFailurePartWaySaysSoAndKeepsTheLinesWritten) {
 
 TEST(ExportDates, MadeOncePerDayAndTimeOfDayTheyReadAsTheSystemWritesThem) {
     app::DateTexts texts;
-    std::vector<double> dates = {0.0, 0.75, 1.0, -1.25, -700.5, 45000.0, 45000.999988, 2958465.5, 45000.25 + 0.4 / 86400};
+    std::vector<double> dates = {
+        0.0, 0.75, 1.0, -1.25, -700.5, 45000.0, 45000.999988, 2958465.5, 45000.25 + 0.4 / 86400};
     for (int i = 0; i < 3000; ++i) dates.push_back(((i * 7919) % 60000) - 700 + ((i * 104729) % 86400) / 86400.0);
     for (double d : dates) EXPECT_EQ(texts.text(d), rt::dateTimeText(d)) << d;
 }

@@ -23,7 +23,8 @@ RECT screenRect(HWND hwnd) {
 }
 
 bool inside(const RECT& inner, const RECT& outer) {
-    return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right && inner.bottom <= outer.bottom;
+    return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+           inner.bottom <= outer.bottom;
 }
 
 // The pixels the screen shows in `r`, as 0x00RRGGBB.

@@ -35,7 +35,8 @@ protected:
         auto db = db::Engine::OpenDatabase(run.dbPath);
         auto favs = db->OpenRecordset("Favorites");
         for (; !favs->EOF_(); favs->MoveNext()) {
-            EXPECT_EQ(db::textOf(favs->get("FavKeywords")), db::textOf(favs->get("FavName")) == "NEWS" ? "PAPERS" : " ");
+            EXPECT_EQ(db::textOf(favs->get("FavKeywords")),
+                      db::textOf(favs->get("FavName")) == "NEWS" ? "PAPERS" : " ");
             out[db::textOf(favs->get("FavName"))] = db::textOf(favs->get("FavURL"));
         }
         return out;
@@ -43,9 +44,7 @@ protected:
 
     long listed() { return run.w->Data2->Recordset()->RecordCount(); }
 
-    void addBehindTheListsBack(const std::string& name) {
-        Seed(run.dbPath).favorite(name, "http://x/", " ").commit();
-    }
+    void addBehindTheListsBack(const std::string& name) { Seed(run.dbPath).favorite(name, "http://x/", " ").commit(); }
 
     // A Browse run on `folder` ("" cancels the picker); the bar's place after each file.
     std::vector<int> browse(const std::string& folder) {

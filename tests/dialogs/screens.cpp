@@ -43,34 +43,33 @@ int main(int argc, char** argv) {
         {
             app::Form2 import;
             int steps = 0;
-            import.onBarStep = [&] {
-                if (++steps == 600) saveShot(import.hWnd(), folder, "form2-mid-import");
-            };
-            import.Move(1500, 1500, import.Width(), import.Height());
-            import.Show();
-            settle();
-            import.Image2_MouseUp(0, 1, 0, 0, 0);
-        }
-        {
-            app::Form4 about;
-            about.Move(1500, 1500, about.Width(), about.Height());
-            about.Show();
-            settle();
-            saveShot(about.hWnd(), folder, "form4");
-        }
-        {
-            app::Form5 help;
-            help.Move(1500, 1500, help.Width(), help.Height());
-            help.Show();
-            settle();
-            saveShot(help.hWnd(), folder, "form5-top");
-            help.dt1.Value(help.dt1.Max());
-            settle();
-            saveShot(help.hWnd(), folder, "form5-bottom");
-            help.dt1.Value(help.figure(2).Top() - 300);
-            settle();
-            saveShot(help.hWnd(), folder, "form5-figures");
-        }
+            import.onBarStep = [&] { if (++steps == 600) saveShot(import.hWnd(), folder, "form2-mid-import");
+        };
+        import.Move(1500, 1500, import.Width(), import.Height());
+        import.Show();
+        settle();
+        import.Image2_MouseUp(0, 1, 0, 0, 0);
     }
-    return 0;
+    {
+        app::Form4 about;
+        about.Move(1500, 1500, about.Width(), about.Height());
+        about.Show();
+        settle();
+        saveShot(about.hWnd(), folder, "form4");
+    }
+    {
+        app::Form5 help;
+        help.Move(1500, 1500, help.Width(), help.Height());
+        help.Show();
+        settle();
+        saveShot(help.hWnd(), folder, "form5-top");
+        help.dt1.Value(help.dt1.Max());
+        settle();
+        saveShot(help.hWnd(), folder, "form5-bottom");
+        help.dt1.Value(help.figure(2).Top() - 300);
+        settle();
+        saveShot(help.hWnd(), folder, "form5-figures");
+    }
+}
+return 0;
 }

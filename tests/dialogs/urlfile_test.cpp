@@ -24,12 +24,13 @@ TEST(UrlFile, OnlyALineThatStartsWithUrlEqualsCountsAndLinesEndAtCrCrLfOrTheEnd)
 
 TEST(UrlFile, PiecesOfAnySizeReadAsTheWholeFile) {
     const std::string files[] = {"[x]\r\nURL=http://a/\r\n", "[x]\r\r\nURL=b\r", "\r\nUR\rURL=c", "URL=d\n\r\n",
-                                 "xURL=e\r\nURL=f\r\n", "[x]\r\nurl=g\r\n"};
+                                 "xURL=e\r\nURL=f\r\n",      "[x]\r\nurl=g\r\n"};
     for (const std::string& file : files) {
         for (size_t size : {1u, 2u, 3u, 5u}) {
             UrlLineFinder finder;
             bool done = false;
-            for (size_t i = 0; i < file.size() && !done; i += size) done = finder.feed(std::string_view(file).substr(i, size));
+            for (size_t i = 0; i < file.size() && !done; i += size)
+                done = finder.feed(std::string_view(file).substr(i, size));
             if (!done) finder.finish();
             const Found got = finder.found() ? Found(finder.url()) : std::nullopt;
             EXPECT_EQ(got, findUrlLine(file)) << "file " << file << " in pieces of " << size;
@@ -53,7 +54,9 @@ TEST(UrlFile, NamesLoseTheirLastFourCharactersWhateverTheExtension) {
     EXPECT_EQ(nameOfFile("abc"), std::nullopt);
     // Counted as the W APIs count: "é" is one unit, an emoji two.
     EXPECT_EQ(nameOfFile("caf\xC3\xA9.url"), Found("caf\xC3\xA9"));
-    EXPECT_EQ(nameOfFile("a\xF0\x9F\x98\x80" "bc"), Found("a"));
+    EXPECT_EQ(nameOfFile("a\xF0\x9F\x98\x80"
+                         "bc"),
+              Found("a"));
     EXPECT_EQ(cutToUnits("ab\xF0\x9F\x98\x80", 3), "ab");
     EXPECT_EQ(cutToUnits("ab\xF0\x9F\x98\x80", 4), "ab\xF0\x9F\x98\x80");
     EXPECT_EQ(cutToUnits(std::string(300, 'u'), 255), std::string(255, 'u'));

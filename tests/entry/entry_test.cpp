@@ -61,14 +61,19 @@ TEST_F(EntryBoxes, KeywordsComeBackOnEnterOnlyCutAsTheEngineCounts) {
     EXPECT_EQ(keywordsResult + "|" + kw, "pier tender|PIER TENDER");
 
     // 255 units pass whole; beyond, the message and the cut, a surrogate pair never split.
-    auto times = [](std::string s, int n) { std::string r; while (n--) r += s; return r; };
+    auto times = [](std::string s, int n) {
+        std::string r;
+        while (n--) r += s;
+        return r;
+    };
     const std::string e = "\xC3\xA9", smile = "\xF0\x9F\x98\x80";
-    const std::string cases[][2] = {{times(e, 255), times(e, 255)}, {times(e, 256), times(e, 255)},
-                                    {times("a", 254) + smile, times("a", 254)}, {"", ""}};
+    const std::string cases[][2] = {{times(e, 255), times(e, 255)},
+                                    {times(e, 256), times(e, 255)},
+                                    {times("a", 254) + smile, times("a", 254)},
+                                    {"", ""}};
     for (const auto& c : cases) {
-        Answer<Form3> d([&](Form3& box) {
-            SetWindowTextW(box.Text1.hWnd(), rt::widen(c[0]).c_str()), enter(box.Text1.hWnd());
-        });
+        Answer<Form3> d(
+            [&](Form3& box) { SetWindowTextW(box.Text1.hWnd(), rt::widen(c[0]).c_str()), enter(box.Text1.hWnd()); });
         EXPECT_TRUE(editKeywords(owner.hWnd(), kw));
         EXPECT_EQ(keywordsResult, c[1]);
     }
@@ -77,9 +82,8 @@ TEST_F(EntryBoxes, KeywordsComeBackOnEnterOnlyCutAsTheEngineCounts) {
 
     // Closed by the system after typing: nothing handed back, not even an earlier result.
     kw = "KEEP", keywordsResult = "EARLIER";
-    Answer<Form3> closed([&](Form3& box) {
-        type(box.Text1.hWnd(), L"new"), PostMessageW(box.hWnd(), WM_SYSCOMMAND, SC_CLOSE, 0);
-    });
+    Answer<Form3> closed(
+        [&](Form3& box) { type(box.Text1.hWnd(), L"new"), PostMessageW(box.hWnd(), WM_SYSCOMMAND, SC_CLOSE, 0); });
     EXPECT_FALSE(editKeywords(owner.hWnd(), kw));
     EXPECT_EQ(kw, "KEEP");
 }
@@ -96,7 +100,9 @@ TEST_F(EntryBoxes, PhoneEntryOkEnterCancelAndClose) {
         PostMessageW(box.Image1.hWnd(), WM_LBUTTONDOWN, MK_LBUTTON, 0);  // acts before any release
     });
     EXPECT_TRUE(editPhoneEntry(owner.hWnd(), name, info));
-    EXPECT_EQ(name + "|" + info, "HOLM ANNA|R\xC3\x98" "D");
+    EXPECT_EQ(name + "|" + info,
+              "HOLM ANNA|R\xC3\x98"
+              "D");
 
     // Enter in the name box does nothing (the info typed after it still counts); in the info box it is
     // Ok. With the info empty the opener stores nothing.
@@ -151,8 +157,8 @@ TEST_F(EntryBoxes, PhoneBookImportAddsMissingNamesAndKeepsRowsBeforeAFailure) {
     TempDir dir("phonebook");
     const std::string dbPath = dir.file("q.mdb"), book = dir.file("Town Staff.mdb");
     makeFile(dbPath, "Phone", db::dbText, {"BERG OLAV", "OLD INFO"});
-    makeFile(book, "Town Staff", db::dbText, {"Holm Anna", "ext 1", "holm ANNA", "again", "", "no name",
-                                              "O\"Brien", "ext 2", "Berg Olav", "new info"});
+    makeFile(book, "Town Staff", db::dbText,
+             {"Holm Anna", "ext 1", "holm ANNA", "again", "", "no name", "O\"Brien", "ext 2", "Berg Olav", "new info"});
     std::vector<std::string> rows = {"BERG OLAV|OLD INFO", "HOLM ANNA|EXT 1", "<null>|NO NAME", "O\"BRIEN|EXT 2"};
     EXPECT_TRUE(importPhoneBook(dbPath, book));
     EXPECT_EQ(phoneRows(dbPath), rows);
@@ -184,8 +190,7 @@ TEST_F(EntryBoxes, CreateTempTableOnceOtherwiseOneMessageAndNothingChanged) {
     EXPECT_EQ(temp->fieldType(0) * 10 + temp->fieldType(1), db::dbLong * 11);  // two 32-bit integers
     createTempTable(dbPath);
     // Held open by another program without write sharing; missing.
-    HANDLE h = CreateFileW(rt::widen(held).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
-                           nullptr);
+    HANDLE h = CreateFileW(rt::widen(held).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     createTempTable(held);
     CloseHandle(h);
     createTempTable(dir.file("missing.mdb"));

@@ -22,10 +22,10 @@ inline std::wstring dllPath() { return qs::test::besideThisProgram(L"Foldwatcher
 
 struct Library {
     HMODULE module = nullptr;
-    HRESULT (STDAPICALLTYPE* canUnloadNow)() = nullptr;
-    HRESULT (STDAPICALLTYPE* getClassObject)(REFCLSID, REFIID, void**) = nullptr;
-    HRESULT (STDAPICALLTYPE* registerServer)() = nullptr;
-    HRESULT (STDAPICALLTYPE* unregisterServer)() = nullptr;
+    HRESULT(STDAPICALLTYPE* canUnloadNow)() = nullptr;
+    HRESULT(STDAPICALLTYPE* getClassObject)(REFCLSID, REFIID, void**) = nullptr;
+    HRESULT(STDAPICALLTYPE* registerServer)() = nullptr;
+    HRESULT(STDAPICALLTYPE* unregisterServer)() = nullptr;
 
     Library();
     ~Library();
@@ -45,7 +45,7 @@ struct Event {
 class Sink final : public IDispatch {
 public:
     std::vector<Event> events;
-    bool wellFormedCalls = true;   // every Invoke looked exactly like the documented Notify call
+    bool wellFormedCalls = true;  // every Invoke looked exactly like the documented Notify call
     std::function<void(const Event&)> onNotify;
     LONG refs = 1;
 

@@ -46,7 +46,7 @@ void expectRegistered(const std::wstring& dll) {
     EXPECT_EQ(hkcr.value(cls + L"\\InprocServer32", L"ThreadingModel"), L"Apartment");
     EXPECT_EQ(hkcr.value(cls + L"\\TypeLib"), L"{80CE4541-C736-11D3-9DE3-40000A4A1541}");
     EXPECT_EQ(hkcr.subkeys(cls), (std::set<std::wstring>{L"InprocServer32", L"ProgID", L"Programmable", L"TypeLib",
-                                                          L"VersionIndependentProgID"}));
+                                                         L"VersionIndependentProgID"}));
     EXPECT_TRUE(typeLibRegistered());
     EXPECT_TRUE(hkcr.exists(L"Interface\\{80CE454D-C736-11D3-9DE3-40000A4A1541}"));
     EXPECT_TRUE(hkcr.exists(L"Interface\\{80CE454F-C736-11D3-9DE3-40000A4A1541}"));
@@ -64,7 +64,7 @@ class RegistrationTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_NE(lib.module, nullptr); }
     void TearDown() override {
-        lib.registerServer();   // other tests and `make run` expect the library registered
+        lib.registerServer();  // other tests and `make run` expect the library registered
     }
     Library lib;
     qs::win::ComInit com;
@@ -82,7 +82,7 @@ TEST_F(RegistrationTest, UnregisterRemovesEverythingButTheClsidKey) {
     hkcr.create(L"Foldwatcher.Watch\\Foreign");
     ASSERT_EQ(lib.unregisterServer(), S_OK);
     expectUnregistered();
-    EXPECT_EQ(lib.unregisterServer(), S_OK);   // already gone is no failure
+    EXPECT_EQ(lib.unregisterServer(), S_OK);  // already gone is no failure
 }
 
 TEST_F(RegistrationTest, TypeLibraryContents) {
@@ -95,7 +95,7 @@ TEST_F(RegistrationTest, TypeLibraryContents) {
     EXPECT_EQ(la->syskind, SYS_WIN32);
     EXPECT_EQ(la->wMajorVerNum, 1);
     EXPECT_EQ(la->wMinorVerNum, 0);
-    EXPECT_EQ(la->wLibFlags & ~LIBFLAG_FHASDISKIMAGE, 0);   // the loader marks a library read from a file
+    EXPECT_EQ(la->wLibFlags & ~LIBFLAG_FHASDISKIMAGE, 0);  // the loader marks a library read from a file
     tl->ReleaseTLibAttr(la);
     BSTR name = nullptr, doc = nullptr;
     tl->GetDocumentation(-1, &name, &doc, nullptr, nullptr);
@@ -209,11 +209,11 @@ TEST_F(RegistrationTest, TypeLibraryContents) {
         EXPECT_EQ(fd->memid, ops[i].id);
         EXPECT_EQ(fd->elemdescFunc.tdesc.vt, VT_HRESULT);
         BSTR opNames[3] = {};
-        vtbl->GetNames(fd->memid, opNames, 3, &count);   // first match: enough for the name
+        vtbl->GetNames(fd->memid, opNames, 3, &count);  // first match: enough for the name
         EXPECT_STREQ(opNames[0], ops[i].name);
         for (BSTR n : opNames) SysFreeString(n);
         vtbl->GetDocumentation(fd->memid, nullptr, &doc, nullptr, nullptr);
-        if (ops[i].kind != INVOKE_PROPERTYPUT) {   // by id, the put shares the get's entry
+        if (ops[i].kind != INVOKE_PROPERTYPUT) {  // by id, the put shares the get's entry
             EXPECT_STREQ(doc, ops[i].help);
         }
         SysFreeString(doc);
@@ -226,7 +226,8 @@ TEST_F(RegistrationTest, TypeLibraryContents) {
     // What the interfaces cannot show by id: the put's own help string, and no name for its parameter.
     HRSRC res = FindResourceW(lib.module, MAKEINTRESOURCEW(1), L"TYPELIB");
     ASSERT_NE(res, nullptr);
-    std::string bytes(static_cast<const char*>(LockResource(LoadResource(lib.module, res))), SizeofResource(lib.module, res));
+    std::string bytes(static_cast<const char*>(LockResource(LoadResource(lib.module, res))),
+                      SizeofResource(lib.module, res));
     EXPECT_NE(bytes.find("Start or stops the watch"), std::string::npos);
     EXPECT_EQ(bytes.find("newVal"), std::string::npos);
 }
@@ -249,7 +250,8 @@ TEST_F(RegistrationTest, VersionAndStringResources) {
     EXPECT_EQ(fixed->dwFileOS, static_cast<DWORD>(VOS__WINDOWS32));
     EXPECT_EQ(fixed->dwFileFlags, 0u);
     WORD* translation = nullptr;
-    ASSERT_TRUE(VerQueryValueW(data.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation), &len));
+    ASSERT_TRUE(
+        VerQueryValueW(data.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation), &len));
     EXPECT_EQ(translation[0], 0x0409);
     EXPECT_EQ(translation[1], 1200);
     const std::pair<const wchar_t*, const wchar_t*> strings[] = {
@@ -303,7 +305,7 @@ TEST_F(RegistrationTest, LateBoundNamesNeedTheRegistration) {
         EXPECT_EQ(id, expected) << text;
     }
     ITypeInfo* ti = nullptr;
-    ASSERT_EQ(watch->GetTypeInfo(5, LOCALE_USER_DEFAULT, &ti), S_OK);   // any index
+    ASSERT_EQ(watch->GetTypeInfo(5, LOCALE_USER_DEFAULT, &ti), S_OK);  // any index
     TYPEATTR* ta = nullptr;
     ti->GetTypeAttr(&ta);
     EXPECT_TRUE(IsEqualGUID(ta->guid, IID_IWatch));
@@ -337,8 +339,9 @@ TEST_F(RegistrationTest, ClientAfterRegsvr32) {
 
     TempDir dir;
     IWatch* watch = nullptr;
-    ASSERT_EQ(CoCreateInstance(CLSID_Watch, nullptr, CLSCTX_INPROC_SERVER, IID_IWatch, reinterpret_cast<void**>(&watch)),
-              S_OK);
+    ASSERT_EQ(
+        CoCreateInstance(CLSID_Watch, nullptr, CLSCTX_INPROC_SERVER, IID_IWatch, reinterpret_cast<void**>(&watch)),
+        S_OK);
     BSTR path = bstr(dir.wpath() + L"\\");
     EXPECT_EQ(watch->AddPath(path), S_OK);
     SysFreeString(path);

@@ -116,14 +116,14 @@ TEST_F(WatchTest, ClassObjectOnlyForTheWatchClass) {
 }
 
 TEST_F(WatchTest, CanUnloadNowFollowsObjectsFactoriesAndLockServer) {
-    EXPECT_EQ(lib.canUnloadNow(), S_FALSE);   // the fixture's object lives
+    EXPECT_EQ(lib.canUnloadNow(), S_FALSE);  // the fixture's object lives
     watch->Release();
     watch = nullptr;
     EXPECT_EQ(lib.canUnloadNow(), S_OK);
 
     IClassFactory* factory = nullptr;
     ASSERT_EQ(lib.getClassObject(CLSID_Watch, IID_IClassFactory, reinterpret_cast<void**>(&factory)), S_OK);
-    EXPECT_EQ(lib.canUnloadNow(), S_FALSE);   // a client holds the class object
+    EXPECT_EQ(lib.canUnloadNow(), S_FALSE);  // a client holds the class object
     EXPECT_EQ(factory->LockServer(TRUE), S_OK);
     factory->Release();
     EXPECT_EQ(lib.canUnloadNow(), S_FALSE);
@@ -148,7 +148,7 @@ TEST_F(WatchTest, CreationRulesAndAggregation) {
     IWatch* inner = nullptr;
     ASSERT_EQ(outer.inner->QueryInterface(IID_IWatch, reinterpret_cast<void**>(&inner)), S_OK);
     LONG before = outer.refs;
-    inner->AddRef();   // the inner object's interfaces count on the outer object
+    inner->AddRef();  // the inner object's interfaces count on the outer object
     EXPECT_EQ(outer.refs, before + 1);
     inner->Release();
     IUnknown* identity = nullptr;
@@ -169,7 +169,7 @@ TEST_F(WatchTest, AnswersExactlyItsFourInterfaces) {
         if (p) p->Release();
     }
     const IID* refused[] = {&IID_ISupportErrorInfo, &IID_IProvideClassInfo, &IID_IProvideClassInfo2,
-                            &IID_IConnectionPoint, &DIID__IWatchEvents, &IID_IMarshal};
+                            &IID_IConnectionPoint,  &DIID__IWatchEvents,    &IID_IMarshal};
     for (const IID* iid : refused) {
         void* p = reinterpret_cast<void*>(1);
         EXPECT_EQ(watch->QueryInterface(*iid, &p), E_NOINTERFACE);
@@ -195,7 +195,7 @@ TEST_F(WatchTest, ConnectionPointAdviseAndUnadvise) {
     EXPECT_EQ(point->Advise(nullptr, &cookie), E_POINTER);
     EXPECT_EQ(cookie, 0u);
     EXPECT_EQ(point->Advise(&sink, nullptr), E_POINTER);
-    Outer notASink;   // answers nothing but IUnknown
+    Outer notASink;  // answers nothing but IUnknown
     struct Nothing final : IUnknown {
         STDMETHODIMP QueryInterface(REFIID iid, void** ppv) override {
             *ppv = nullptr;
@@ -215,7 +215,7 @@ TEST_F(WatchTest, ConnectionPointAdviseAndUnadvise) {
     EXPECT_NE(ca, 0u);
     EXPECT_NE(cb, 0u);
     EXPECT_NE(ca, cb);
-    EXPECT_EQ(a.refs, 2);   // the point holds each sink
+    EXPECT_EQ(a.refs, 2);  // the point holds each sink
     EXPECT_EQ(point->Unadvise(ca), S_OK);
     EXPECT_EQ(a.refs, 1);
     EXPECT_EQ(point->Unadvise(ca), CONNECT_E_NOCONNECTION);
@@ -234,7 +234,7 @@ TEST_F(WatchTest, ConnectionPointAdviseAndUnadvise) {
 
     point->Release();
     container->Release();
-    watch->Release();   // the object's last reference releases the sinks still connected
+    watch->Release();  // the object's last reference releases the sinks still connected
     watch = nullptr;
     EXPECT_EQ(b.refs, 1);
     EXPECT_EQ(c.refs, 1);
@@ -261,7 +261,7 @@ TEST_F(WatchTest, HiddenWindowAndNotifyBeforeAnyChange) {
     pumpFor(50);
 
     ASSERT_NE(advise(watch, &sink), 0u);
-    PostMessageW(hwnd, WM_WATCH_NOTIFY, 0x10003, 0);   // nType is the low 16 bits
+    PostMessageW(hwnd, WM_WATCH_NOTIFY, 0x10003, 0);  // nType is the low 16 bits
     ASSERT_TRUE(pumpUntil([&] { return !sink.events.empty(); }));
     EXPECT_EQ(sink.events[0].path, L"");
     EXPECT_EQ(sink.events[0].type, 3);
@@ -287,7 +287,7 @@ TEST_F(WatchTest, HiddenWindowAndNotifyBeforeAnyChange) {
             return E_FAIL;
         }
     } failing;
-    watch->Release();   // re-created below so that the failing sink sits in the first slot
+    watch->Release();  // re-created below so that the failing sink sits in the first slot
     watch = lib.createWatch();
     ASSERT_NE(watch, nullptr);
     Sink after;
@@ -296,7 +296,7 @@ TEST_F(WatchTest, HiddenWindowAndNotifyBeforeAnyChange) {
     PostMessageW(watchWindowOfThisThread(), WM_WATCH_NOTIFY, 2, 0);
     EXPECT_TRUE(pumpUntil([&] { return !after.events.empty(); }));
     EXPECT_EQ(failing.calls, 1);
-    watch->Release();   // before the stack sinks go
+    watch->Release();  // before the stack sinks go
     watch = nullptr;
 }
 
@@ -342,8 +342,8 @@ TEST_F(WatchTest, ReportsCreatedWrittenFilesAndSubfolders) {
 TEST_F(WatchTest, PathsCompareAsExactBytes) {
     TempDir a, b;
     add(a.wpath());
-    add(a.wpath());          // kept once: one removal below empties it
-    add(upper(b.wpath()));   // the same folder in two spellings: two entries, both watched
+    add(a.wpath());         // kept once: one removal below empties it
+    add(upper(b.wpath()));  // the same folder in two spellings: two entries, both watched
     add(b.wpath() + L"\\");
     add(b.wpath());
     remove(a.wpath());
@@ -372,13 +372,13 @@ TEST_F(WatchTest, NullPathsChangeNothing) {
 
 TEST_F(WatchTest, StartSetterAndGetter) {
     EXPECT_EQ(started(), VARIANT_FALSE);
-    EXPECT_EQ(watch->put_Start(VARIANT_FALSE), S_OK);   // stopping a stopped watch does nothing
+    EXPECT_EQ(watch->put_Start(VARIANT_FALSE), S_OK);  // stopping a stopped watch does nothing
     auto before = threadsOfProcess();
     EXPECT_EQ(watch->put_Start(VARIANT_TRUE), S_OK);
     EXPECT_EQ(watch->put_Start(VARIANT_TRUE), S_OK);
-    EXPECT_EQ(newThreads(before).size(), 1u);   // one worker
+    EXPECT_EQ(newThreads(before).size(), 1u);  // one worker
     EXPECT_EQ(started(), VARIANT_TRUE);
-    EXPECT_EQ(watch->put_Start(1), S_OK);   // anything but VARIANT_TRUE stops
+    EXPECT_EQ(watch->put_Start(1), S_OK);  // anything but VARIANT_TRUE stops
     EXPECT_EQ(started(), VARIANT_FALSE);
     EXPECT_TRUE(newThreads(before).empty());
     watch->put_Start(VARIANT_TRUE);
@@ -396,7 +396,7 @@ TEST_F(WatchTest, StartThatCannotStartTheWorkerFailsAndStaysStopped) {
     }
     EXPECT_TRUE(FAILED(hr)) << std::hex << hr;
     EXPECT_EQ(afterwards, VARIANT_FALSE);
-    EXPECT_EQ(watch->put_Start(VARIANT_TRUE), S_OK);   // with room again it starts
+    EXPECT_EQ(watch->put_Start(VARIANT_TRUE), S_OK);  // with room again it starts
     EXPECT_EQ(started(), VARIANT_TRUE);
 }
 
@@ -472,7 +472,7 @@ TEST_F(WatchTest, ReleasingAStartedObjectJoinsTheWorker) {
     EXPECT_EQ(WaitForSingleObject(worker, 0), static_cast<DWORD>(WAIT_TIMEOUT));
     watch->Release();
     watch = nullptr;
-    EXPECT_EQ(WaitForSingleObject(worker, 0), WAIT_OBJECT_0);   // ended before Release returned
+    EXPECT_EQ(WaitForSingleObject(worker, 0), WAIT_OBJECT_0);  // ended before Release returned
     DWORD code = 1;
     GetExitCodeThread(worker, &code);
     EXPECT_EQ(code, 0u);
@@ -509,7 +509,7 @@ TEST_F(WatchTest, MoreThanTwentyFoldersWatchesTheFirstTwenty) {
     ASSERT_TRUE(GetThreadTimes(worker, &created, &ended, &kernel, &user));
     ULONGLONG cpu100ns = (ULONGLONG(kernel.dwHighDateTime) << 32 | kernel.dwLowDateTime) +
                          (ULONGLONG(user.dwHighDateTime) << 32 | user.dwLowDateTime);
-    EXPECT_LT(cpu100ns, 5000000u);   // well under half a second of CPU in several seconds
+    EXPECT_LT(cpu100ns, 5000000u);  // well under half a second of CPU in several seconds
     CloseHandle(worker);
 }
 
@@ -524,13 +524,14 @@ TEST_F(WatchTest, AWatchedFolderThatVanishesDoesNotStopTheOthers) {
         ASSERT_NE(advise(watch, &sink), 0u);
         watch->put_Start(VARIANT_TRUE);
         EXPECT_TRUE(seeFileCreated(gone, gone));
-    }   // removed with its contents while watched
+    }  // removed with its contents while watched
     pumpFor(300);
     EXPECT_TRUE(seeFileCreated(keep.wpath(), keep.wpath()));
     sink.events.clear();
     pumpFor(1000);
-    size_t spurious = std::count_if(sink.events.begin(), sink.events.end(), [&](const Event& e) { return e.path == gone; });
-    EXPECT_LT(spurious, 5u);   // no storm of reports from a dead handle
+    size_t spurious =
+        std::count_if(sink.events.begin(), sink.events.end(), [&](const Event& e) { return e.path == gone; });
+    EXPECT_LT(spurious, 5u);  // no storm of reports from a dead handle
 }
 
 }  // namespace

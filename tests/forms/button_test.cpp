@@ -83,7 +83,7 @@ double brightness(HWND hwnd) {
     return n ? sum / n : -1;
 }
 
-} // namespace
+}  // namespace
 
 TEST(PictureButton, ElementZeroLiesAboveElementOne) {
     ButtonForm f;
@@ -93,13 +93,13 @@ TEST(PictureButton, ElementZeroLiesAboveElementOne) {
     f.Image1.Visible(1, false);
     EXPECT_EQ(f.Image1.shownElement(), -1);
     EXPECT_FALSE(f.Image1.Visible());
-    f.Image1.Visible(true);   // both
+    f.Image1.Visible(true);  // both
     EXPECT_TRUE(f.Image1.elementVisible(0));
     EXPECT_TRUE(f.Image1.elementVisible(1));
     f.Load();
     auto shown = [](HWND h) { return (GetWindowLongW(h, GWL_STYLE) & WS_VISIBLE) != 0; };
     EXPECT_TRUE(shown(f.Image1.hWnd()));
-    EXPECT_FALSE(shown(f.Image7.hWnd()));   // both elements hidden at creation
+    EXPECT_FALSE(shown(f.Image7.hWnd()));  // both elements hidden at creation
     f.Image7.Visible(0, true);
     EXPECT_TRUE(shown(f.Image7.hWnd()));
     f.Unload();
@@ -107,7 +107,7 @@ TEST(PictureButton, ElementZeroLiesAboveElementOne) {
 
 TEST(PictureButton, PressAndReleaseOffTheButtonWithRealMouseInput) {
     ButtonForm f;
-    f.setTopmost(true);   // nothing of another program lies over it
+    f.setTopmost(true);  // nothing of another program lies over it
     f.Show();
     pumpUntil([&] { return GetForegroundWindow() == f.hWnd(); });
     pumpPending();
@@ -121,7 +121,7 @@ TEST(PictureButton, PressAndReleaseOffTheButtonWithRealMouseInput) {
     EXPECT_EQ(f.Image1.shownElement(), 1);
     pumpPending();
     double pressedLook = brightness(f.Image1.hWnd());
-    EXPECT_LT(pressedLook, resting);   // the pressed face reads darker, sunk
+    EXPECT_LT(pressedLook, resting);  // the pressed face reads darker, sunk
 
     // Off the button, off the window even, before letting go: the release still belongs to the button.
     RECT wr;
@@ -248,7 +248,7 @@ protected:
     }
 };
 
-} // namespace
+}  // namespace
 
 TEST(PictureButton, ModalOpenedWhileTheButtonIsHeldGetsTheMouse) {
     ButtonForm f;
@@ -262,7 +262,7 @@ TEST(PictureButton, ModalOpenedWhileTheButtonIsHeldGetsTheMouse) {
     SendMessageW(f.Image2.hWnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
     EXPECT_EQ(box.captureInside, nullptr);
     EXPECT_FALSE(box.Loaded());
-    EXPECT_FALSE(f.Image2.pressed());   // the press ended when the box took over
+    EXPECT_FALSE(f.Image2.pressed());  // the press ended when the box took over
     EXPECT_TRUE(IsWindowEnabled(f.hWnd()));
     f.Unload();
 }

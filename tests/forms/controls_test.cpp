@@ -33,7 +33,7 @@ public:
     ScrollBar dt1{*this, 7335, 480, 180, 4245};
 };
 
-} // namespace
+}  // namespace
 
 // ---- text boxes -----------------------------------------------------------------------------------
 
@@ -41,13 +41,13 @@ TEST(TextBox, ChangeFiresOnceForEachRealChangeLoadedOrNot) {
     Window w;
     int changes = 0;
     w.Text1.onChange = [&] { ++changes; };
-    w.Text1.Text("90");   // not loaded: kept, and the change is reported
+    w.Text1.Text("90");  // not loaded: kept, and the change is reported
     EXPECT_EQ(changes, 1);
-    w.Text1.Text("90");   // same text: nothing
+    w.Text1.Text("90");  // same text: nothing
     EXPECT_EQ(changes, 1);
     w.Load();
     EXPECT_EQ(w.Text1.Text(), "90");
-    EXPECT_EQ(changes, 1);   // making the window is no change
+    EXPECT_EQ(changes, 1);  // making the window is no change
     w.Text1.Text("045");
     EXPECT_EQ(changes, 2);
     EXPECT_EQ(w.Text1.Text(), "045");
@@ -57,7 +57,7 @@ TEST(TextBox, ChangeFiresOnceForEachRealChangeLoadedOrNot) {
     EXPECT_EQ(changes, 3);
     EXPECT_EQ(w.Text1.Text(), "0457");
     w.Unload();
-    EXPECT_EQ(w.Text1.Text(), "0457");   // kept after the window went
+    EXPECT_EQ(w.Text1.Text(), "0457");  // kept after the window went
 }
 
 TEST(TextBox, UnicodeRoundTripAndSelection) {
@@ -111,9 +111,10 @@ TEST(Label, FitHeightGrowsWithTheText) {
     w.Label1.Font(qs::forms::Font{"MS Sans Serif", 9.75});
     int one = w.Label1.fitHeight();
     w.Label1.Caption(std::string(400, 'w') + " " + std::string(10, 'a'));
-    w.Label1.Caption("To display the Recent Files list, click on the button as illustrated in Figure 1. "
-                     "The program watches the Recent Files folder and stores the names and locations of the "
-                     "documents you open, so that you find them again by typing part of a name.");
+    w.Label1.Caption(
+        "To display the Recent Files list, click on the button as illustrated in Figure 1. "
+        "The program watches the Recent Files folder and stores the names and locations of the "
+        "documents you open, so that you find them again by typing part of a name.");
     int many = w.Label1.fitHeight();
     EXPECT_GT(one, 0);
     EXPECT_GT(many, 2 * one);
@@ -126,7 +127,7 @@ TEST(PictureBox, HoldsControlsAndMovesThemWithIt) {
     EXPECT_EQ(GetParent(w.Label1.hWnd()), w.Picture2.hWnd());
     RECT before;
     GetWindowRect(w.Label1.hWnd(), &before);
-    w.Picture2.Top(-1500);   // scrolled 100 pixels down the page
+    w.Picture2.Top(-1500);  // scrolled 100 pixels down the page
     RECT after;
     GetWindowRect(w.Label1.hWnd(), &after);
     EXPECT_EQ(after.top, before.top - 100);
@@ -165,7 +166,7 @@ TEST(ControlLifetime, ControlMadeAfterLoadAndDestroyedBeforeItsForm) {
         ASSERT_NE(late.hWnd(), nullptr);
         EXPECT_EQ(GetParent(late.hWnd()), w.hWnd());
     }
-    EXPECT_EQ(w.controls().size(), 4u);   // the late label left the list
+    EXPECT_EQ(w.controls().size(), 4u);  // the late label left the list
     w.Unload();
 }
 
@@ -189,7 +190,7 @@ void CALLBACK closeMenu(HWND hwnd, UINT, UINT_PTR id, DWORD) {
     EndMenu();
 }
 
-} // namespace
+}  // namespace
 
 TEST(PopupMenu, ReturnsTheChosenItemAndRunsIt) {
     Window w;
@@ -219,7 +220,7 @@ TEST(ScrollBar, ValueStaysInRangeAndChangeFollowsEveryMove) {
     w.dt1.onChange = [&] { ++changes; };
     w.dt1.onScroll = [&] { ++scrolls; };
     w.dt1.Min(1);
-    w.dt1.Max(2);   // a list without records
+    w.dt1.Max(2);  // a list without records
     EXPECT_EQ(w.dt1.Value(), 1);
     changes = 0;
     w.dt1.Max(9);
@@ -228,14 +229,14 @@ TEST(ScrollBar, ValueStaysInRangeAndChangeFollowsEveryMove) {
     w.dt1.Value(5);
     EXPECT_EQ(changes, 1);
     w.dt1.Value(5);
-    EXPECT_EQ(changes, 1);   // no change, no event
+    EXPECT_EQ(changes, 1);  // no change, no event
     w.dt1.Value(50);
     EXPECT_EQ(w.dt1.Value(), 9);
     w.dt1.Value(-3);
     EXPECT_EQ(w.dt1.Value(), 1);
     EXPECT_EQ(changes, 3);
     w.dt1.Value(9);
-    w.dt1.Max(2);   // another list redrawn with fewer rows: the value follows the range
+    w.dt1.Max(2);  // another list redrawn with fewer rows: the value follows the range
     EXPECT_EQ(w.dt1.Value(), 2);
     EXPECT_EQ(changes, 5);
     EXPECT_EQ(scrolls, 0);
@@ -277,7 +278,7 @@ TEST(ScrollBar, ArrowsTrackAndThumbDrag) {
     SendMessageW(sb, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 2));
     SendMessageW(sb, WM_LBUTTONUP, 0, MAKELPARAM(5, 2));
     EXPECT_EQ(w.dt1.Value(), 1);
-    SendMessageW(sb, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 2));   // already at Min: no event
+    SendMessageW(sb, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 2));  // already at Min: no event
     SendMessageW(sb, WM_LBUTTONUP, 0, MAKELPARAM(5, 2));
     EXPECT_EQ(changes, 2);
 
@@ -307,7 +308,7 @@ TEST(ScrollBar, FractionalStepsRoundToWholeSteps) {
     Window w;
     w.dt1.Min(1);
     w.dt1.Max(4000);
-    w.dt1.SmallChange(3.2f);   // the help page's length in viewports
+    w.dt1.SmallChange(3.2f);  // the help page's length in viewports
     w.dt1.LargeChange(1);
     w.dt1.Arrows(true);
     w.Load();
@@ -372,7 +373,7 @@ TEST(FolderBrowser, ShowIsTrueOnlyWhenAFolderWasChosen) {
 
 TEST(TextBox, EachBoxPaintsItsOwnColours) {
     Window w;
-    TextBox second(w, 4500, 90, 900, 285, "");   // clear of the page, which would lie over it
+    TextBox second(w, 4500, 90, 900, 285, "");  // clear of the page, which would lie over it
     second.BackColor(RGB(0, 64, 32));
     w.Show();
     w.Text1.Refresh();
@@ -408,7 +409,7 @@ TEST(HandlerFaults, EachKindOfWindowGoesOnAfterItsHandlerThrows) {
 
     pumpPending();
     RECT dirty;
-    EXPECT_FALSE(GetUpdateRect(w.hWnd(), &dirty, FALSE));   // the failed paint still ended
+    EXPECT_FALSE(GetUpdateRect(w.hWnd(), &dirty, FALSE));  // the failed paint still ended
     grid.SetFocus();
     w.Text1.SetFocus();
     SendMessageW(w.Text1.hWnd(), WM_CHAR, 'x', 1);

@@ -18,7 +18,7 @@ using qs::test::pumpUntil;
 
 namespace {
 
-constexpr UINT kRun = WM_APP + 1;   // "run the queued action" inside a modal loop
+constexpr UINT kRun = WM_APP + 1;  // "run the queued action" inside a modal loop
 
 // A form that logs its events and runs actions posted to it, so a test can act from inside ShowModal.
 class LoggingForm : public Form {
@@ -68,7 +68,7 @@ public:
     HWND ownerToWatch = nullptr;
     bool unloadSawWindow = false;
     bool ownerEnabledDuringUnload = true;
-    std::vector<UINT> ncButtonDowns;   // WM_NCLBUTTONDOWN hit codes seen
+    std::vector<UINT> ncButtonDowns;  // WM_NCLBUTTONDOWN hit codes seen
     bool captureReleasedAtDrag = false;
 
 protected:
@@ -114,7 +114,7 @@ public:
     std::vector<std::string> errors;
 };
 
-} // namespace
+}  // namespace
 
 TEST(FormUnits, TwipsAndPixels) {
     EXPECT_EQ(twipsPerPixel(), 15);
@@ -154,8 +154,8 @@ TEST(FormLifecycle, LoadShowUnloadInOrderAndGeometryInTwips) {
     // Initialize runs once per object, Load once per load.
     f.Load();
     f.Unload();
-    std::vector<std::string> expected{"main Initialize", "main Load", "main Activate", "main Unload", "main Load",
-                                      "main Unload"};
+    std::vector<std::string> expected{"main Initialize", "main Load", "main Activate",
+                                      "main Unload",     "main Load", "main Unload"};
     EXPECT_EQ(log, expected);
     EXPECT_GE(f.resizes, 2);
 }
@@ -298,7 +298,7 @@ TEST(FormModal, ModalWithoutVisibleOwnerIsCentredOnTheScreen) {
 
 TEST(FormTopmost, TogglesTheExtendedStyle) {
     LoggingForm f("f", nullptr);
-    f.setTopmost(true);   // before load: made topmost
+    f.setTopmost(true);  // before load: made topmost
     f.Load();
     EXPECT_TRUE(GetWindowLongW(f.hWnd(), GWL_EXSTYLE) & WS_EX_TOPMOST);
     f.setTopmost(false);
@@ -317,7 +317,7 @@ TEST(FormDrag, LeftButtonReleasesCaptureAndSendsCaptionHit) {
     ASSERT_EQ(f.ncButtonDowns.size(), 1u);
     EXPECT_EQ(f.ncButtonDowns[0], static_cast<UINT>(HTCAPTION));
     EXPECT_TRUE(f.captureReleasedAtDrag);
-    EXPECT_FLOAT_EQ(f.lastX, 150.0f);   // twips
+    EXPECT_FLOAT_EQ(f.lastX, 150.0f);  // twips
     EXPECT_FLOAT_EQ(f.lastY, 300.0f);
     SendMessageW(f.hWnd(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(10, 20));
     EXPECT_EQ(f.ncButtonDowns.size(), 1u);
@@ -395,13 +395,13 @@ protected:
     PreviewForm f{&log};
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(FormKeyPreview, FormSeesTheKeyFirstAndTheControlStillGetsIt) {
     f.KeyPreview = true;
     showWithFocusInText1();
     postKey(f.Text1.hWnd(), 'A');
-    qs::rt::DoEvents();   // the runtime's own pump honours the preview too
+    qs::rt::DoEvents();  // the runtime's own pump honours the preview too
     std::vector<std::string> expected{"form KeyDown 65", "Text1 KeyDown 65", "Text1 KeyUp 65"};
     EXPECT_EQ(log, expected);
 }

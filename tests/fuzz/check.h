@@ -9,15 +9,13 @@
 
 namespace qs::fuzz {
 
-[[noreturn]] inline void fail(const char* what, const char* file, int line, const std::string& detail)
-{
+[[noreturn]] inline void fail(const char* what, const char* file, int line, const std::string& detail) {
     std::fprintf(stderr, "%s:%d: property failed: %s\n%s\n", file, line, what, detail.c_str());
     std::abort();
 }
 
 // Bytes as a C string literal, for the failure message.
-inline std::string shown(std::string_view bytes)
-{
+inline std::string shown(std::string_view bytes) {
     std::string out = "\"";
     for (unsigned char c : bytes) {
         char buf[8];
@@ -31,10 +29,9 @@ inline std::string shown(std::string_view bytes)
     return out + "\"";
 }
 
-} // namespace qs::fuzz
+}  // namespace qs::fuzz
 
-#define FUZZ_CHECK(cond, detail) \
-    do { \
-        if (!(cond)) \
-            ::qs::fuzz::fail(#cond, __FILE__, __LINE__, (detail)); \
+#define FUZZ_CHECK(cond, detail)                                            \
+    do {                                                                    \
+        if (!(cond)) ::qs::fuzz::fail(#cond, __FILE__, __LINE__, (detail)); \
     } while (0)

@@ -23,14 +23,12 @@ using qs::db::detail::parseDateLiteral;
 namespace {
 
 template <typename F>
-auto attempt(F f, std::initializer_list<int> allowed, const std::string& shown) -> std::optional<decltype(f())>
-{
+auto attempt(F f, std::initializer_list<int> allowed, const std::string& shown) -> std::optional<decltype(f())> {
     try {
         return f();
     } catch (const Error& e) {
         bool known = false;
-        for (int n : allowed)
-            known = known || e.number == n;
+        for (int n : allowed) known = known || e.number == n;
         FUZZ_CHECK(known, shown + " raised " + std::to_string(e.number));
         return std::nullopt;
     }
@@ -40,8 +38,7 @@ auto attempt(F f, std::initializer_list<int> allowed, const std::string& shown) 
 // precision. A Double (15 digits are within its precision) also writes the same text again; a Single needs
 // 9 digits to come back exactly, so 7 do not always read back to a value that writes the same 7.
 template <typename T>
-void formatsBack(T value, T (*convert)(std::string_view), double precision, const std::string& shown)
-{
+void formatsBack(T value, T (*convert)(std::string_view), double precision, const std::string& shown) {
     const std::string text = Str(value);
     std::optional<T> back = attempt([&] { return convert(text); }, {}, shown + " wrote " + text);
     if (std::is_same_v<T, double> && std::fabs(value) >= std::numeric_limits<double>::min())
@@ -50,12 +47,10 @@ void formatsBack(T value, T (*convert)(std::string_view), double precision, cons
     FUZZ_CHECK(std::fabs(double(*back) - double(value)) <= tolerance, shown + " wrote " + text);
 }
 
-void numbers(const std::string& text)
-{
+void numbers(const std::string& text) {
     const std::string shown = qs::fuzz::shown(text);
     std::optional<double> d = attempt([&] { return CDbl(text); }, {errTypeMismatch, errOverflow}, shown);
-    if (d)
-        formatsBack<double>(*d, CDbl, 1e-14, shown);
+    if (d) formatsBack<double>(*d, CDbl, 1e-14, shown);
     if (std::optional<float> f = attempt([&] { return CSng(text); }, {errTypeMismatch, errOverflow}, shown)) {
         FUZZ_CHECK(d && float(*d) == *f, shown);
         formatsBack<float>(*f, CSng, 1e-6, shown);
@@ -76,20 +71,16 @@ void numbers(const std::string& text)
         FUZZ_CHECK(CBool(BoolText(*b)) == *b, shown);
 }
 
-std::string fullText(const DateParts& p)
-{
+std::string fullText(const DateParts& p) {
     char buf[64];
-    std::snprintf(buf, sizeof buf, "%02d/%02d/%04d %02d:%02d:%02d", p.month, p.day, p.year, p.hour, p.minute,
-                  p.second);
+    std::snprintf(buf, sizeof buf, "%02d/%02d/%04d %02d:%02d:%02d", p.month, p.day, p.year, p.hour, p.minute, p.second);
     return buf;
 }
 
-void dates(const std::string& text)
-{
+void dates(const std::string& text) {
     const std::string shown = qs::fuzz::shown(text);
     std::optional<double> d = parseDateLiteral(text);
-    if (!d)
-        return;
+    if (!d) return;
     DateParts p = splitDate(*d);
     const std::string full = fullText(p);
     FUZZ_CHECK(parseDateLiteral(full) == d, shown + " is " + std::to_string(*d) + ", written " + full);
@@ -101,21 +92,18 @@ void dates(const std::string& text)
 // A day and a second of it as the runtime keeps dates (the time counts forward from midnight also before
 // 1899): any day from the years just outside the calendar's range, or one of the days around its ends; or
 // any number at all.
-double someDate(FuzzedDataProvider& provider)
-{
-    if (!provider.ConsumeBool())
-        return provider.ConsumeFloatingPoint<double>();
+double someDate(FuzzedDataProvider& provider) {
+    if (!provider.ConsumeBool()) return provider.ConsumeFloatingPoint<double>();
     double day = provider.ConsumeIntegralInRange<int32_t>(-660000, 2960000);
     switch (provider.ConsumeIntegralInRange(0, 3)) {
-    case 1: day = -657434 + std::fmod(day, 4.0); break;   // 1 January 100
-    case 2: day = 2958465 + std::fmod(day, 4.0); break;   // 31 December 9999
+    case 1: day = -657434 + std::fmod(day, 4.0); break;  // 1 January 100
+    case 2: day = 2958465 + std::fmod(day, 4.0); break;  // 31 December 9999
     }
     const double time = provider.ConsumeIntegralInRange(0, 86399) / 86400.0;
     return day >= 0 ? day + time : day - time;
 }
 
-void arithmetic(FuzzedDataProvider& provider)
-{
+void arithmetic(FuzzedDataProvider& provider) {
     const double date = someDate(provider);
     double days;
     switch (provider.ConsumeIntegralInRange(0, 2)) {
@@ -132,8 +120,7 @@ void arithmetic(FuzzedDataProvider& provider)
         const double day = makeDate(p.year, p.month, p.day) + roundHalfEven(days);
         FUZZ_CHECK(later.has_value() == (day >= makeDate(100, 1, 1) && day <= makeDate(9999, 12, 31)), shown);
     }
-    if (!later || !same)
-        return;
+    if (!later || !same) return;
     std::optional<double> back =
         attempt([&] { return DateAdd('d', -roundHalfEven(days), *later); }, {errInvalidCall}, shown);
     FUZZ_CHECK(back && *back == *same, shown);
@@ -142,10 +129,9 @@ void arithmetic(FuzzedDataProvider& provider)
     FUZZ_CHECK(parseDateLiteral(day) == makeDate(p.year, p.month, p.day), shown + " written " + day);
 }
 
-} // namespace
+}  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzedDataProvider provider(data, size);
     switch (provider.ConsumeIntegralInRange(0, 2)) {
     case 0: numbers(provider.ConsumeRemainingBytesAsString()); break;

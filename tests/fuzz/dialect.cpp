@@ -35,14 +35,16 @@ struct Fixture {
     Connection c;
     TableInfo jobs, favorites, phone;
 
-    Fixture()
-    {
+    Fixture() {
         c.path = ":memory:";
         if (sqlite3_open_v2(":memory:", &c.db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK)
             std::abort();
         registerFunctions(c.db);
         // As Database::appendTableDef makes them: declared types, then an index on every Text field.
-        create("Jobs", {{"JobName", dbText}, {"JobDate", dbDate}, {"JobLocation", dbText}, {"JobFullName", dbText},
+        create("Jobs", {{"JobName", dbText},
+                        {"JobDate", dbDate},
+                        {"JobLocation", dbText},
+                        {"JobFullName", dbText},
                         {"JobPermanent", dbBoolean}});
         create("Favorites", {{"FavName", dbText}, {"FavURL", dbText}, {"FavKeywords", dbText}});
         create("Phone", {{"PName", dbText}, {"PInfo", dbText}});
@@ -51,24 +53,23 @@ struct Fixture {
         phone = c.table("Phone");
     }
 
-    void create(const std::string& name, const std::vector<Column>& fields)
-    {
+    void create(const std::string& name, const std::vector<Column>& fields) {
         std::string sql = "CREATE TABLE " + quoteName(name) + " (";
         for (size_t i = 0; i < fields.size(); ++i)
             sql += (i ? ", " : "") + quoteName(fields[i].name) + " " + declaredType(fields[i].type);
         exec(c, sql + ")");
         for (const Column& f : fields)
-            if (f.type == dbText)
-                exec(c, textIndexSql(name, f.name));
+            if (f.type == dbText) exec(c, textIndexSql(name, f.name));
     }
 
     // Every table holds one row per text (rowid = index + 1), the text in each of its Text fields.
-    void fill(const std::vector<std::string>& texts)
-    {
+    void fill(const std::vector<std::string>& texts) {
         exec(c, "DELETE FROM \"Jobs\"; DELETE FROM \"Favorites\"; DELETE FROM \"Phone\"");
-        Stmt j(c, "INSERT INTO \"Jobs\" (rowid, \"JobName\", \"JobDate\", \"JobLocation\", \"JobFullName\", "
-                  "\"JobPermanent\") VALUES (?1, ?2, ?3, ?2, ?2, ?4)");
-        Stmt f(c, "INSERT INTO \"Favorites\" (rowid, \"FavName\", \"FavURL\", \"FavKeywords\") VALUES (?1, ?2, ?2, ?3)");
+        Stmt j(c,
+               "INSERT INTO \"Jobs\" (rowid, \"JobName\", \"JobDate\", \"JobLocation\", \"JobFullName\", "
+               "\"JobPermanent\") VALUES (?1, ?2, ?3, ?2, ?2, ?4)");
+        Stmt f(c,
+               "INSERT INTO \"Favorites\" (rowid, \"FavName\", \"FavURL\", \"FavKeywords\") VALUES (?1, ?2, ?2, ?3)");
         Stmt p(c, "INSERT INTO \"Phone\" (rowid, \"PName\", \"PInfo\") VALUES (?1, ?2, ?2)");
         for (size_t i = 0; i < texts.size(); ++i) {
             const std::string& t = texts[i];
@@ -85,42 +86,35 @@ struct Fixture {
         }
     }
 
-    std::vector<int64_t> rows(const std::string& sql, const std::vector<Param>& params)
-    {
+    std::vector<int64_t> rows(const std::string& sql, const std::vector<Param>& params) {
         Stmt st(c, sql);
         st.bindAll(params);
         std::vector<int64_t> out;
-        while (st.step())
-            out.push_back(st.int64(0));
+        while (st.step()) out.push_back(st.int64(0));
         return out;
     }
 };
 
-Fixture& fixture()
-{
+Fixture& fixture() {
     static Fixture f;
     return f;
 }
 
-std::string paramText(const Param& p)
-{
+std::string paramText(const Param& p) {
     if (auto s = std::get_if<std::string>(&p)) return shown(*s);
     if (auto i = std::get_if<int64_t>(&p)) return std::to_string(*i);
     if (auto d = std::get_if<double>(&p)) return std::to_string(*d);
     return "Null";
 }
 
-std::string describe(const std::string& text, const Translated& t)
-{
+std::string describe(const std::string& text, const Translated& t) {
     std::string out = shown(text) + "\n  -> " + t.sql;
-    for (const Param& p : t.params)
-        out += " | " + paramText(p);
+    for (const Param& p : t.params) out += " | " + paramText(p);
     return out;
 }
 
 // The translation holds only the table's quoted field names, ?1..?N, operators and its own keywords.
-void checkShape(const std::string& sql, const TableInfo& table, size_t params, const std::string& what)
-{
+void checkShape(const std::string& sql, const TableInfo& table, size_t params, const std::string& what) {
     static const char* const words[] = {"AND", "OR", "NOT", "IS", "NULL", "qs_like", "ASC", "DESC"};
     size_t i = 0;
     while (i < sql.size()) {
@@ -145,8 +139,7 @@ void checkShape(const std::string& sql, const TableInfo& table, size_t params, c
             }
             FUZZ_CHECK(j < sql.size(), what);
             bool column = false;
-            for (const Column& col : table.columns)
-                column = column || col.name == name;
+            for (const Column& col : table.columns) column = column || col.name == name;
             FUZZ_CHECK(column, what + "\n  names " + shown(name));
             i = j + 1;
         } else if (c == '?') {
@@ -157,8 +150,7 @@ void checkShape(const std::string& sql, const TableInfo& table, size_t params, c
             i = j;
         } else {
             size_t j = i;
-            while (j < sql.size() && (std::isalpha(static_cast<unsigned char>(sql[j])) || sql[j] == '_'))
-                ++j;
+            while (j < sql.size() && (std::isalpha(static_cast<unsigned char>(sql[j])) || sql[j] == '_')) ++j;
             const std::string word = sql.substr(i, j - i);
             FUZZ_CHECK(std::find(std::begin(words), std::end(words), word) != std::end(words),
                        what + "\n  at " + sql.substr(i, 20));
@@ -168,39 +160,36 @@ void checkShape(const std::string& sql, const TableInfo& table, size_t params, c
 }
 
 // The statements of the engine: FindFirst's, and the one a recordset opens with (Recordset.cpp).
-std::string findFirstSql(const TableInfo& t, const Translated& criterion)
-{
+std::string findFirstSql(const TableInfo& t, const Translated& criterion) {
     return "SELECT rowid FROM " + quoteName(t.name) + " WHERE " + criterion.sql;
 }
 
-std::string openSql(const SelectQuery& q)
-{
+std::string openSql(const SelectQuery& q) {
     std::string sql = "SELECT rowid FROM " + quoteName(q.table.name);
-    if (!q.where.sql.empty())
-        sql += " WHERE " + q.where.sql;
+    if (!q.where.sql.empty()) sql += " WHERE " + q.where.sql;
     return sql + " ORDER BY " + (q.orderBy.empty() ? std::string() : q.orderBy + ", ") + "rowid";
 }
 
-std::vector<int64_t> equalRows(const std::vector<std::string>& texts, const std::string& value)
-{
+std::vector<int64_t> equalRows(const std::vector<std::string>& texts, const std::string& value) {
     std::vector<int64_t> out;
     for (size_t i = 0; i < texts.size(); ++i)
-        if (equalText(texts[i], value))
-            out.push_back(int64_t(i + 1));
+        if (equalText(texts[i], value)) out.push_back(int64_t(i + 1));
     return out;
 }
 
-std::vector<std::string> textsAround(const std::string& value, FuzzedDataProvider& provider)
-{
-    std::vector<std::string> texts = {value, qs::rt::UCase(value), qs::rt::LCase(value), value + "x",
-                                      value.substr(0, value.size() / 2), "C:\\DOCS\\LETTER.TXT"};
+std::vector<std::string> textsAround(const std::string& value, FuzzedDataProvider& provider) {
+    std::vector<std::string> texts = {value,
+                                      qs::rt::UCase(value),
+                                      qs::rt::LCase(value),
+                                      value + "x",
+                                      value.substr(0, value.size() / 2),
+                                      "C:\\DOCS\\LETTER.TXT"};
     while (provider.remaining_bytes() > 0 && texts.size() < 12)
         texts.push_back(provider.ConsumeRandomLengthString(300));
     return texts;
 }
 
-void equality(FuzzedDataProvider& provider)
-{
+void equality(FuzzedDataProvider& provider) {
     Fixture& f = fixture();
     const std::string value = provider.ConsumeRandomLengthString(300);
     const std::vector<std::string> texts = textsAround(value, provider);
@@ -208,8 +197,8 @@ void equality(FuzzedDataProvider& provider)
     const std::vector<int64_t> expected = equalRows(texts, value);
 
     // The job recorders' and the imports' lookups.
-    static const char* const prefixes[] = {"JobFullName = ", "[JobFullName] = ", "Jobs.JobFullName = ",
-                                           "jobfullname = "};
+    static const char* const prefixes[] = {
+        "JobFullName = ", "[JobFullName] = ", "Jobs.JobFullName = ", "jobfullname = "};
     for (const char* prefix : prefixes) {
         const std::string criterion = prefix + qs::app::quoted(value);
         Translated t = translateCriterion(f.jobs, criterion);
@@ -228,8 +217,7 @@ void equality(FuzzedDataProvider& provider)
     }
 }
 
-void search(FuzzedDataProvider& provider)
-{
+void search(FuzzedDataProvider& provider) {
     Fixture& f = fixture();
     const int list = provider.ConsumeIntegralInRange(0, 2);
     const std::string typed = provider.ConsumeRandomLengthString(300);
@@ -256,22 +244,19 @@ void search(FuzzedDataProvider& provider)
     FUZZ_CHECK(q.where.sql == plain.where.sql && q.orderBy == plain.orderBy && q.columns == plain.columns &&
                    q.table.name == plain.table.name,
                describe(source(typed), q.where));
-    for (const Param& p : q.where.params)
-        FUZZ_CHECK(p == Param(pattern), describe(source(typed), q.where));
+    for (const Param& p : q.where.params) FUZZ_CHECK(p == Param(pattern), describe(source(typed), q.where));
 
     std::vector<int64_t> expected;
     for (size_t i = 0; i < texts.size(); ++i) {
         bool hit = like.matches(texts[i]) || (list == 1 && like.matches(texts[(i + 1) % texts.size()]));
-        if (hit)
-            expected.push_back(int64_t(i + 1));
+        if (hit) expected.push_back(int64_t(i + 1));
     }
     std::vector<int64_t> got = f.rows(openSql(q), q.where.params);
     std::sort(got.begin(), got.end());
     FUZZ_CHECK(got == expected, describe(source(typed), q.where));
 }
 
-void purge(FuzzedDataProvider& provider)
-{
+void purge(FuzzedDataProvider& provider) {
     Fixture& f = fixture();
     const double today = double(provider.ConsumeIntegralInRange<int32_t>(-700000, 3000000));
     const int16_t timelimit = provider.ConsumeIntegral<int16_t>();
@@ -290,8 +275,7 @@ void purge(FuzzedDataProvider& provider)
 }
 
 // Free text: the engine's error or a translation of the expected shape that SQLite runs.
-void anyText(const std::string& text, int kind, FuzzedDataProvider& provider)
-{
+void anyText(const std::string& text, int kind, FuzzedDataProvider& provider) {
     Fixture& f = fixture();
     f.fill(textsAround(provider.ConsumeRandomLengthString(100), provider));
     try {
@@ -303,15 +287,13 @@ void anyText(const std::string& text, int kind, FuzzedDataProvider& provider)
             SelectQuery q = parseSource(f.c, text);
             checkShape(q.where.sql, q.table, q.where.params.size(), describe(text, q.where));
             checkShape(q.orderBy, q.table, 0, shown(text) + "\n  -> ORDER BY " + q.orderBy);
-            for (int col : q.columns)
-                FUZZ_CHECK(col >= 0 && size_t(col) < q.table.columns.size(), shown(text));
+            for (int col : q.columns) FUZZ_CHECK(col >= 0 && size_t(col) < q.table.columns.size(), shown(text));
             f.rows(openSql(q), q.where.params);
         } else {
             Translated t = translateAction(f.c, text);
             const TableInfo* table = nullptr;
             for (const TableInfo* candidate : {&f.jobs, &f.favorites, &f.phone})
-                if (t.sql.rfind("DELETE FROM " + quoteName(candidate->name), 0) == 0)
-                    table = candidate;
+                if (t.sql.rfind("DELETE FROM " + quoteName(candidate->name), 0) == 0) table = candidate;
             FUZZ_CHECK(table, describe(text, t));
             const std::string rest = t.sql.substr(std::string("DELETE FROM " + quoteName(table->name)).size());
             FUZZ_CHECK(rest.empty() || rest.rfind(" WHERE ", 0) == 0, describe(text, t));
@@ -325,32 +307,27 @@ void anyText(const std::string& text, int kind, FuzzedDataProvider& provider)
             exec(f.c, "ROLLBACK TO fuzz; RELEASE fuzz");
         }
     } catch (const DbError&) {
-        if (sqlite3_get_autocommit(f.c.db) == 0)
-            exec(f.c, "ROLLBACK TO fuzz; RELEASE fuzz");
+        if (sqlite3_get_autocommit(f.c.db) == 0) exec(f.c, "ROLLBACK TO fuzz; RELEASE fuzz");
     }
 }
 
 // Text nested far deeper than mutations of short inputs reach: one of the dialect's nestings repeated up to
 // 20,000 times around a core from the input. The nestings are fixed, so that deep inputs differ only in
 // their core and depth and do not crowd out the others in the corpus.
-std::string deepText(FuzzedDataProvider& provider)
-{
+std::string deepText(FuzzedDataProvider& provider) {
     static const std::pair<const char*, const char*> nestings[] = {{"(", ")"}, {"NOT ", ""}, {"(NOT ", ")"}};
     const auto [open, close] = nestings[provider.ConsumeIntegralInRange<size_t>(0, 2)];
     const size_t times = provider.ConsumeIntegralInRange<size_t>(0, 20000);
     std::string text;
-    for (size_t i = 0; i < times; ++i)
-        text += open;
+    for (size_t i = 0; i < times; ++i) text += open;
     text += provider.ConsumeRandomLengthString(200);
-    for (size_t i = 0; i < times; ++i)
-        text += close;
+    for (size_t i = 0; i < times; ++i) text += close;
     return text;
 }
 
-} // namespace
+}  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzedDataProvider provider(data, size);
     // Deep text takes long to build and to read: one input in 256.
     const uint8_t selector = provider.ConsumeIntegral<uint8_t>();

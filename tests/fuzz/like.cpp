@@ -22,8 +22,7 @@ using qs::db::detail::LikePattern;
 
 namespace {
 
-std::vector<char32_t> codePoints(std::string_view s)
-{
+std::vector<char32_t> codePoints(std::string_view s) {
     std::vector<char32_t> out;
     size_t i = 0;
     while (i < s.size()) {
@@ -53,13 +52,12 @@ struct Item {
     enum Kind { Char, Any, Digit, Star, List } kind;
     char32_t c = 0;
     bool negated = false;
-    std::vector<std::pair<char32_t, char32_t>> ranges;   // as written
+    std::vector<std::pair<char32_t, char32_t>> ranges;  // as written
 
     Item(Kind k, char32_t ch = 0) : kind(k), c(ch) {}
 };
 
-bool parse(const std::vector<char32_t>& p, std::vector<Item>& items)
-{
+bool parse(const std::vector<char32_t>& p, std::vector<Item>& items) {
     for (size_t i = 0; i < p.size(); ++i) {
         if (p[i] == '*') {
             items.emplace_back(Item::Star);
@@ -74,14 +72,11 @@ bool parse(const std::vector<char32_t>& p, std::vector<Item>& items)
                 list.negated = true;
                 ++j;
             }
-            for (;; ) {
-                if (j >= p.size())
-                    return false;
-                if (p[j] == ']')
-                    break;
+            for (;;) {
+                if (j >= p.size()) return false;
+                if (p[j] == ']') break;
                 if (j + 2 < p.size() && p[j + 1] == '-' && p[j + 2] != ']') {
-                    if (p[j + 2] < p[j])
-                        return false;
+                    if (p[j + 2] < p[j]) return false;
                     list.ranges.push_back({p[j], p[j + 2]});
                     j += 3;
                 } else {
@@ -90,8 +85,7 @@ bool parse(const std::vector<char32_t>& p, std::vector<Item>& items)
                 }
             }
             i = j;
-            if (!list.ranges.empty() || list.negated)
-                items.push_back(list);
+            if (!list.ranges.empty() || list.negated) items.push_back(list);
         } else {
             items.emplace_back(Item::Char, p[i]);
         }
@@ -99,8 +93,7 @@ bool parse(const std::vector<char32_t>& p, std::vector<Item>& items)
     return true;
 }
 
-bool one(const Item& item, char32_t t)
-{
+bool one(const Item& item, char32_t t) {
     switch (item.kind) {
     case Item::Char: return foldChar(item.c) == foldChar(t);
     case Item::Any: return true;
@@ -108,8 +101,7 @@ bool one(const Item& item, char32_t t)
     case Item::List: {
         char32_t f = foldChar(t);
         bool in = false;
-        for (auto [a, b] : item.ranges)
-            in = in || (f >= a && f <= b) || (f >= foldChar(a) && f <= foldChar(b));
+        for (auto [a, b] : item.ranges) in = in || (f >= a && f <= b) || (f >= foldChar(a) && f <= foldChar(b));
         return in != item.negated;
     }
     case Item::Star: break;
@@ -119,11 +111,9 @@ bool one(const Item& item, char32_t t)
 
 // Items p[i..] against text t[j..]: a star first takes no character, then backtracks to take one more.
 // `seen` remembers the (item, position) pairs that failed already.
-bool match(const std::vector<Item>& p, size_t i, const std::vector<char32_t>& t, size_t j, std::vector<char>& seen)
-{
+bool match(const std::vector<Item>& p, size_t i, const std::vector<char32_t>& t, size_t j, std::vector<char>& seen) {
     char& failed = seen[i * (t.size() + 1) + j];
-    if (failed)
-        return false;
+    if (failed) return false;
     bool ok;
     if (i == p.size())
         ok = j == t.size();
@@ -135,10 +125,9 @@ bool match(const std::vector<Item>& p, size_t i, const std::vector<char32_t>& t,
     return ok;
 }
 
-} // namespace
+}  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzedDataProvider provider(data, size);
     const std::string pattern = provider.ConsumeRandomLengthString();
     const std::string text = provider.ConsumeRemainingBytesAsString();
@@ -148,12 +137,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const bool compiled = like.compile(pattern);
     std::vector<Item> items;
     FUZZ_CHECK(compiled == parse(codePoints(pattern), items), shown);
-    if (!compiled)
-        return 0;
+    if (!compiled) return 0;
     const bool matched = like.matches(text);
     const std::vector<char32_t> t = codePoints(text);
     if ((items.size() + 1) * (t.size() + 1) > (size_t(1) << 18))
-        return 0;   // the reference's table would be too large; the engine has been timed all the same
+        return 0;  // the reference's table would be too large; the engine has been timed all the same
     std::vector<char> seen((items.size() + 1) * (t.size() + 1));
     FUZZ_CHECK(matched == match(items, 0, t, 0, seen), shown + (matched ? " matched" : " did not match"));
     return 0;

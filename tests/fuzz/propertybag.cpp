@@ -13,18 +13,15 @@ using namespace qs::rt;
 
 namespace {
 
-std::string listText(const std::vector<std::string>& list)
-{
+std::string listText(const std::vector<std::string>& list) {
     std::string out;
-    for (const std::string& s : list)
-        out += qs::fuzz::shown(s) + " ";
+    for (const std::string& s : list) out += qs::fuzz::shown(s) + " ";
     return out;
 }
 
-} // namespace
+}  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::span<const uint8_t> payload(data, size);
     const std::string input(reinterpret_cast<const char*>(data), size);
 
@@ -40,8 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // The same bytes read as a list of paths for the encoder.
     FuzzedDataProvider provider(data, size);
     std::vector<std::string> list;
-    while (provider.remaining_bytes() > 0 && list.size() < 64)
-        list.push_back(provider.ConsumeRandomLengthString(512));
+    while (provider.remaining_bytes() > 0 && list.size() < 64) list.push_back(provider.ConsumeRandomLengthString(512));
     std::optional<std::vector<std::string>> decoded = decodePathList(encodePathList(list));
     if (list.empty())
         FUZZ_CHECK(!decoded, "an empty list decodes as invalid");

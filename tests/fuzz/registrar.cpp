@@ -14,27 +14,22 @@ using namespace qs::com;
 
 namespace {
 
-std::string narrowed(std::wstring_view w)
-{
+std::string narrowed(std::wstring_view w) {
     std::string out;
-    for (wchar_t c : w)
-        out += c < 0x80 ? char(c) : '?';
+    for (wchar_t c : w) out += c < 0x80 ? char(c) : '?';
     return out;
 }
 
-std::wstring quoted(const std::wstring& text)
-{
+std::wstring quoted(const std::wstring& text) {
     std::wstring out = L"'";
     for (wchar_t c : text) {
-        if (c == L'\'')
-            out += L'\'';
+        if (c == L'\'') out += L'\'';
         out += c == L'%' ? L"%%" : std::wstring(1, c);
     }
     return out + L"'";
 }
 
-void write(const std::vector<RegistryKey>& keys, std::wstring& out)
-{
+void write(const std::vector<RegistryKey>& keys, std::wstring& out) {
     out += L"{\n";
     for (const RegistryKey& k : keys) {
         if (k.forceRemove) out += L"ForceRemove ";
@@ -49,8 +44,7 @@ void write(const std::vector<RegistryKey>& keys, std::wstring& out)
     out += L"}\n";
 }
 
-std::wstring written(const std::vector<RegistryRootKeys>& roots)
-{
+std::wstring written(const std::vector<RegistryRootKeys>& roots) {
     static const wchar_t* const names[] = {L"HKCR", L"HKCU", L"HKLM", L"HKU"};
     std::wstring out;
     for (const RegistryRootKeys& r : roots) {
@@ -61,10 +55,8 @@ std::wstring written(const std::vector<RegistryRootKeys>& roots)
     return out;
 }
 
-bool same(const std::vector<RegistryKey>& a, const std::vector<RegistryKey>& b)
-{
-    if (a.size() != b.size())
-        return false;
+bool same(const std::vector<RegistryKey>& a, const std::vector<RegistryKey>& b) {
+    if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i) {
         const RegistryKey &x = a[i], &y = b[i];
         if (x.forceRemove != y.forceRemove || x.noRemove != y.noRemove || x.deleteKey != y.deleteKey ||
@@ -75,17 +67,15 @@ bool same(const std::vector<RegistryKey>& a, const std::vector<RegistryKey>& b)
     return true;
 }
 
-bool same(const std::vector<RegistryRootKeys>& a, const std::vector<RegistryRootKeys>& b)
-{
-    if (a.size() != b.size())
-        return false;
+bool same(const std::vector<RegistryRootKeys>& a, const std::vector<RegistryRootKeys>& b) {
+    if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i)
-        if (a[i].root != b[i].root || !same(a[i].children, b[i].children))
-            return false;
+        if (a[i].root != b[i].root || !same(a[i].children, b[i].children)) return false;
     return true;
 }
 
-const wchar_t kServerScript[] = LR"(HKCR
+const wchar_t kServerScript[] =
+    LR"(HKCR
 {
 	Foldwatcher.Watch.1 = s 'Watch Class'
 	{
@@ -104,10 +94,9 @@ const wchar_t kServerScript[] = LR"(HKCR
 	}
 })";
 
-} // namespace
+}  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The value from the input's end, the script (UTF-16LE, as the parser reaches it) from its start, into
     // an exactly sized copy so that ASan sees a read past it. One input in 256 nests a key up to 8,192 deep
     // around the script, deeper than mutations of short inputs reach; the nestings are fixed, so that deep
@@ -130,14 +119,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const std::wstring_view root = L"HKCR {\n", end = L"}\n";
     if (deep) {
         script.assign(root.begin(), root.end());
-        for (size_t i = 0; i < times; ++i)
-            script.insert(script.end(), open.begin(), open.end());
+        for (size_t i = 0; i < times; ++i) script.insert(script.end(), open.begin(), open.end());
     }
-    for (size_t i = 0; i + 1 < bytes.size(); i += 2)
-        script.push_back(wchar_t(bytes[i] | bytes[i + 1] << 8));
+    for (size_t i = 0; i + 1 < bytes.size(); i += 2) script.push_back(wchar_t(bytes[i] | bytes[i + 1] << 8));
     if (deep) {
-        for (size_t i = 0; i < times; ++i)
-            script.insert(script.end(), close.begin(), close.end());
+        for (size_t i = 0; i < times; ++i) script.insert(script.end(), close.begin(), close.end());
         script.insert(script.end(), end.begin(), end.end());
     }
     script.shrink_to_fit();

@@ -12,27 +12,23 @@ using namespace qs::app::urlfile;
 
 namespace {
 
-std::optional<std::string> plainReading(std::string_view content)
-{
+std::optional<std::string> plainReading(std::string_view content) {
     size_t start = 0;
     while (start < content.size() || start == 0) {
         size_t cr = content.find('\r', start);
-        std::string_view line = content.substr(start, cr == std::string_view::npos ? std::string_view::npos : cr - start);
-        if (line.substr(0, 4) == "URL=")
-            return std::string(line.substr(4, kKeptUrlBytes));
-        if (cr == std::string_view::npos)
-            break;
+        std::string_view line =
+            content.substr(start, cr == std::string_view::npos ? std::string_view::npos : cr - start);
+        if (line.substr(0, 4) == "URL=") return std::string(line.substr(4, kKeptUrlBytes));
+        if (cr == std::string_view::npos) break;
         start = cr + 1;
-        if (start < content.size() && content[start] == '\n')
-            ++start;
+        if (start < content.size() && content[start] == '\n') ++start;
     }
     return std::nullopt;
 }
 
 // Where each character of UTF-8 text starts, and the UTF-16 units before it; a byte that is not part of
 // a well-formed sequence counts as a character of one unit.
-std::vector<std::pair<size_t, size_t>> characters(std::string_view s)
-{
+std::vector<std::pair<size_t, size_t>> characters(std::string_view s) {
     std::vector<std::pair<size_t, size_t>> out;
     size_t i = 0, units = 0;
     while (i < s.size()) {
@@ -40,13 +36,12 @@ std::vector<std::pair<size_t, size_t>> characters(std::string_view s)
         unsigned char b = static_cast<unsigned char>(s[i]);
         size_t len = b >= 0xC0 && b < 0xE0 ? 2 : b >= 0xE0 && b < 0xF0 ? 3 : b >= 0xF0 && b < 0xF8 ? 4 : 1;
         size_t k = 1;
-        while (k < len && i + k < s.size() && (static_cast<unsigned char>(s[i + k]) & 0xC0) == 0x80)
-            ++k;
+        while (k < len && i + k < s.size() && (static_cast<unsigned char>(s[i + k]) & 0xC0) == 0x80) ++k;
         if (k == len) {
             units += len == 4 ? 2 : 1;
             i += len;
         } else {
-            units += k;   // a cut-short sequence: each of its bytes stands alone
+            units += k;  // a cut-short sequence: each of its bytes stands alone
             i += k;
         }
     }
@@ -55,20 +50,17 @@ std::vector<std::pair<size_t, size_t>> characters(std::string_view s)
 }
 
 // A cut of `text` to at most `units` units must be the longest prefix ending on a character boundary.
-void checkCut(std::string_view text, size_t units, std::string_view cut, const std::string& shown)
-{
+void checkCut(std::string_view text, size_t units, std::string_view cut, const std::string& shown) {
     auto chars = characters(text);
     size_t best = 0;
     for (auto [byte, before] : chars)
-        if (before <= units)
-            best = byte;
+        if (before <= units) best = byte;
     FUZZ_CHECK(cut == text.substr(0, best), shown + " cut to " + std::to_string(units) + ": " + qs::fuzz::shown(cut));
 }
 
-} // namespace
+}  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view content(reinterpret_cast<const char*>(data), size);
     const std::string shown = qs::fuzz::shown(content);
     const std::optional<std::string> whole = findUrlLine(content);
@@ -87,8 +79,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         done = finder.feed(std::string_view(piece.data(), n));
         at += n;
     }
-    if (!done)
-        finder.finish();
+    if (!done) finder.finish();
     FUZZ_CHECK(finder.found() == whole.has_value() && (!whole || finder.url() == *whole), shown);
 
     const size_t units = size % 300;
@@ -96,7 +87,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     std::optional<std::string> name = nameOfFile(content);
     const size_t total = characters(content).back().second;
     FUZZ_CHECK(name.has_value() == (total >= 4), shown);
-    if (name)
-        checkCut(content, total - 4, *name, shown);
+    if (name) checkCut(content, total - 4, *name, shown);
     return 0;
 }

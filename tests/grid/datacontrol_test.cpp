@@ -54,9 +54,14 @@ protected:
     // Rows as another program may have left them: a folder without its trailing backslash, or none.
     void addJobs() {
         Seed(path)
-            .row("Jobs", {{"JobName", "C.DOC"}, {"JobDate", db::Date{45000.5}}, {"JobLocation", "C:\\DOCS"},
-                          {"JobFullName", "C:\\DOCS\\C.DOC"}, {"JobPermanent", true}})
-            .row("Jobs", {{"JobName", "a.txt"}, {"JobDate", db::Date{45001.25}}, {"JobFullName", "a.txt"},
+            .row("Jobs", {{"JobName", "C.DOC"},
+                          {"JobDate", db::Date{45000.5}},
+                          {"JobLocation", "C:\\DOCS"},
+                          {"JobFullName", "C:\\DOCS\\C.DOC"},
+                          {"JobPermanent", true}})
+            .row("Jobs", {{"JobName", "a.txt"},
+                          {"JobDate", db::Date{45001.25}},
+                          {"JobFullName", "a.txt"},
                           {"JobPermanent", false}})
             .row("Jobs", {{"JobName", "B.XLS"}, {"JobLocation", "C:\\DATA"}, {"JobFullName", "C:\\DATA\\B.XLS"}})
             .commit();

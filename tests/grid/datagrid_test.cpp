@@ -101,10 +101,10 @@ TEST_F(DataGridTest, TypingOnTheNewRowLineAddsARecordOnEnter) {
     events.clear();
     click(2, 0);
     key(VK_F2);
-    type(L"X");                    // F2 keeps the text: "JOB 1X"
-    click(2, 2);                   // the box commits, the row is not left
+    type(L"X");   // F2 keeps the text: "JOB 1X"
+    click(2, 2);  // the box commits, the row is not left
     type(L"E:\\");
-    key(VK_DOWN);                  // commits and leaves the row
+    key(VK_DOWN);  // commits and leaves the row
     EXPECT_EQ(events, "U");
     EXPECT_EQ(stored(0)[1], "JOB 1X");
     EXPECT_EQ(stored(2)[1], "E:\\");
@@ -152,8 +152,8 @@ TEST_F(DataGridTest, HeaderPressesAndDoubleClicksOnRecordsOnly) {
     click(2, 1, true);
     EXPECT_EQ(events, "H2D2");
     events.clear();
-    click(0, 1, true);   // the header's second press
-    click(4, 0, true);   // the new-row line
+    click(0, 1, true);                                                     // the header's second press
+    click(4, 0, true);                                                     // the new-row line
     SendMessageW(grid.hWnd(), WM_LBUTTONDBLCLK, MK_LBUTTON, at(50, 200));  // below the rows
     EXPECT_EQ(events, "");
 }

@@ -155,7 +155,7 @@ TEST_F(GridTest, TopRowIsClampedToTheDataRows) {
     EXPECT_EQ(grid.TopRow(), 4);
     grid.TopRow(50);  // the last row at the top
     EXPECT_EQ(grid.TopRow(), 9);
-    grid.TopRow(0);   // the header row never scrolls
+    grid.TopRow(0);  // the header row never scrolls
     EXPECT_EQ(grid.TopRow(), 1);
     grid.TopRow(-7);
     EXPECT_EQ(grid.TopRow(), 1);

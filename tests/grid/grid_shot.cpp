@@ -28,8 +28,8 @@ constexpr int kTopRow = 255, kSecondRow = 795;
 constexpr int kWide = 1590, kSmall = 405, kButtonHeight = 345;
 constexpr int kListLeft = 195, kListTop = 1320, kListWidth = 6465, kListHeight = 2760;
 
-const char* const kWords[] = {"BUDGET", "MINUTES", "INVOICE", "LETTER", "REPORT", "PLAN", "NOTES", "ROTA",
-                              "QUOTE", "AGENDA", "SUMMARY", "DRAFT", "CONTRACT", "PRICES", "SURVEY"};
+const char* const kWords[] = {"BUDGET", "MINUTES", "INVOICE", "LETTER", "REPORT",   "PLAN",   "NOTES", "ROTA",
+                              "QUOTE",  "AGENDA",  "SUMMARY", "DRAFT",  "CONTRACT", "PRICES", "SURVEY"};
 const char* const kExtensions[] = {".DOC", ".XLS", ".TXT", ".PDF", ".MDB"};
 const char* const kFolders[] = {"C:\\USERS\\ANNA\\DOCUMENTS", "C:\\USERS\\ANNA\\DOCUMENTS\\CLUB",
                                 "D:\\WORK\\ACCOUNTS 2024", "D:\\WORK\\PROJECTS\\HARBOUR", "C:\\USERS\\ANNA\\DESKTOP"};
@@ -38,8 +38,8 @@ void makeDatabase(const std::string& path, int rows) {
     qs::test::createProgramDatabase(path);
     qs::test::Seed seed(path);
     for (int i = 0; i < rows; ++i) {
-        std::string name = std::string(kWords[(i * 7) % 15]) + " " + std::to_string(2000 + (i * 37) % 977) +
-                           kExtensions[(i * 3) % 5];
+        std::string name =
+            std::string(kWords[(i * 7) % 15]) + " " + std::to_string(2000 + (i * 37) % 977) + kExtensions[(i * 3) % 5];
         double date = 45290.0 + (i * 13) % 120 + ((i * 97) % 1440) / 1440.0;
         seed.job(std::string(kFolders[(i * 11) % 5]) + "\\" + name, qs::db::Date{date}, i % 4 == 1);
     }

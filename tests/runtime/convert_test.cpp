@@ -9,8 +9,7 @@
 using namespace qs::rt;
 using qs::test::errorOf;
 
-TEST(Convert, RoundsHalvesToEven)
-{
+TEST(Convert, RoundsHalvesToEven) {
     EXPECT_EQ(roundHalfEven(2.5), 2);
     EXPECT_EQ(roundHalfEven(3.5), 4);
     EXPECT_EQ(roundHalfEven(-2.5), -2);
@@ -21,11 +20,10 @@ TEST(Convert, RoundsHalvesToEven)
     EXPECT_EQ(roundHalfEven(-0.4), 0);
     // Centring a 7155-twip window on a 19200-twip screen gives 6022.5.
     EXPECT_EQ(roundHalfEven((19200.0 - 7155.0) / 2), 6022);
-    EXPECT_EQ(roundHalfEven((15360.0 - 7155.0) / 2), 4102);   // 4102.5
+    EXPECT_EQ(roundHalfEven((15360.0 - 7155.0) / 2), 4102);  // 4102.5
 }
 
-TEST(Convert, IntegersFromText)
-{
+TEST(Convert, IntegersFromText) {
     EXPECT_EQ(CInt("90"), 90);
     EXPECT_EQ(CInt(" 2.5 "), 2);
     EXPECT_EQ(CInt("3.5"), 4);
@@ -45,8 +43,7 @@ TEST(Convert, IntegersFromText)
         EXPECT_EQ(errorOf([&] { CInt(bad); }), 13) << '"' << bad << '"';
 }
 
-TEST(Convert, BooleansFromText)
-{
+TEST(Convert, BooleansFromText) {
     EXPECT_TRUE(CBool("True"));
     EXPECT_TRUE(CBool("TRUE"));
     EXPECT_TRUE(CBool("true"));
@@ -61,8 +58,7 @@ TEST(Convert, BooleansFromText)
         EXPECT_EQ(errorOf([&] { CBool(bad); }), 13) << '"' << bad << '"';
 }
 
-TEST(Convert, NumbersToText)
-{
+TEST(Convert, NumbersToText) {
     EXPECT_EQ(Str(7155.5f), "7155.5");
     EXPECT_EQ(Str(6022.0f), "6022");
     EXPECT_EQ(Str(-120.25f), "-120.25");
@@ -83,8 +79,7 @@ TEST(Convert, NumbersToText)
     EXPECT_EQ(BoolText(false), "False");
 }
 
-TEST(Convert, WrittenPositionsReadBackExactly)
-{
+TEST(Convert, WrittenPositionsReadBackExactly) {
     // Window positions are whole or half twips, also off the screen.
     for (float v : {7155.5f, -14400.0f, 0.0f, 123456.5f, -0.5f, 99999.0f, 6022.0f})
         EXPECT_EQ(CSng(Str(v)), v) << Str(v);

@@ -11,13 +11,12 @@
 using namespace qs::rt;
 using qs::test::errorOf;
 
-TEST(Dates, CalendarDates)
-{
+TEST(Dates, CalendarDates) {
     EXPECT_EQ(makeDate(1899, 12, 30), 0);
     EXPECT_EQ(makeDate(1900, 1, 1), 2);
     EXPECT_EQ(makeDate(2024, 3, 7), 45358);
     EXPECT_DOUBLE_EQ(makeDate(2024, 3, 7, 18, 0, 0), 45358.75);
-    EXPECT_DOUBLE_EQ(makeDate(1899, 12, 29, 6, 0, 0), -1.25);   // before the epoch the time still counts forward
+    EXPECT_DOUBLE_EQ(makeDate(1899, 12, 29, 6, 0, 0), -1.25);  // before the epoch the time still counts forward
     EXPECT_EQ(makeDate(100, 1, 1), -657434);
     EXPECT_EQ(makeDate(9999, 12, 31), 2958465);
     EXPECT_EQ(errorOf([] { makeDate(2023, 2, 29); }), 5);
@@ -42,8 +41,7 @@ TEST(Dates, CalendarDates)
     }
 }
 
-TEST(Dates, MonthDayYearText)
-{
+TEST(Dates, MonthDayYearText) {
     EXPECT_EQ(formatMMDDYYYY(makeDate(2024, 3, 7, 15, 30, 0)), "03/07/2024");
     EXPECT_EQ(formatMMDDYYYY(makeDate(1999, 12, 31)), "12/31/1999");
     EXPECT_EQ(formatMMDDYYYY(makeDate(150, 1, 2)), "01/02/0150");
@@ -51,14 +49,13 @@ TEST(Dates, MonthDayYearText)
     EXPECT_EQ(formatMMDDYYYY(makeDate(2024, 3, 7) + (86399.7 / 86400)), "03/08/2024");
 }
 
-TEST(Dates, AddDays)
-{
+TEST(Dates, AddDays) {
     double d = makeDate(2024, 1, 31, 13, 45, 0);
     EXPECT_DOUBLE_EQ(DateAdd('d', 1, d), makeDate(2024, 2, 1, 13, 45, 0));
     EXPECT_DOUBLE_EQ(DateAdd('d', 29, d), makeDate(2024, 2, 29, 13, 45, 0));
     EXPECT_DOUBLE_EQ(DateAdd('d', -90, makeDate(2024, 3, 7)), makeDate(2023, 12, 8));
     EXPECT_DOUBLE_EQ(DateAdd('d', 0, d), d);
-    EXPECT_DOUBLE_EQ(DateAdd('d', 2.5, d), makeDate(2024, 2, 2, 13, 45, 0));   // rounded half to even
+    EXPECT_DOUBLE_EQ(DateAdd('d', 2.5, d), makeDate(2024, 2, 2, 13, 45, 0));  // rounded half to even
     // Across the epoch the time of day stays 06:00.
     EXPECT_DOUBLE_EQ(DateAdd('d', 1, -1.25), 0.25);
     EXPECT_DOUBLE_EQ(DateAdd('d', -1, 0.25), -1.25);
@@ -68,16 +65,14 @@ TEST(Dates, AddDays)
 }
 
 // Found by fuzzing: the first day of the calendar was refused when it had a time of day.
-TEST(Dates, AddDaysReachesTheFirstDayAtAnyTime)
-{
+TEST(Dates, AddDaysReachesTheFirstDayAtAnyTime) {
     EXPECT_DOUBLE_EQ(DateAdd('d', -1, makeDate(100, 1, 2, 6, 0, 0)), makeDate(100, 1, 1, 6, 0, 0));
     EXPECT_DOUBLE_EQ(DateAdd('d', 0, makeDate(100, 1, 1, 23, 59, 59)), makeDate(100, 1, 1, 23, 59, 59));
     EXPECT_EQ(errorOf([] { DateAdd('d', -1, makeDate(100, 1, 1, 6, 0, 0)); }), 5);
     EXPECT_DOUBLE_EQ(DateAdd('d', 1, makeDate(9999, 12, 30, 23, 59, 59)), makeDate(9999, 12, 31, 23, 59, 59));
 }
 
-TEST(Dates, ClockThroughServices)
-{
+TEST(Dates, ClockThroughServices) {
     {
         qs::test::FakeServices clock("C:\\", makeDate(2024, 3, 7, 15, 30, 12));
         EXPECT_EQ(Now(), makeDate(2024, 3, 7, 15, 30, 12));
@@ -91,8 +86,7 @@ TEST(Dates, ClockThroughServices)
     EXPECT_EQ(Today(), std::floor(real));
 }
 
-TEST(Dates, SystemText)
-{
+TEST(Dates, SystemText) {
     double d = makeDate(2024, 3, 7, 15, 30, 0);
     BSTR expected = nullptr;
     ASSERT_EQ(VarBstrFromDate(d, LOCALE_USER_DEFAULT, 0, &expected), S_OK);
@@ -101,12 +95,11 @@ TEST(Dates, SystemText)
     std::string text = dateTimeText(d);
     EXPECT_EQ(text, std::string(w.begin(), w.end()));
     EXPECT_NE(text.find("2024"), std::string::npos) << text;
-    EXPECT_EQ(dateTimeText(makeDate(2024, 3, 7)).find(':'), std::string::npos);   // midnight: date only
+    EXPECT_EQ(dateTimeText(makeDate(2024, 3, 7)).find(':'), std::string::npos);  // midnight: date only
 }
 
-TEST(Dates, FileTimesAreLocalWholeSeconds)
-{
-    SYSTEMTIME local{2021, 7, 0, 4, 5, 6, 7, 0};   // a summer date, where daylight time applies
+TEST(Dates, FileTimesAreLocalWholeSeconds) {
+    SYSTEMTIME local{2021, 7, 0, 4, 5, 6, 7, 0};  // a summer date, where daylight time applies
     SYSTEMTIME utc;
     ASSERT_TRUE(TzSpecificLocalTimeToSystemTime(nullptr, &local, &utc));
     utc.wMilliseconds = 900;

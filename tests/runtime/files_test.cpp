@@ -25,8 +25,7 @@ protected:
     TempDir dir{"files"};
     const std::string root = dir.path();
 
-    void SetUp() override
-    {
+    void SetUp() override {
         file("plain.txt");
         file("readonly.txt", FILE_ATTRIBUTE_READONLY);
         file("hidden.txt", FILE_ATTRIBUTE_HIDDEN);
@@ -39,33 +38,26 @@ protected:
 
     std::string path(const std::string& name) const { return root + "\\" + name; }
 
-    void file(const std::string& name, DWORD attributes = 0, const std::string& contents = "x")
-    {
+    void file(const std::string& name, DWORD attributes = 0, const std::string& contents = "x") {
         writeFile(path(name), contents);
-        if (attributes)
-            SetFileAttributesW(widen(path(name)).c_str(), attributes);
+        if (attributes) SetFileAttributesW(widen(path(name)).c_str(), attributes);
     }
 
-    void folder(const std::string& name, DWORD attributes = 0)
-    {
+    void folder(const std::string& name, DWORD attributes = 0) {
         CreateDirectoryW(widen(path(name)).c_str(), nullptr);
-        if (attributes)
-            SetFileAttributesW(widen(path(name)).c_str(), attributes | FILE_ATTRIBUTE_DIRECTORY);
+        if (attributes) SetFileAttributesW(widen(path(name)).c_str(), attributes | FILE_ATTRIBUTE_DIRECTORY);
     }
 
-    std::vector<std::string> dirLoop(const std::string& pattern, int attributes)
-    {
+    std::vector<std::string> dirLoop(const std::string& pattern, int attributes) {
         std::vector<std::string> names;
-        for (std::string n = Dir(pattern, attributes); !n.empty(); n = Dir())
-            names.push_back(n);
+        for (std::string n = Dir(pattern, attributes); !n.empty(); n = Dir()) names.push_back(n);
         return names;
     }
 };
 
-} // namespace
+}  // namespace
 
-TEST_F(Files, DirListsOnlyTheKindsAsked)
-{
+TEST_F(Files, DirListsOnlyTheKindsAsked) {
     const std::set<std::string> normal = {"plain.txt", "readonly.txt", "noext"};
     auto with = [&](std::set<std::string> extra) {
         extra.insert(normal.begin(), normal.end());
@@ -79,8 +71,7 @@ TEST_F(Files, DirListsOnlyTheKindsAsked)
     EXPECT_EQ(asSet(dirLoop(all, attrSystem)), with({"system.txt"}));
     EXPECT_EQ(asSet(dirLoop(all, attrHidden | attrSystem)), with({"hidden.txt", "system.txt", "both.txt"}));
     EXPECT_EQ(asSet(dirLoop(all, attrDirectory)), with({"Sub Folder"}));
-    EXPECT_EQ(asSet(dirLoop(all, 22)),
-              with({"hidden.txt", "system.txt", "both.txt", "Sub Folder", "hidden dir"}));
+    EXPECT_EQ(asSet(dirLoop(all, 22)), with({"hidden.txt", "system.txt", "both.txt", "Sub Folder", "hidden dir"}));
     // The folder walk: 55 lists every entry (its folders are then told apart by GetAttr), 39 every file.
     EXPECT_EQ(asSet(dirLoop(root + "\\", 55)),
               with({"hidden.txt", "system.txt", "both.txt", "Sub Folder", "hidden dir"}));
@@ -91,20 +82,18 @@ TEST_F(Files, DirListsOnlyTheKindsAsked)
         EXPECT_EQ(listDir(all, attributes), dirLoop(all, attributes)) << attributes;
 }
 
-TEST_F(Files, DirContinuesTheLastListing)
-{
+TEST_F(Files, DirContinuesTheLastListing) {
     EXPECT_EQ(Dir(path("nothing*.zzz")), "");
-    EXPECT_EQ(errorOf([] { Dir(); }), 5);   // no listing going on
+    EXPECT_EQ(errorOf([] { Dir(); }), 5);  // no listing going on
 
     std::string first = Dir(path("*.*"), attrNormal);
     ASSERT_FALSE(first.empty());
     // A listDir in between leaves the Dir listing where it was.
     EXPECT_EQ(listDir(path("*"), 22).size(), 8u);
     std::vector<std::string> names = {first};
-    for (std::string n = Dir(); !n.empty(); n = Dir())
-        names.push_back(n);
+    for (std::string n = Dir(); !n.empty(); n = Dir()) names.push_back(n);
     EXPECT_EQ(names.size(), 3u);
-    EXPECT_EQ(errorOf([] { Dir(); }), 5);   // the listing has ended
+    EXPECT_EQ(errorOf([] { Dir(); }), 5);  // the listing has ended
 
     // A new listing replaces the one going on.
     Dir(path("*.*"), attrNormal);
@@ -112,31 +101,30 @@ TEST_F(Files, DirContinuesTheLastListing)
     EXPECT_EQ(Dir(), "");
 }
 
-TEST_F(Files, DirLooksUpOneEntryByName)
-{
-    EXPECT_EQ(Dir(path("PLAIN.TXT")), "plain.txt");           // the name as stored on the disk
+TEST_F(Files, DirLooksUpOneEntryByName) {
+    EXPECT_EQ(Dir(path("PLAIN.TXT")), "plain.txt");  // the name as stored on the disk
     EXPECT_EQ(Dir(path("hidden.txt")), "");
     EXPECT_EQ(Dir(path("hidden.txt"), 22), "hidden.txt");
     EXPECT_EQ(Dir(path("sub folder"), 22), "Sub Folder");
     EXPECT_EQ(Dir(path("Sub Folder")), "");
     EXPECT_EQ(Dir(path("missing folder\\x.txt"), 22), "");
-    EXPECT_EQ(Dir(path("Sub Folder") + "\\", 22), "");        // an empty folder lists neither "." nor ".."
+    EXPECT_EQ(Dir(path("Sub Folder") + "\\", 22), "");  // an empty folder lists neither "." nor ".."
 
     wchar_t shortName[MAX_PATH];
     DWORD n = GetShortPathNameW(widen(path("Sub Folder")).c_str(), shortName, MAX_PATH);
     if (n > 0 && n < MAX_PATH && narrow(shortName) != path("Sub Folder")) {
-        EXPECT_EQ(Dir(narrow(shortName), 22), "Sub Folder");   // the short form answers the long name
+        EXPECT_EQ(Dir(narrow(shortName), 22), "Sub Folder");  // the short form answers the long name
     }
 }
 
-TEST_F(Files, DatesAndAttributes)
-{
+TEST_F(Files, DatesAndAttributes) {
     SYSTEMTIME local{2022, 11, 0, 20, 8, 9, 10, 0};
     SYSTEMTIME utc;
     FILETIME ft;
     ASSERT_TRUE(TzSpecificLocalTimeToSystemTime(nullptr, &local, &utc));
     ASSERT_TRUE(SystemTimeToFileTime(&utc, &ft));
-    HANDLE h = CreateFileW(widen(path("plain.txt")).c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE h =
+        CreateFileW(widen(path("plain.txt")).c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(h, INVALID_HANDLE_VALUE);
     SetFileTime(h, nullptr, nullptr, &ft);
     CloseHandle(h);
@@ -164,8 +152,7 @@ TEST_F(Files, DatesAndAttributes)
     EXPECT_FALSE(fileExists(path("*.txt")));
 }
 
-TEST_F(Files, KillDeletesNormalFiles)
-{
+TEST_F(Files, KillDeletesNormalFiles) {
     file("a.tmp");
     file("b.tmp");
     file("c.tmp", FILE_ATTRIBUTE_HIDDEN);
@@ -179,13 +166,12 @@ TEST_F(Files, KillDeletesNormalFiles)
     EXPECT_EQ(errorOf([&] { Kill(path("readonly.txt")); }), 75);
 }
 
-TEST_F(Files, QuotedRecordRewritesTheFile)
-{
+TEST_F(Files, QuotedRecordRewritesTheFile) {
     std::string log = path("error.log");
     writeQuotedRecord(log, "Error 3024 Could not find file 'C:\\QUILLSTACK.MDB'.");
     EXPECT_EQ(readFile(log), "\"Error 3024 Could not find file 'C:\\QUILLSTACK.MDB'.\"\r\n");
     writeQuotedRecord(log, "Error 6 Overflow");
-    EXPECT_EQ(readFile(log), "\"Error 6 Overflow\"\r\n");   // one record, the file rewritten
+    EXPECT_EQ(readFile(log), "\"Error 6 Overflow\"\r\n");  // one record, the file rewritten
     writeQuotedRecord(log, "");
     EXPECT_EQ(readFile(log), "\"\"\r\n");
     if (GetACP() == 1252) {

@@ -4,8 +4,7 @@
 
 using namespace qs::app;
 
-TEST(Globals, ResetGoesBackToTheStartValues)
-{
+TEST(Globals, ResetGoesBackToTheStartValues) {
     myDBname = "C:\\X.MDB";
     openexplorer = true;
     timelimit = 90;
@@ -29,16 +28,33 @@ TEST(Globals, ResetGoesBackToTheStartValues)
 
     resetGlobals();
 
-    for (const std::string* s : {&myDBname, &sortdir, &keywordsResult, &phoneNameResult, &phoneInfoResult,
-                                 &editorSQL, &searchTextJobs, &searchTextFavorites, &searchTextPhone, &sqlJobs,
-                                 &sqlFavorites, &sqlPhone, &whereJobs, &whereFavorites, &wherePhone, &orderJobs,
-                                 &orderFavorites, &orderPhone, &selectedName, &selectedNameJobs,
-                                 &selectedNameFavorites, &selectedNamePhone, &receivedPath})
+    for (const std::string* s : {&myDBname,
+                                 &sortdir,
+                                 &keywordsResult,
+                                 &phoneNameResult,
+                                 &phoneInfoResult,
+                                 &editorSQL,
+                                 &searchTextJobs,
+                                 &searchTextFavorites,
+                                 &searchTextPhone,
+                                 &sqlJobs,
+                                 &sqlFavorites,
+                                 &sqlPhone,
+                                 &whereJobs,
+                                 &whereFavorites,
+                                 &wherePhone,
+                                 &orderJobs,
+                                 &orderFavorites,
+                                 &orderPhone,
+                                 &selectedName,
+                                 &selectedNameJobs,
+                                 &selectedNameFavorites,
+                                 &selectedNamePhone,
+                                 &receivedPath})
         EXPECT_EQ(*s, "");
     EXPECT_FALSE(openexplorer || stayOnTop || switchingView || headerClicked);
     EXPECT_EQ(timelimit + sortby + displaywhich + topRow + topRowJobs + topRowFavorites + topRowPhone, 0);
-    for (bool b : sortAsc)
-        EXPECT_FALSE(b);
+    for (bool b : sortAsc) EXPECT_FALSE(b);
     EXPECT_EQ(hWndReceiver, nullptr);
     EXPECT_EQ(oldWndProc, nullptr);
 }

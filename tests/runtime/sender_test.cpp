@@ -21,8 +21,7 @@ struct Received {
 };
 Received received;
 
-LRESULT CALLBACK receiverProc(HWND h, UINT m, WPARAM w, LPARAM l)
-{
+LRESULT CALLBACK receiverProc(HWND h, UINT m, WPARAM w, LPARAM l) {
     if (m == WM_COPYDATA) {
         auto* cds = reinterpret_cast<const COPYDATASTRUCT*>(l);
         received.kind = cds->dwData;
@@ -35,8 +34,7 @@ LRESULT CALLBACK receiverProc(HWND h, UINT m, WPARAM w, LPARAM l)
 }
 
 // Starts qs_send from the test's own folder and serves this thread's windows until it ends.
-qs::test::ProgramRun runSender(const std::wstring& arguments)
-{
+qs::test::ProgramRun runSender(const std::wstring& arguments) {
     return qs::test::runProgram(L"\"" + qs::test::besideThisProgram(L"qs_send.exe") + L"\" " + arguments, 20000);
 }
 
@@ -44,29 +42,25 @@ class Sender : public ::testing::Test {
 protected:
     HWND window = nullptr;
 
-    void SetUp() override
-    {
+    void SetUp() override {
         WNDCLASSW wc{};
         wc.lpfnWndProc = receiverProc;
         wc.hInstance = GetModuleHandleW(nullptr);
         wc.lpszClassName = L"qs_test_receiver";
         RegisterClassW(&wc);
-        window = CreateWindowExW(0, wc.lpszClassName, L"Invisible Window to Receive a String", WS_OVERLAPPED, 0, 0,
-                                 10, 10, nullptr, nullptr, wc.hInstance, nullptr);
+        window = CreateWindowExW(0, wc.lpszClassName, L"Invisible Window to Receive a String", WS_OVERLAPPED, 0, 0, 10,
+                                 10, nullptr, nullptr, wc.hInstance, nullptr);
         ASSERT_TRUE(window);
         received = {};
     }
-    void TearDown() override
-    {
-        if (window)
-            DestroyWindow(window);
+    void TearDown() override {
+        if (window) DestroyWindow(window);
     }
 };
 
-} // namespace
+}  // namespace
 
-TEST_F(Sender, PathsArriveAsAPathList)
-{
+TEST_F(Sender, PathsArriveAsAPathList) {
     qs::test::ProgramRun run = runSender(L"paths \"C:\\Docs\\Letter one.txt\" \"C:\\Übung\\日本.doc\" C:\\Docs");
     EXPECT_EQ(run.exitCode, 0u);
     EXPECT_EQ(run.output, "1");
@@ -76,8 +70,7 @@ TEST_F(Sender, PathsArriveAsAPathList)
               (std::vector<std::string>{"C:\\Docs\\Letter one.txt", "C:\\Übung\\日本.doc", "C:\\Docs"}));
 }
 
-TEST_F(Sender, StringArrivesAsAnsiWithItsNul)
-{
+TEST_F(Sender, StringArrivesAsAnsiWithItsNul) {
     qs::test::ProgramRun run = runSender(L"string \"hello there\"");
     EXPECT_EQ(run.exitCode, 0u);
     EXPECT_EQ(run.output, "1");
@@ -85,8 +78,7 @@ TEST_F(Sender, StringArrivesAsAnsiWithItsNul)
     EXPECT_EQ(std::string(received.bytes.begin(), received.bytes.end()), std::string("hello there\0", 12));
 }
 
-TEST_F(Sender, RawBytesAndAnyKind)
-{
+TEST_F(Sender, RawBytesAndAnyKind) {
     qs::test::ProgramRun run = runSender(L"raw 7 00ff10");
     EXPECT_EQ(run.exitCode, 0u);
     EXPECT_EQ(run.output, "0");
@@ -98,14 +90,13 @@ TEST_F(Sender, RawBytesAndAnyKind)
     EXPECT_EQ(received.count, 2);
     EXPECT_TRUE(received.bytes.empty());
 
-    EXPECT_EQ(runSender(L"raw 2 0").exitCode, 1u);     // odd number of hex digits
+    EXPECT_EQ(runSender(L"raw 2 0").exitCode, 1u);  // odd number of hex digits
     EXPECT_EQ(runSender(L"raw x 00").exitCode, 1u);
     EXPECT_EQ(runSender(L"").exitCode, 1u);
     EXPECT_EQ(received.count, 2);
 }
 
-TEST_F(Sender, NoWindowNoMessage)
-{
+TEST_F(Sender, NoWindowNoMessage) {
     DestroyWindow(window);
     window = nullptr;
     qs::test::ProgramRun run = runSender(L"paths C:\\X.TXT");

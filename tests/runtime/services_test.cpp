@@ -21,18 +21,15 @@ namespace {
 
 struct Recording : Services {
     std::string lastText, lastCommand, lastKeys, lastFilter;
-    int msgBox(const std::string& text, int, const std::string&) override
-    {
+    int msgBox(const std::string& text, int, const std::string&) override {
         lastText = text;
         return IDCANCEL;
     }
-    std::string openFileDialog(const FileDialogRequest& r) override
-    {
+    std::string openFileDialog(const FileDialogRequest& r) override {
         lastFilter = r.filter;
         return "C:\\CHOSEN.MDB";
     }
-    int shell(const std::string& command, int) override
-    {
+    int shell(const std::string& command, int) override {
         lastCommand = command;
         return 42;
     }
@@ -41,18 +38,15 @@ struct Recording : Services {
     std::string appPath() override { return "C:\\Program Files\\Quillstack"; }
 };
 
-std::vector<std::pair<WORD, bool>> keysOf(const std::string& text)
-{
+std::vector<std::pair<WORD, bool>> keysOf(const std::string& text) {
     std::vector<std::pair<WORD, bool>> out;
-    for (const INPUT& in : parseSendKeys(text))
-        out.emplace_back(in.ki.wVk, (in.ki.dwFlags & KEYEVENTF_KEYUP) != 0);
+    for (const INPUT& in : parseSendKeys(text)) out.emplace_back(in.ki.wVk, (in.ki.dwFlags & KEYEVENTF_KEYUP) != 0);
     return out;
 }
 
-} // namespace
+}  // namespace
 
-TEST(Services, TestsCanReplaceThem)
-{
+TEST(Services, TestsCanReplaceThem) {
     Recording fake;
     setServices(&fake);
     EXPECT_EQ(&services(), &fake);
@@ -68,8 +62,7 @@ TEST(Services, TestsCanReplaceThem)
     EXPECT_NE(&services(), &fake);
 }
 
-TEST(Services, RealAppPathIsTheProgramFolder)
-{
+TEST(Services, RealAppPathIsTheProgramFolder) {
     wchar_t exe[MAX_PATH];
     GetModuleFileNameW(nullptr, exe, MAX_PATH);
     std::string folder = narrow(exe);
@@ -78,16 +71,14 @@ TEST(Services, RealAppPathIsTheProgramFolder)
     EXPECT_NE(AppPath().back(), '\\');
 }
 
-TEST(Services, RealShellStartsProgramsOrFailsWithFileNotFound)
-{
+TEST(Services, RealShellStartsProgramsOrFailsWithFileNotFound) {
     int pid = Shell("cmd.exe /c exit 0", SW_HIDE);
     EXPECT_GT(pid, 0);
     EXPECT_EQ(errorOf([] { Shell("no_such_program_qs.exe", SW_HIDE); }), 53);
     EXPECT_EQ(errorOf([] { Shell("", SW_HIDE); }), 53);
 }
 
-TEST(SendKeys, Notation)
-{
+TEST(SendKeys, Notation) {
     using K = std::vector<std::pair<WORD, bool>>;
     EXPECT_EQ(keysOf("{down}"), (K{{VK_DOWN, false}, {VK_DOWN, true}}));
     EXPECT_EQ(keysOf("{DOWN}"), keysOf("{Down}"));
@@ -111,8 +102,7 @@ std::vector<std::pair<WORD, bool>> injected;
 
 // Sees the keys on their way to whichever window has the focus and keeps them from getting there, so
 // the test needs no focus and types into nobody's window.
-LRESULT CALLBACK swallowOurKeys(int code, WPARAM w, LPARAM l)
-{
+LRESULT CALLBACK swallowOurKeys(int code, WPARAM w, LPARAM l) {
     auto* k = reinterpret_cast<const KBDLLHOOKSTRUCT*>(l);
     if (code == HC_ACTION && k->dwExtraInfo == sendKeysSignature) {
         injected.emplace_back(WORD(k->vkCode), w == WM_KEYUP || w == WM_SYSKEYUP);
@@ -120,10 +110,9 @@ LRESULT CALLBACK swallowOurKeys(int code, WPARAM w, LPARAM l)
     }
     return CallNextHookEx(nullptr, code, w, l);
 }
-} // namespace
+}  // namespace
 
-TEST(SendKeys, RealInputCarriesTheKeys)
-{
+TEST(SendKeys, RealInputCarriesTheKeys) {
     HHOOK hook = SetWindowsHookExW(WH_KEYBOARD_LL, swallowOurKeys, GetModuleHandleW(nullptr), 0);
     ASSERT_TRUE(hook);
     injected.clear();
@@ -139,24 +128,19 @@ namespace {
 std::atomic<int> filtered{0};
 int dispatched = 0;
 
-LRESULT CALLBACK countingProc(HWND h, UINT m, WPARAM w, LPARAM l)
-{
-    if (m == WM_APP + 1 || m == WM_APP + 2)
-        ++dispatched;
+LRESULT CALLBACK countingProc(HWND h, UINT m, WPARAM w, LPARAM l) {
+    if (m == WM_APP + 1 || m == WM_APP + 2) ++dispatched;
     return DefWindowProcW(h, m, w, l);
 }
 
-bool keepAppOne(MSG& msg)
-{
-    if (msg.message != WM_APP + 1)
-        return false;
+bool keepAppOne(MSG& msg) {
+    if (msg.message != WM_APP + 1) return false;
     ++filtered;
     return true;
 }
-} // namespace
+}  // namespace
 
-TEST(MessageLoop, DoEventsRunsPendingMessagesThroughTheFilter)
-{
+TEST(MessageLoop, DoEventsRunsPendingMessagesThroughTheFilter) {
     WNDCLASSW wc{};
     wc.lpfnWndProc = countingProc;
     wc.hInstance = GetModuleHandleW(nullptr);
@@ -170,8 +154,8 @@ TEST(MessageLoop, DoEventsRunsPendingMessagesThroughTheFilter)
     PostMessageW(w, WM_APP + 1, 0, 0);
     PostMessageW(w, WM_APP + 2, 0, 0);
     DoEvents();
-    EXPECT_EQ(filtered, 1);     // handled by the filter, never dispatched
-    EXPECT_EQ(dispatched, 1);   // the other one reached the window
+    EXPECT_EQ(filtered, 1);    // handled by the filter, never dispatched
+    EXPECT_EQ(dispatched, 1);  // the other one reached the window
     setMessageFilter(nullptr);
     PostMessageW(w, WM_APP + 1, 0, 0);
     DoEvents();
@@ -187,19 +171,16 @@ TEST(MessageLoop, DoEventsRunsPendingMessagesThroughTheFilter)
 }
 
 namespace {
-BOOL CALLBACK findShownDialog(HWND h, LPARAM found)
-{
+BOOL CALLBACK findShownDialog(HWND h, LPARAM found) {
     wchar_t cls[16];
     GetClassNameW(h, cls, 16);
-    if (std::wstring(cls) != L"#32770" || !IsWindowVisible(h))
-        return TRUE;
+    if (std::wstring(cls) != L"#32770" || !IsWindowVisible(h)) return TRUE;
     *reinterpret_cast<HWND*>(found) = h;
     return FALSE;
 }
-} // namespace
+}  // namespace
 
-TEST(Dialogs, CancelledFileDialogGivesEmptyText)
-{
+TEST(Dialogs, CancelledFileDialogGivesEmptyText) {
     // The dialog runs on this thread; another one closes it as soon as it shows.
     std::atomic<bool> stop{false};
     DWORD self = GetCurrentThreadId();

@@ -18,8 +18,7 @@ protected:
     void SetUp() override { DeleteSetting(app, section); }
     void TearDown() override { DeleteSetting(app, section); }
 
-    static DWORD storedType(const wchar_t* name)
-    {
+    static DWORD storedType(const wchar_t* name) {
         DWORD type = 0;
         if (RegGetValueW(HKEY_CURRENT_USER, L"Software\\Quillstack\\RuntimeTest", name, RRF_RT_ANY | RRF_NOEXPAND,
                          &type, nullptr, nullptr) != ERROR_SUCCESS)
@@ -28,21 +27,20 @@ protected:
     }
 };
 
-} // namespace
+}  // namespace
 
-TEST_F(Settings, RoundTripsTextExactly)
-{
-    EXPECT_EQ(GetSetting(app, section, "sortdir", " ASC"), " ASC");   // missing: the default
+TEST_F(Settings, RoundTripsTextExactly) {
+    EXPECT_EQ(GetSetting(app, section, "sortdir", " ASC"), " ASC");  // missing: the default
     SaveSetting(app, section, "sortdir", " DESC");
-    EXPECT_EQ(GetSetting(app, section, "sortdir", " ASC"), " DESC");   // the leading blank stays
+    EXPECT_EQ(GetSetting(app, section, "sortdir", " ASC"), " DESC");  // the leading blank stays
     EXPECT_EQ(storedType(L"sortdir"), DWORD(REG_SZ));
 
     SaveSetting(app, section, "tempdir", "");
-    EXPECT_EQ(GetSetting(app, section, "tempdir", "default"), "");      // stored empty is not missing
+    EXPECT_EQ(GetSetting(app, section, "tempdir", "default"), "");  // stored empty is not missing
     EXPECT_EQ(storedType(L"tempdir"), DWORD(REG_SZ));
 
     SaveSetting(app, section, "myDBname", "C:\\Übung\\日本\\quillstack.mdb");
-    EXPECT_EQ(GetSetting(app, section, "MYDBNAME"), "C:\\Übung\\日本\\quillstack.mdb");   // keys ignore case
+    EXPECT_EQ(GetSetting(app, section, "MYDBNAME"), "C:\\Übung\\日本\\quillstack.mdb");  // keys ignore case
 
     SaveSetting(app, section, "sortdir", " ASC");
     EXPECT_EQ(GetSetting(app, section, "sortdir"), " ASC");
@@ -52,12 +50,11 @@ TEST_F(Settings, RoundTripsTextExactly)
     EXPECT_EQ(GetSetting(app, section, "long"), longText);
 }
 
-TEST_F(Settings, ValuesConvertBackToTheirVariables)
-{
+TEST_F(Settings, ValuesConvertBackToTheirVariables) {
     SaveSetting(app, section, "openexplorer", BoolText(false));
     SaveSetting(app, section, "timelimit", Str(int(int16_t(-32768))));
     SaveSetting(app, section, "myleft", Str(7155.5f));
-    SaveSetting(app, section, "mytop", Str(-14400.0f));   // off the screen stays off the screen
+    SaveSetting(app, section, "mytop", Str(-14400.0f));  // off the screen stays off the screen
     EXPECT_FALSE(CBool(GetSetting(app, section, "openexplorer", BoolText(true))));
     EXPECT_EQ(CInt(GetSetting(app, section, "timelimit", "90")), -32768);
     EXPECT_EQ(CSng(GetSetting(app, section, "myleft")), 7155.5f);
@@ -65,8 +62,7 @@ TEST_F(Settings, ValuesConvertBackToTheirVariables)
     EXPECT_EQ(CSng(GetSetting(app, section, "mytop")), -14400.0f);
 }
 
-TEST_F(Settings, ValuesThatAreNoTextGiveTheDefault)
-{
+TEST_F(Settings, ValuesThatAreNoTextGiveTheDefault) {
     HKEY k;
     ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Quillstack\\RuntimeTest", 0, nullptr, 0, KEY_SET_VALUE,
                               nullptr, &k, nullptr),
@@ -81,14 +77,13 @@ TEST_F(Settings, ValuesThatAreNoTextGiveTheDefault)
     EXPECT_EQ(GetSetting(app, section, "raw", "0"), "42");
 }
 
-TEST_F(Settings, DeleteKeySectionAndNothing)
-{
+TEST_F(Settings, DeleteKeySectionAndNothing) {
     SaveSetting(app, section, "a", "1");
     SaveSetting(app, section, "b", "2");
     DeleteSetting(app, section, "a");
     EXPECT_EQ(GetSetting(app, section, "a", "gone"), "gone");
     EXPECT_EQ(GetSetting(app, section, "b", "gone"), "2");
-    DeleteSetting(app, section, "a");   // not there: no error
+    DeleteSetting(app, section, "a");  // not there: no error
     DeleteSetting(app, section);
     EXPECT_EQ(GetSetting(app, section, "b", "gone"), "gone");
     DeleteSetting(app, section);

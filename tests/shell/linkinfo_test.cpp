@@ -121,7 +121,8 @@ TEST(GetLinkInfo, IsEmptyForFilesThatAreNoShortcuts) {
 
 TEST(GetLinkInfo, AnsiFormGivesTheShortPathForNamesWithoutAnAnsiSpelling) {
     TempDir dir{"shell test"};
-    std::wstring doc = writeFile(dir.wfile(L"\u0394\u03b5\u03bb\u03c4\u03af\u03bf report.txt"));  // Greek: not in cp1252
+    std::wstring doc =
+        writeFile(dir.wfile(L"\u0394\u03b5\u03bb\u03c4\u03af\u03bf report.txt"));  // Greek: not in cp1252
     linkTo(dir.wpath() + L"\\greek.lnk", doc);
     EXPECT_EQ(narrow(doc), GetLinkInfo(nullptr, narrow(dir.wpath() + L"\\greek.lnk")));
 

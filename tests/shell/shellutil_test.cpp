@@ -186,8 +186,8 @@ struct CapturingServices : qs::test::FakeServices {
 
 TEST(ShellOpen, OpensWithTheOpenVerbOwnedByTheForegroundWindow) {
     CapturingServices fake;
-    HWND w = CreateWindowExW(0, L"STATIC", L"foreground", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 200, 100,
-                             nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    HWND w = CreateWindowExW(0, L"STATIC", L"foreground", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 200, 100, nullptr,
+                             nullptr, GetModuleHandleW(nullptr), nullptr);
     SetForegroundWindow(w);
     HWND foreground = GetForegroundWindow();
 

@@ -106,8 +106,8 @@ void setWriteTime(const std::string& path, int year, int month, int day, int hou
     FILETIME ft;
     TzSpecificLocalTimeToSystemTime(nullptr, &local, &utc);
     SystemTimeToFileTime(&utc, &ft);
-    HANDLE h = CreateFileW(rt::widen(path).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                           nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    HANDLE h = CreateFileW(rt::widen(path).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (h == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot open " + path);
     SetFileTime(h, nullptr, nullptr, &ft);
     CloseHandle(h);

@@ -23,8 +23,8 @@ ProgramRun runProgram(const std::wstring& commandLine, DWORD timeoutMs) {
     si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
     PROCESS_INFORMATION pi{};
     std::wstring command = commandLine;
-    run.started = CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
-                                 nullptr, &si, &pi) != FALSE;
+    run.started = CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr,
+                                 &si, &pi) != FALSE;
     // Only the child holds the write end now, so reading ends when the child does.
     CloseHandle(writeEnd);
     if (!run.started) {
@@ -61,8 +61,7 @@ bool registerFoldwatcher() {
     STARTUPINFOW si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-        return false;
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
     WaitForSingleObject(pi.hProcess, 30000);
     DWORD code = 1;
     GetExitCodeProcess(pi.hProcess, &code);

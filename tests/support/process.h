@@ -10,9 +10,9 @@ std::wstring besideThisProgram(const std::wstring& name);
 
 struct ProgramRun {
     bool started = false;
-    bool finished = false;   // false: still running at the deadline, and then ended by force
+    bool finished = false;  // false: still running at the deadline, and then ended by force
     DWORD exitCode = 99;
-    std::string output;      // what it wrote to stdout and stderr, without the trailing line ends
+    std::string output;  // what it wrote to stdout and stderr, without the trailing line ends
 };
 
 // Runs a command line with its output captured, serving this thread's windows until it ends or

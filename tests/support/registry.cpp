@@ -13,8 +13,7 @@ std::wstring RegistryRoot::value(const std::wstring& path, const wchar_t* name) 
     wchar_t buffer[1024];
     DWORD size = sizeof buffer;
     DWORD type = 0;
-    if (RegGetValueW(root_, path.c_str(), name, RRF_RT_ANY, &type, buffer, &size) != ERROR_SUCCESS)
-        return L"<none>";
+    if (RegGetValueW(root_, path.c_str(), name, RRF_RT_ANY, &type, buffer, &size) != ERROR_SUCCESS) return L"<none>";
     if (type != REG_SZ) return L"<not a string>";
     return buffer;
 }

@@ -48,9 +48,7 @@ bool saveShot(HWND hwnd, const std::string& folder, const std::string& name) {
     return bool(out);
 }
 
-void markSceneReady(const std::string& folder, const std::string& scene) {
-    writeFile(folder + "\\ready-" + scene, "");
-}
+void markSceneReady(const std::string& folder, const std::string& scene) { writeFile(folder + "\\ready-" + scene, ""); }
 
 bool sceneShot(const std::string& folder, const std::string& scene) {
     return GetFileAttributesW(rt::widen(folder + "\\shot-" + scene).c_str()) != INVALID_FILE_ATTRIBUTES;

@@ -24,56 +24,46 @@ namespace {
 
 const wchar_t receiverTitle[] = L"Invisible Window to Receive a String";
 
-int usage()
-{
+int usage() {
     std::fputs("usage: qs_send paths <path>... | string <text> | raw <dwData> [<hexbytes>]\n", stderr);
     return 1;
 }
 
-std::optional<std::vector<uint8_t>> parseHex(const std::string& hex)
-{
+std::optional<std::vector<uint8_t>> parseHex(const std::string& hex) {
     auto digit = [](char c) -> int {
         if (c >= '0' && c <= '9') return c - '0';
         if (c >= 'a' && c <= 'f') return c - 'a' + 10;
         if (c >= 'A' && c <= 'F') return c - 'A' + 10;
         return -1;
     };
-    if (hex.size() % 2 != 0)
-        return std::nullopt;
+    if (hex.size() % 2 != 0) return std::nullopt;
     std::vector<uint8_t> bytes;
     for (size_t i = 0; i < hex.size(); i += 2) {
         int hi = digit(hex[i]), lo = digit(hex[i + 1]);
-        if (hi < 0 || lo < 0)
-            return std::nullopt;
+        if (hi < 0 || lo < 0) return std::nullopt;
         bytes.push_back(uint8_t(hi * 16 + lo));
     }
     return bytes;
 }
 
-std::optional<unsigned long> parseNumber(const std::string& s)
-{
-    if (s.empty())
-        return std::nullopt;
+std::optional<unsigned long> parseNumber(const std::string& s) {
+    if (s.empty()) return std::nullopt;
     char* end = nullptr;
     unsigned long v = std::strtoul(s.c_str(), &end, 0);
-    if (*end != '\0')
-        return std::nullopt;
+    if (*end != '\0') return std::nullopt;
     return v;
 }
 
-} // namespace
+}  // namespace
 
-int main()
-{
+int main() {
     // The command line as UTF-16, so that paths outside the ANSI code page arrive intact.
     int argc = 0;
     LPWSTR* argvW = CommandLineToArgvW(GetCommandLineW(), &argc);
     std::vector<std::string> args;
-    for (int i = 1; i < argc; ++i)
-        args.push_back(qs::rt::narrow(argvW[i]));
+    for (int i = 1; i < argc; ++i) args.push_back(qs::rt::narrow(argvW[i]));
     LocalFree(argvW);
-    if (args.empty())
-        return usage();
+    if (args.empty()) return usage();
 
     ULONG_PTR kind = 0;
     std::vector<uint8_t> payload;
@@ -89,8 +79,7 @@ int main()
     } else if (mode == "raw" && (args.size() == 2 || args.size() == 3)) {
         auto number = parseNumber(args[1]);
         auto bytes = args.size() == 3 ? parseHex(args[2]) : std::optional<std::vector<uint8_t>>(std::vector<uint8_t>{});
-        if (!number || !bytes)
-            return usage();
+        if (!number || !bytes) return usage();
         kind = *number;
         payload = std::move(*bytes);
     } else {
@@ -107,8 +96,7 @@ int main()
     cds.cbData = DWORD(payload.size());
     cds.lpData = payload.empty() ? nullptr : payload.data();
     DWORD_PTR result = 0;
-    if (!SendMessageTimeoutW(receiver, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&cds), SMTO_NORMAL, 30000,
-                             &result)) {
+    if (!SendMessageTimeoutW(receiver, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&cds), SMTO_NORMAL, 30000, &result)) {
         std::fputs("the receiver did not answer\n", stderr);
         return 3;
     }

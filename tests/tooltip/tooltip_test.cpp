@@ -17,8 +17,8 @@ class TooltipTest : public ::testing::Test {
 protected:
     // One visible form for the suite: showing and hiding top-level windows is slow under Wine.
     static void SetUpTestSuite() {
-        form = CreateWindowExW(0, L"STATIC", L"tooltip test form", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 420,
-                               300, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+        form = CreateWindowExW(0, L"STATIC", L"tooltip test form", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 420, 300,
+                               nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
         grid1 = child(form, 10, 10);
         grid2 = child(form, 10, 80);
         frame = child(form, 200, 10, 200, 200);
@@ -143,8 +143,13 @@ TEST_F(TooltipOnForm, ToolTextKeepsEachToolsOwnText) {
     EXPECT_EQ(0u, longest.find(got));
     EXPECT_EQ(longer, tips.ToolText(grid3));
     // Texts pass through the ANSI code page.
-    tips.ToolText(grid1, "Caf\xC3\xA9 m\xC3\xBC" "ller");
-    EXPECT_EQ("Caf\xC3\xA9 m\xC3\xBC" "ller", tips.ToolText(grid1));
+    tips.ToolText(grid1,
+                  "Caf\xC3\xA9 m\xC3\xBC"
+                  "ller");
+    EXPECT_EQ(
+        "Caf\xC3\xA9 m\xC3\xBC"
+        "ller",
+        tips.ToolText(grid1));
 }
 
 TEST_F(TooltipOnForm, SettingTextOnAnUnregisteredControlAddsNothing) {
@@ -208,7 +213,7 @@ TEST_F(TooltipOnForm, MarginSetsOneSideAtATime) {
     tips.Margin(2, 3);
     tips.Margin(3, 4);
     tips.Margin(1, 9);
-    tips.Margin(4, 77);   // no such side: nothing changes
+    tips.Margin(4, 77);  // no such side: nothing changes
     tips.Margin(-1, 77);
     EXPECT_EQ(1, tips.Margin(0));
     EXPECT_EQ(9, tips.Margin(1));
@@ -236,8 +241,8 @@ TEST_F(TooltipTest, DestructionDestroysTheWindow) {
     EXPECT_TRUE(IsWindow(grid1));
 
     // The owner going first takes the window with it; the object's end is then harmless.
-    HWND owner = CreateWindowExW(0, L"STATIC", L"short-lived owner", WS_OVERLAPPED, 0, 0, 100, 100, nullptr,
-                                 nullptr, GetModuleHandleW(nullptr), nullptr);
+    HWND owner = CreateWindowExW(0, L"STATIC", L"short-lived owner", WS_OVERLAPPED, 0, 0, 100, 100, nullptr, nullptr,
+                                 GetModuleHandleW(nullptr), nullptr);
     cTooltip late;
     ASSERT_TRUE(late.Create(owner));
     tip = late.hWnd();
