@@ -167,7 +167,14 @@ Stmt::Stmt(Connection& c, const std::string& sql) : c_(c) {
     }
 }
 
-Stmt::~Stmt() { sqlite3_finalize(st_); }
+Stmt::~Stmt() {
+    if (owned_) {
+        sqlite3_finalize(st_);
+    } else {
+        sqlite3_reset(st_);
+        sqlite3_clear_bindings(st_);
+    }
+}
 
 void Stmt::bind(int i, const Param& p) {
     int rc = SQLITE_OK;

@@ -77,6 +77,8 @@ struct Connection {
 class Stmt {
 public:
     Stmt(Connection& c, const std::string& sql);
+    // A statement kept prepared by its owner: reset and its bindings cleared when done, not finalized.
+    Stmt(Connection& c, sqlite3_stmt* kept) : c_(c), st_(kept), owned_(false) {}
     ~Stmt();
     Stmt(const Stmt&) = delete;
     Stmt& operator=(const Stmt&) = delete;
@@ -92,6 +94,7 @@ public:
 private:
     Connection& c_;
     sqlite3_stmt* st_ = nullptr;
+    bool owned_ = true;
 };
 
 void exec(Connection& c, const char* sql);

@@ -34,6 +34,10 @@ struct RecordsetState {
     mutable std::unordered_map<long, Page> pages;
     // The statement that reads one row by key, kept prepared (never stepping) between calls.
     mutable sqlite3_stmt* rowStmt = nullptr;
+    // The last INSERT that Update ran, kept prepared: rows added one after another (a copy of a table,
+    // an import) set the same fields, and preparing the statement again for each cost as much as the insert.
+    sqlite3_stmt* insertStmt = nullptr;
+    std::string insertSql;
 
     ~RecordsetState() {
         dropStatement();
@@ -48,9 +52,25 @@ struct RecordsetState {
         auto& open = conn->recordsets;
         open.erase(std::remove(open.begin(), open.end(), this), open.end());
     }
-    void dropStatement() const {
-        if (rowStmt && conn && conn->db) sqlite3_finalize(rowStmt);  // a closed connection took it
-        rowStmt = nullptr;
+    void dropStatement() {
+        // A closed connection took them.
+        if (rowStmt && conn && conn->db) sqlite3_finalize(rowStmt);
+        if (insertStmt && conn && conn->db) sqlite3_finalize(insertStmt);
+        rowStmt = insertStmt = nullptr;
+        insertSql.clear();
+    }
+    sqlite3_stmt* insertStatement(Connection& c, const std::string& sql) {
+        if (insertStmt && conn->db && sql == insertSql) return insertStmt;
+        if (insertStmt && conn->db) sqlite3_finalize(insertStmt);
+        insertStmt = nullptr;
+        insertSql.clear();
+        int rc = sqlite3_prepare_v3(c.handle(), sql.c_str(), -1, SQLITE_PREPARE_PERSISTENT, &insertStmt, nullptr);
+        if (rc != SQLITE_OK) {
+            insertStmt = nullptr;
+            c.fail(rc);
+        }
+        insertSql = sql;
+        return insertStmt;
     }
 
     long size() const { return static_cast<long>(keys.size()); }
@@ -396,7 +416,7 @@ void Recordset::Update() {
     if (s_->editMode == 2) {
         std::string sql = "INSERT INTO " + quoteName(s_->table.name) +
                           (names.empty() ? " DEFAULT VALUES" : " (" + names + ") VALUES (" + marks + ")");
-        Stmt st(c, sql);
+        Stmt st(c, s_->insertStatement(c, sql));
         st.bindAll(params);
         st.step();
         RowKey key = sqlite3_last_insert_rowid(c.db);

@@ -139,6 +139,37 @@ TEST_F(RecordsetTest, DynasetSeesItsOwnAdditionsAtItsEnd) {
     EXPECT_EQ(list->at(1, 0), text("M"));
 }
 
+// Rows added one after another keep their insert prepared; a row that sets other fields gets its own.
+TEST_F(RecordsetTest, RowsAddedInTurnWithDifferentFieldsKeepTheirOwnValues) {
+    auto rs = jobs();
+    auto add = [&](const char* name, std::optional<double> date) {
+        rs->AddNew();
+        rs->set("JobName", text(name));
+        if (date) rs->set("JobDate", Date{*date});
+        rs->Update();
+    };
+    add("a", 45000);
+    add("b", std::nullopt);
+    add("c", 45001);
+    add("d", 45002);
+    rs->AddNew();
+    rs->set("JobName", text(std::string(300, 'x').c_str()));
+    EXPECT_THROW(rs->Update(), DbError);
+    rs->CancelUpdate();
+    add("e", std::nullopt);
+
+    auto back = database->OpenRecordset("SELECT JobName, JobDate FROM Jobs ORDER BY JobName");
+    const char* names[] = {"a", "b", "c", "d", "e"};
+    const Value dates[] = {Date{45000}, Value{}, Date{45001}, Date{45002}, Value{}};
+    ASSERT_EQ(back->RecordCount(), 5);
+    for (int i = 0; i < 5; ++i, back->MoveNext()) {
+        EXPECT_EQ(back->get("JobName"), text(names[i]));
+        EXPECT_EQ(back->get("JobDate"), dates[i]) << names[i];
+    }
+    database->Close();
+    EXPECT_THROW(add("f", 45003), DbError);
+}
+
 TEST_F(RecordsetTest, EditChangesOnlyTheCurrentRowAndMarksItLastModified) {
     auto rs = jobs();
     for (const char* name : {"A", "B", "C"}) addJob(*rs, name, 45000);
