@@ -43,14 +43,15 @@ void DataControl::DatabaseName(const std::string& path) { databaseName_ = path; 
 void DataControl::RecordSource(const std::string& sqlOrTable) { recordSource_ = sqlOrTable; }
 
 void DataControl::Refresh() {
-    if (!database_ || !database_->isOpen() || openedPath_ != databaseName_) {
-        auto opened = db::Engine::OpenDatabase(databaseName_);
-        database_ = std::move(opened);
-        openedPath_ = databaseName_;
-        recordset_.reset();
-    }
-    auto rs = database_->OpenRecordset(recordSource_, db::dbOpenDynaset);
+    // Nothing changes until the new rows are there: a file that opens but lacks the query's table leaves
+    // the database, the recordset and the grids as they were, all three on the same file.
+    std::shared_ptr<db::Database> database = database_;
+    if (!database || !database->isOpen() || openedPath_ != databaseName_)
+        database = db::Engine::OpenDatabase(databaseName_);
+    auto rs = database->OpenRecordset(recordSource_, db::dbOpenDynaset);
     auto source = std::make_shared<RecordsetSource>(rs);
+    database_ = std::move(database);
+    openedPath_ = databaseName_;
     recordset_ = std::move(rs);
     if (grid_) grid_->reload(std::move(source));
     if (dataGrid_) dataGrid_->reload(recordset_);

@@ -17,7 +17,6 @@ class Recordset;
 namespace qs::controls {
 
 class DataGrid;
-class DataGrid;
 class FlexGrid;
 
 class DataControl {

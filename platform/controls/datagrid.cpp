@@ -218,7 +218,8 @@ void DataGrid::setCurrent(int row, int col) {
 void DataGrid::beginEdit(const std::wstring* typed) {
     if (!rs_ || editing_ || !hWnd()) return;
     if (row_ < 1 || row_ >= rows_ || col_ < 0 || col_ >= cols_ || columnHidden(col_)) return;
-    if (!edit_) {
+    // The box went with the grid's last window when the form was unloaded: a shown-again grid makes its own.
+    if (!edit_ || !edit_->handle()) {
         edit_ = std::make_unique<CellEdit>(*this);
         if (!edit_->make(hWnd())) {
             edit_.reset();

@@ -6,6 +6,7 @@
 
 #include "platform/controls/datacontrol.h"
 #include "platform/runtime/errors.h"
+#include "platform/forms/form.h"
 #include "platform/forms/paint.h"
 
 namespace qs::controls {
@@ -24,11 +25,6 @@ constexpr COLORREF kHeaderLineColour = RGB(0x2A, 0x48, 0x5E);
 constexpr COLORREF kEmptyColour = RGB(0x1C, 0x2A, 0x33);
 
 uint64_t cellKey(int row, int col) { return (uint64_t(uint32_t(row)) << 32) | uint32_t(col); }
-
-int shiftState() {
-    return (GetKeyState(VK_SHIFT) < 0 ? 1 : 0) | (GetKeyState(VK_CONTROL) < 0 ? 2 : 0) |
-           (GetKeyState(VK_MENU) < 0 ? 4 : 0);
-}
 
 }  // namespace
 
@@ -200,7 +196,6 @@ void FlexGrid::Redraw(bool on) {
     if (on == redraw_) return;
     redraw_ = on;
     if (on) {
-        dirty_ = false;
         invalidateAll();
     }
 }
@@ -303,7 +298,7 @@ void FlexGrid::mouseEvent(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 void FlexGrid::keyDown(WPARAM key) {
-    int shift = shiftState();
+    int shift = forms::currentShiftState();
     if (onKeyDown) onKeyDown(int(key), shift);
     if (!hWnd() || rows_ <= 1) return;
     int page = visibleDataRows();

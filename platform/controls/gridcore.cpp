@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/runtime/text.h"
 #include "platform/win/gdi.h"
 
 namespace qs::controls::detail {
@@ -10,14 +11,6 @@ namespace {
 
 constexpr int kRowHeight = 240;  // twips
 constexpr int kWheelRows = 3;
-
-std::wstring wide(const std::string& s) {
-    if (s.empty()) return {};
-    int n = MultiByteToWideChar(CP_UTF8, 0, s.data(), int(s.size()), nullptr, 0);
-    std::wstring w(size_t(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, s.data(), int(s.size()), w.data(), n);
-    return w;
-}
 
 int screenDpi() {
     win::WindowDC dc(nullptr);
@@ -101,18 +94,12 @@ void GridCore::wheelScroll(int notches) {
 }
 
 void GridCore::invalidateAll() {
-    if (!redraw_) {
-        dirty_ = true;
-        return;
-    }
+    if (!redraw_) return;
     if (gridWindow()) InvalidateRect(gridWindow(), nullptr, FALSE);
 }
 
 void GridCore::invalidateRows(int first, int last) {
-    if (!redraw_) {
-        dirty_ = true;
-        return;
-    }
+    if (!redraw_) return;
     HWND hwnd = gridWindow();
     if (!hwnd) return;
     int h = rowHeightPx();
@@ -151,8 +138,6 @@ void GridCore::setSelection(int row, int col, int rowSel, int colSel) {
     if (redraw_) {
         invalidateRows(std::min(row_, rowSel_), std::max(row_, rowSel_));
         invalidateRows(std::min(row, rowSel), std::max(row, rowSel));
-    } else {
-        dirty_ = true;
     }
     row_ = row;
     col_ = col;
@@ -166,10 +151,7 @@ bool GridCore::gridMessage(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
     case WM_ERASEBKGND: result = 1; return true;
     case WM_PAINT: {
         win::PaintDC dc(gridWindow());
-        if (redraw_)
-            paintGrid(dc.get(), dc.area(), frame());
-        else
-            dirty_ = true;
+        if (redraw_) paintGrid(dc.get(), dc.area(), frame());
         return true;
     }
     case WM_SIZE:
@@ -221,7 +203,7 @@ void GridCore::paintGrid(HDC target, const RECT& area, const Frame& frame) {
                 // A recordset closed under the grid leaves its cells blank until the next reload.
             }
             if (!text.empty()) {
-                std::wstring w = wide(text);
+                std::wstring w = rt::widen(text);
                 SetTextColor(dc, look.text);
                 RECT inner{l + 4, top, r - 3, top + h - 1};
                 DrawTextW(dc, w.c_str(), int(w.size()), &inner,

@@ -78,7 +78,6 @@ protected:
     int topRow_ = 1;
     int row_ = 0, col_ = 0, rowSel_ = 0, colSel_ = 0;
     bool redraw_ = true;
-    bool dirty_ = false;                // something changed while redraw_ was false
     std::vector<int> widths_;           // twips
     mutable std::vector<int> colLeft_;  // pixels, cols_ + 1 entries
     mutable bool layoutValid_ = false;

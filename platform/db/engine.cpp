@@ -55,8 +55,11 @@ void TableDef::appendField(std::shared_ptr<Field> field) {
 
 Database::Database(std::shared_ptr<detail::Connection> conn) : conn_(std::move(conn)) {}
 
-// Recordsets keep the connection alive after their Database object has gone.
-Database::~Database() = default;
+// Recordsets keep the connection alive after their Database object has gone; a transaction begun on it
+// ends with it, so its write lock is not held for as long as a grid keeps a recordset.
+Database::~Database() {
+    if (conn_ && conn_->depth > 0) conn_->unwind(0);
+}
 
 std::shared_ptr<TableDef> Database::CreateTableDef(const std::string& name) {
     conn_->handle();

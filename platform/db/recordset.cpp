@@ -97,7 +97,7 @@ struct RecordsetState {
         if (!keys.empty()) {
             const auto [lowest, highest] = std::minmax_element(keys.begin(), keys.end());
             std::vector<RowKey> present;
-            Stmt st(connection(), "SELECT rowid FROM " + quoteName(table.name) + " WHERE rowid BETWEEN ?1 AND ?2");
+            Stmt st(connection(), "SELECT rowid FROM " + quoteName(table.name) + " WHERE rowid BETWEEN ?1 AND ?2 ORDER BY rowid");
             st.bind(1, int64_t(*lowest));
             st.bind(2, int64_t(*highest));
             while (st.step()) present.push_back(st.int64(0));  // in rowid order
@@ -527,7 +527,7 @@ Value Recordset::at(long row, int col) const {
 }
 
 std::vector<Value> Recordset::column(int col) const {
-    s_->connection();
+    s_->use();  // after a rollback: rows it took away are forgotten first, as for at()
     s_->field(col);
     std::vector<Value> out(s_->keys.size());
     if (s_->size() <= 4 * RecordsetState::kPageRows) {
