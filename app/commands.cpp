@@ -220,6 +220,7 @@ void Quillstack1::deleteRows(ListState& list) {
     // A selection dragged upwards has RowSel above Row; it deletes its rows all the same.
     const int first = std::min(g.Row(), g.RowSel()), last = std::max(g.Row(), g.RowSel());
     if (first <= 0) return;
+    std::exception_ptr failure;
     try {
         std::shared_ptr<db::Recordset> rs = recordsetOf(list);
         // All rows or none, in one commit however many there are.
@@ -234,11 +235,20 @@ void Quillstack1::deleteRows(ListState& list) {
             }
         }
         batch.commit();
-    } catch (const std::exception& e) {
-        reportFailure(kDeleteFailed, e);  // the transaction has rolled back by now
+    } catch (const std::exception&) {
+        failure = std::current_exception();  // the transaction has rolled back by now
     }
+    // The list is read again before any message: behind it the user sees the rows as they are, the ones a
+    // failed delete left included.
     attempt([&] { list.data->Refresh(); });
     redrawList(list);
+    if (failure) {
+        try {
+            std::rethrow_exception(failure);
+        } catch (const std::exception& e) {
+            reportFailure(kDeleteFailed, e);
+        }
+    }
     // The row that took the first deleted row's place is selected, or the new last row.
     if (g.Rows() < 2) return;
     attempt([&] { g.TopRow(std::min(topRow, g.Rows() - 1)); });
@@ -273,6 +283,7 @@ void Quillstack1::togglePermanent(int row) {
 
 void Quillstack1::editFavoriteKeywords(int row) {
     attempt([&] { topRow = MSgrid2->TopRow(); });
+    const int32_t keptTop = topRow;
     // The record is read before the box and written after it: nothing is held open while the user types.
     std::shared_ptr<db::Recordset> rs;
     std::string keywords;
@@ -297,6 +308,7 @@ void Quillstack1::editFavoriteKeywords(int row) {
             r.Edit();
         },
         [&](db::Recordset& r) { r.set("FavKeywords", keywords); });
+    topRow = keptTop;  // a list received while the box was open took it for the Jobs grid
     attempt([&] { Data2->Refresh(); });
     redrawGrid3();
 }
@@ -306,6 +318,7 @@ void Quillstack1::editPhoneRow() {
     controls::FlexGrid& g = *MSgrid3;
     if (g.Row() <= 0) return;
     attempt([&] { topRow = g.TopRow(); });
+    const int32_t keptTop = topRow;
     currentRow = g.Row();
     std::shared_ptr<db::Recordset> rs;
     std::string name, info;
@@ -331,6 +344,7 @@ void Quillstack1::editPhoneRow() {
             r.Edit();
         },
         phoneFields(name, info));
+    topRow = keptTop;  // as for the keywords
     attempt([&] { Data3->Refresh(); });
     redrawGrid4();
 }

@@ -159,8 +159,8 @@ void Quillstack1::reselectRow() {
     if (!list) return;
     attempt([&] {
         controls::FlexGrid& grid = *list->grid;
-        if (grid.Rows() <= 1) return;
         std::shared_ptr<db::Recordset> rs = list->data->Recordset();
+        if (grid.Rows() <= 1 || !rs) return;
         rs->FindFirst(reselectCriterion(list->index, selectedName));
         // No such row any more (deleted or filtered out): the selection stays where the redraw put it.
         if (rs->NoMatch()) return;

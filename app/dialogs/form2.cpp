@@ -63,8 +63,13 @@ void Form2::Form_Load() {
     }
 }
 
-void Form2::Form_Unload(int&) {
-    walk_.reset();
+// A message about one file pumps messages while the walk waits under it: the window neither closes nor
+// starts another walk until that walk has finished.
+void Form2::Form_Unload(int& cancel) {
+    if (walk_) {
+        cancel = 1;
+        return;
+    }
     if (favourites) favourites->Close();
     favourites.reset();
     if (database) database->Close();
@@ -77,6 +82,7 @@ void Form2::Image3_MouseDown(int, int, int, float, float) { Image3.showPressed()
 
 void Form2::Image1_MouseUp(int, int, int, float, float) {
     Image1.showNormal();
+    if (walk_) return;
     if (Quillstack1* main = mainWindow()) main->Refresh();
     // Without a Favorites folder the walk would start at the root of the current drive.
     favoritesFolder.clear();
@@ -90,6 +96,7 @@ void Form2::Image1_MouseUp(int, int, int, float, float) {
 
 void Form2::Image2_MouseUp(int, int, int, float, float) {
     Image2.showNormal();
+    if (walk_) return;
     folderBrowser->Prompt = "Select Folder To Import URLs From:";
     folderBrowser->RootFolder = "My Computer";
     folderBrowser->StartFolder = "My Computer";

@@ -304,7 +304,8 @@ void Form6::Image1_MouseUp(int, int, int, float, float) {
     Image1.showNormal();
     std::shared_ptr<db::Recordset> rs = Data1.Recordset();
     if (!rs) return;
-    Data1.UpdateRecord();
+    // A value the row refused (its message shown) keeps the cursor on the row being put right.
+    if (!Data1.UpdateRecord()) return;
     try {
         if (rs->RecordCount() > 0) rs->MoveLast();
     } catch (const std::exception&) {

@@ -75,10 +75,14 @@ void refuseDatabaseInUse(const std::string& f) {
     message(f + "\n\nThis file is the database in use and cannot be overwritten. Choose another file name.");
 }
 
-bool opensAsDatabase(const std::string& path) {
+// Only a file that is there and is certainly no database of ours holds nothing to lose; a database that
+// is locked or unreadable just now still counts as one.
+bool certainlyNoDatabase(const std::string& path) {
     try {
         db::Engine::OpenDatabase(path)->Close();
-        return true;
+        return false;
+    } catch (const db::DbError& e) {
+        return e.number == db::errNotADatabase;
     } catch (const std::exception&) {
         return false;
     }
@@ -104,26 +108,28 @@ void Options::Image4_MouseUp(int, int, int, float, float) {
     Image4.showNormal();
     const std::string f = askForFile("New Database Name:", true);
     if (f.empty()) return;
-    // A file at myDBname that does not open as a database holds nothing to lose: New may replace it.
-    if (sameFile(f, myDBname) && opensAsDatabase(myDBname)) {
+    // A file at myDBname that is no database holds nothing to lose: New may replace it.
+    const bool exists = rt::fileExists(f);
+    if (exists && sameFile(f, myDBname) && !certainlyNoDatabase(myDBname)) {
         refuseDatabaseInUse(f);
         return;
     }
-    if (rt::fileExists(f)) {
-        if (!confirmOverwrite()) return;
-        try {
-            rt::Kill(f);
-        } catch (const std::exception& e) {
-            message("The file could not be replaced:\n" + f + "\n\n" + e.what());
-            return;
-        }
-    }
-    const bool made = createEmptyDatabase(f);
+    if (exists && !confirmOverwrite()) return;
+    // Made beside the file it replaces, which stays as it is until the new database is complete.
+    const std::string temp = tempPathBeside(f);
     try {
-        CreateTableDefX(f);
+        CreateDatabaseX(temp);
+        CreateTableDefX(temp);
     } catch (const std::exception& e) {
-        if (made) DeleteFileW(rt::widen(f).c_str());
+        DeleteFileW(rt::widen(temp).c_str());
         message("The new database could not be made:\n" + f + "\n\n" + e.what());
+        return;
+    }
+    try {
+        replaceFile(temp, f, exists);
+    } catch (const std::exception& e) {
+        DeleteFileW(rt::widen(temp).c_str());
+        message("The file could not be replaced:\n" + f + "\n\n" + e.what());
         return;
     }
     myDBname = f;

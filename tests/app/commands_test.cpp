@@ -92,9 +92,16 @@ TEST_F(Commands, WritesTheDatabaseRefusesLeaveNothingHalfDoneAndOneMessage) {
              "BEGIN SELECT RAISE(ABORT, 'fixed'); END;"));
     start(true);
     int writableWhileShown = 0;
-    services->whileShown = [&] { writableWhileShown += othersCanWrite(); };
     controls::FlexGrid& g = *w->MSgrid1;
+    auto rowsShown = [&] { return g.TextMatrix(2, 3) + "|" + g.TextMatrix(3, 3) + "|" + g.TextMatrix(4, 3); };
+    const std::string before = rowsShown();
+    std::string behindTheMessage;
+    services->whileShown = [&] {
+        writableWhileShown += othersCanWrite();
+        if (behindTheMessage.empty()) behindTheMessage = rowsShown();
+    };
     pressOn(g, 2, 4, VK_DELETE);  // DUP.DOC in C:\TWO goes first, then the one in C:\ONE fails
+    EXPECT_EQ(behindTheMessage, before);  // the list was read again before the message
     EXPECT_EQ(g.Rows(), 6);
     click(g, cellPoint(g, 5, 0), true);
     EXPECT_EQ(mark("D:\\ZED.TXT"), "False");

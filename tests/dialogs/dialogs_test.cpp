@@ -16,6 +16,7 @@
 #include "platform/runtime/files.h"
 #include "platform/runtime/settings.h"
 #include "platform/runtime/text.h"
+#include "platform/win/handles.h"
 #include "tests/app/app_support.h"
 #include "tests/support/pump.h"
 #include "tests/support/testdb.h"
@@ -203,6 +204,20 @@ TEST_F(Lists, NewAsksBeforeReplacingAFileAndTheListsFollowTheNewDatabase) {
     EXPECT_EQ(answers.messages.size(), 3u);
     EXPECT_EQ(app::myDBname, other);
     EXPECT_TRUE(w->Data1->Database()->isOpen());
+
+    // A file held open by another program keeps its bytes, and the new database made beside it goes again.
+    const std::string kept = dir.file("kept.mdb");
+    writeFile(kept, "keep me too");
+    {
+        win::UniqueFile held(CreateFileW(rt::widen(kept).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                         OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(held);
+        press(o.Image4, kept);
+    }
+    EXPECT_TRUE(readFile(kept) == "keep me too");
+    EXPECT_EQ(answers.messages.size(), 5u);  // the question, then the one failure
+    EXPECT_EQ(app::myDBname, other);
+    EXPECT_EQ(rt::Dir(dir.file("~kept.mdb*")), "");
 }
 
 TEST_F(Lists, NewAndSaveAsRefuseTheDatabaseInUseHoweverItIsSpelled) {

@@ -50,6 +50,7 @@ protected:
     std::vector<int> browse(const std::string& folder) {
         run.services->folderAnswer = folder;
         app::Form2 form;
+        shown = &form;
         std::vector<int> bar;
         form.onBarStep = [&] { bar.push_back(form.Picture2.Left()); };
         form.Show();
@@ -59,8 +60,10 @@ protected:
         if (!bar.empty()) {
             EXPECT_EQ(form.Picture2.Left(), 0);
         }
+        shown = nullptr;
         return bar;
     }
+    app::Form2* shown = nullptr;  // the window of the running browse
 };
 
 // An open handle that shares nothing, so the import cannot read the file.
@@ -96,10 +99,13 @@ TEST_F(Import, ATreeAddsEveryNewNameOnceInWalkOrder) {
     }
     Locked sys(tree.file("pagefile.sys")), upper(tree.file("DRIVER.SYS"));
     // While the message is up, the folder watch may write: no transaction of the import is open then.
-    bool othersCouldWrite = false;
+    // The window neither closes nor starts another walk under the running one.
+    bool othersCouldWrite = false, heldOpen = false;
     run.services->whileShown = [&] {
         Seed(run.dbPath).job("C:\\DOCS\\WHILE THE MESSAGE IS UP.TXT", db::Value{}, false).commit();
         othersCouldWrite = true;
+        shown->Image1_MouseUp(0, 1, 0, 0, 0);
+        heldOpen = !shown->Unload() && shown->Loaded();
     };
 
     const std::vector<int> bar = browse(tree.path());
@@ -122,7 +128,7 @@ TEST_F(Import, ATreeAddsEveryNewNameOnceInWalkOrder) {
     // The unreadable file whose name ends in ".sys" passes silently, the one in capitals does not.
     EXPECT_EQ(run.services->messages,
               std::vector<std::string>{"Error: 70 - Permission denied " + tree.file("DRIVER.SYS")});
-    EXPECT_TRUE(othersCouldWrite);
+    EXPECT_TRUE(othersCouldWrite && heldOpen);
     EXPECT_EQ(listed(), long(expected.size()));
     // One step per file of the tree, sliding in from wholly left of the well to filling it.
     ASSERT_EQ(bar.size(), 14u);
