@@ -240,8 +240,7 @@ void Quillstack1::deleteRows(ListState& list) {
     }
     // The list is read again before any message: behind it the user sees the rows as they are, the ones a
     // failed delete left included.
-    attempt([&] { list.data->Refresh(); });
-    redrawList(list);
+    requery(list);
     if (failure) {
         try {
             std::rethrow_exception(failure);
@@ -295,8 +294,7 @@ void Quillstack1::editFavoriteKeywords(int row) {
         record = rs->Bookmark();
     } catch (const std::exception& e) {
         reportFailure(kKeywordsFailed, e);
-        attempt([&] { Data2->Refresh(); });
-        redrawGrid3();
+        requery(lists_[listFavorites]);
         return;
     }
     // Closed other than by Enter: the keywords stay as they are.
@@ -309,8 +307,7 @@ void Quillstack1::editFavoriteKeywords(int row) {
         },
         [&](db::Recordset& r) { r.set("FavKeywords", keywords); });
     topRow = keptTop;  // a list received while the box was open took it for the Jobs grid
-    attempt([&] { Data2->Refresh(); });
-    redrawGrid3();
+    requery(lists_[listFavorites]);
 }
 
 // The Phone grid's current row, not the row under the mouse.
@@ -331,8 +328,7 @@ void Quillstack1::editPhoneRow() {
         record = rs->Bookmark();
     } catch (const std::exception& e) {
         reportFailure(kPhoneEditFailed, e);
-        attempt([&] { Data3->Refresh(); });
-        redrawGrid4();
+        requery(lists_[listPhone]);
         return;
     }
     // Cancel, or an empty name or info: nothing is written and nothing redrawn.
@@ -345,8 +341,7 @@ void Quillstack1::editPhoneRow() {
         },
         phoneFields(name, info));
     topRow = keptTop;  // as for the keywords
-    attempt([&] { Data3->Refresh(); });
-    redrawGrid4();
+    requery(lists_[listPhone]);
 }
 
 // The list is redrawn at the TopRow topRow holds from the last command, not at its own.
@@ -355,14 +350,12 @@ void Quillstack1::newPhoneEntry() {
     if (!editPhoneEntry(hWnd(), name, info)) return;
     writeRecord(
         lists_[listPhone], kPhoneAddFailed, [](db::Recordset& r) { r.AddNew(); }, phoneFields(name, info));
-    attempt([&] { Data3->Refresh(); });
-    redrawGrid4();
+    requery(lists_[listPhone]);
 }
 
 void Quillstack1::importPhoneBookKey() {
     if (!importPhoneBook(myDBname, rt::AppPath() + "\\" + kPhoneBookFile)) return;
-    attempt([&] { Data3->Refresh(); });
-    redrawGrid4();
+    requery(lists_[listPhone]);
 }
 
 // --- Moving in a list ---

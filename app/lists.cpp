@@ -180,6 +180,11 @@ void Quillstack1::redrawGrid() { redrawList(lists_[listJobs]); }
 void Quillstack1::redrawGrid3() { redrawList(lists_[listFavorites]); }
 void Quillstack1::redrawGrid4() { redrawList(lists_[listPhone]); }
 
+void Quillstack1::requery(ListState& list) {
+    attempt([&] { list.data->Refresh(); });
+    redrawList(list);
+}
+
 void Quillstack1::redrawList(ListState& list) {
     controls::FlexGrid& g = *list.grid;
     attempt([&] { g.Redraw(false); });

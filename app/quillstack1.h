@@ -184,6 +184,7 @@ private:
     void searchList(ListState& list, const std::string& text);
     void sortList(ListState& list, int32_t col);
     void redrawList(ListState& list);
+    void requery(ListState& list);  // the list's query again, then redrawList
     void setColumns(ListState& list);
     void switchList(ListState& list);
     bool databaseStep(const std::function<void()>& step, const char* message, const char* title);
