@@ -97,7 +97,8 @@ struct RecordsetState {
         if (!keys.empty()) {
             const auto [lowest, highest] = std::minmax_element(keys.begin(), keys.end());
             std::vector<RowKey> present;
-            Stmt st(connection(), "SELECT rowid FROM " + quoteName(table.name) + " WHERE rowid BETWEEN ?1 AND ?2 ORDER BY rowid");
+            Stmt st(connection(),
+                    "SELECT rowid FROM " + quoteName(table.name) + " WHERE rowid BETWEEN ?1 AND ?2 ORDER BY rowid");
             st.bind(1, int64_t(*lowest));
             st.bind(2, int64_t(*highest));
             while (st.step()) present.push_back(st.int64(0));  // in rowid order

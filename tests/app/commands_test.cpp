@@ -100,7 +100,7 @@ TEST_F(Commands, WritesTheDatabaseRefusesLeaveNothingHalfDoneAndOneMessage) {
         writableWhileShown += othersCanWrite();
         if (behindTheMessage.empty()) behindTheMessage = rowsShown();
     };
-    pressOn(g, 2, 4, VK_DELETE);  // DUP.DOC in C:\TWO goes first, then the one in C:\ONE fails
+    pressOn(g, 2, 4, VK_DELETE);          // DUP.DOC in C:\TWO goes first, then the one in C:\ONE fails
     EXPECT_EQ(behindTheMessage, before);  // the list was read again before the message
     EXPECT_EQ(g.Rows(), 6);
     click(g, cellPoint(g, 5, 0), true);

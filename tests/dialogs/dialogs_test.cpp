@@ -209,8 +209,8 @@ TEST_F(Lists, NewAsksBeforeReplacingAFileAndTheListsFollowTheNewDatabase) {
     const std::string kept = dir.file("kept.mdb");
     writeFile(kept, "keep me too");
     {
-        win::UniqueFile held(CreateFileW(rt::widen(kept).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                         OPEN_EXISTING, 0, nullptr));
+        win::UniqueFile held(
+            CreateFileW(rt::widen(kept).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
         ASSERT_TRUE(held);
         press(o.Image4, kept);
     }
