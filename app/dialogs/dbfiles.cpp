@@ -41,8 +41,6 @@ std::wstring fullPath(const std::string& path) {
     return full;
 }
 
-void removeFile(const std::string& path) { DeleteFileW(rt::widen(path).c_str()); }
-
 [[noreturn]] void failWin32(DWORD code) { throw rt::errorFromWin32(code); }
 
 void flushToDisk(const std::string& path) {
@@ -103,6 +101,8 @@ bool sameFile(const std::string& a, const std::string& b) {
     const std::wstring fa = fullPath(a), fb = fullPath(b);
     return CompareStringOrdinal(fa.c_str(), int(fa.size()), fb.c_str(), int(fb.size()), TRUE) == CSTR_EQUAL;
 }
+
+void removeFile(const std::string& path) { DeleteFileW(rt::widen(path).c_str()); }
 
 std::string folderOf(const std::string& path) {
     const size_t cut = path.find_last_of("\\/");

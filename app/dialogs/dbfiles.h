@@ -14,6 +14,9 @@ bool sameFile(const std::string& a, const std::string& b);
 // The folder part of a path: the text before its last "\" or "/", or "" when it has none.
 std::string folderOf(const std::string& path);
 
+// Deletes a file if it is there; a temporary file that could not be made needs no message.
+void removeFile(const std::string& path);
+
 // A path in the folder of `beside` at which no file exists now, for a file that is built there and
 // then takes `beside`'s place.
 std::string tempPathBeside(const std::string& beside);

@@ -121,14 +121,14 @@ void Options::Image4_MouseUp(int, int, int, float, float) {
         CreateDatabaseX(temp);
         CreateTableDefX(temp);
     } catch (const std::exception& e) {
-        DeleteFileW(rt::widen(temp).c_str());
+        removeFile(temp);
         message("The new database could not be made:\n" + f + "\n\n" + e.what());
         return;
     }
     try {
         replaceFile(temp, f, exists);
     } catch (const std::exception& e) {
-        DeleteFileW(rt::widen(temp).c_str());
+        removeFile(temp);
         message("The file could not be replaced:\n" + f + "\n\n" + e.what());
         return;
     }
