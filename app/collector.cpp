@@ -21,14 +21,21 @@ T& need(const std::unique_ptr<T>& control) {
 }  // namespace
 
 void Quillstack1::oFoldwatcher_Notify(const std::string& /*sFileName*/, int16_t /*nType*/) {
-    // The shell writes a shortcut in steps; give it time to finish before listing.
-    Sleep(250);
+    // The shell writes a shortcut in steps, and one document brings several Notifys: the rescan waits for
+    // the burst to settle, and the Notifys meanwhile, or during the rescan, join it.
+    recentRescan.request();
+}
+
+void Quillstack1::rescanRecent() {
     RecentRescan scan{recentPath,
                       myDBname,
                       &recentFiles,
                       &recentFileCount,
                       [this](const std::string& shortcut) { return resolveShortcut(shortcut); },
-                      [] { rt::DoEvents(); },
+                      [this] {
+                          rt::DoEvents();
+                          return !recentRescan.stopped();  // the window unloaded meanwhile
+                      },
                       [this] {
                           need(Data1).Refresh();
                           redrawGrid();

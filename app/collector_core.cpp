@@ -4,6 +4,7 @@
 #include <functional>
 #include <future>
 #include <new>
+#include <optional>
 #include <string_view>
 #include <unordered_set>
 
@@ -18,11 +19,11 @@
 namespace qs::app {
 namespace {
 
-// Bumped by every stored listing. A rescan yields after each name, and a nested rescan may store its
+// Bumped by every stored listing. A rescan yields as it goes, and a rescan nested in the yield may store its
 // listing there; the outer one then compares its remaining names with that newer listing.
 unsigned listingGeneration = 0;
 
-constexpr ULONGLONG kYieldInterval = 10;  // ms between yields while only known names go by
+constexpr ULONGLONG kYieldInterval = 10;  // ms between yields
 
 // The previous listing as a set for the exact, case-sensitive "known name" test. Views into recentFiles:
 // rebuilt whenever a stored listing replaced that vector.
@@ -146,19 +147,39 @@ bool rescanRecentFolder(const RecentRescan& scan) {
         std::vector<std::string> listing = listed.get();
         if (openFailure) std::rethrow_exception(openFailure);
 
-        // A yield is a trip to the window system (tens of microseconds under Wine): after each of ten
-        // thousand known names it would cost more than the whole rescan. A known name takes no time, so
-        // the yield follows every new name and otherwise comes every few milliseconds.
+        // New names are recorded in batches, one commit for those between two yields: a synced commit costs
+        // as much as resolving, finding and writing a score of names, so a burst of shortcuts committed one
+        // by one kept the rows, and the window, waiting. Nothing stays open across a yield, where other
+        // handlers write through their connections. A yield is a trip to the window system, so it comes
+        // every few milliseconds rather than after every name; the first name yields at once.
         KnownNames known(scan);
-        ULONGLONG lastYield = GetTickCount64();
+        std::optional<db::Transaction> batch;
+        auto commit = [&batch] {
+            if (batch) batch->commit();
+            batch.reset();
+        };
+        ULONGLONG lastYield = 0;
         for (const std::string& name : listing) {
-            const bool isNew = !known.contains(name);
-            if (isNew) recordShortcut(*jobs, scan, name);
-            if (scan.yield && (isNew || GetTickCount64() - lastYield >= kYieldInterval)) {
-                scan.yield();
+            if (!known.contains(name)) {
+                if (!batch) batch.emplace(*database);
+                try {
+                    recordShortcut(*jobs, scan, name);
+                } catch (...) {
+                    // The failing step changed nothing; the rows before it stay, as they would one by one.
+                    try {
+                        commit();
+                    } catch (...) {
+                    }
+                    throw;
+                }
+            }
+            if (scan.yield && GetTickCount64() - lastYield >= kYieldInterval) {
+                commit();
+                if (!scan.yield()) return false;  // the recordset and the database close on the way out
                 lastYield = GetTickCount64();
             }
         }
+        commit();
         jobs->Close();
         database->Close();
 

@@ -28,14 +28,15 @@ struct RecentRescan {
     std::vector<std::string>* recentFiles;  // the previous listing; replaced when the rescan succeeds
     int16_t* recentFileCount;
     std::function<std::string(const std::string&)> resolve;  // resolveShortcut
-    std::function<void()> yield;                             // DoEvents after each name: a nested rescan may run there
-    std::function<void()> refresh;                           // Data1.Refresh, then redrawGrid
+    std::function<bool()> yield;    // DoEvents every few ms; false: stop here (the window is going)
+    std::function<void()> refresh;  // Data1.Refresh, then redrawGrid
 };
 
 // One Notify after its wait: list the folder, record the document of every name that the previous
 // listing lacks (an existing job gets the shortcut's date, a new one a non-permanent row), store the
 // listing, refresh. Any error ends it with one "Error <number> <description>" record in error.log
-// (program folder) and returns false: the listing stays, so the next event tries the names again.
+// (program folder) and returns false: the listing stays, so the next event tries the names again. A yield
+// that says stop ends it the same way without a record: the rows written so far stay, each one whole.
 bool rescanRecentFolder(const RecentRescan& scan);
 
 // Replaces the previous listing (a nested rescan still running notices and compares with this one).

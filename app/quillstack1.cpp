@@ -320,6 +320,9 @@ bool Quillstack1::onMessage(UINT msg, WPARAM, LPARAM, LRESULT&) {
 }
 
 void Quillstack1::Form_Unload(int&) {
+    // A rescan waiting for its burst never starts, and one under way ends at its next yield.
+    recentRescan.stop();
+
     // 1: purge. The deleting only runs over the purge query's own rows: when that query cannot run, the
     // data control still holds the list's rows, which must stay.
     attempt([&] {

@@ -21,6 +21,7 @@
 #include "platform/controls/scrollbar.h"
 #include "platform/forms/form.h"
 #include "platform/win/handles.h"
+#include "platform/win/settledwork.h"
 
 namespace qs::controls {
 class DataControl;
@@ -138,9 +139,11 @@ public:
     void Image15_MouseUp(int index, int button, int shift, float x, float y);
     void Image16_MouseUp(int index, int button, int shift, float x, float y);
 
-    // Job collector.
+    // Job collector (app/collector.cpp): a Notify asks for a rescan of the Recent folder, which runs 250 ms
+    // after the first Notify of a burst and never inside itself.
     void oFoldwatcher_Notify(const std::string& sFileName, int16_t nType);
     std::string resolveShortcut(const std::string& shortcutName);
+    void rescanRecent();
 
     // Window state.
     bool firstActivate = false;
@@ -149,6 +152,7 @@ public:
     std::vector<std::string> recentFiles;  // names of the previous listing of recentPath
     int16_t recentFileCount = 0;           // valid names in recentFiles
     std::unique_ptr<WatchClient> oFoldwatcher;
+    win::SettledWork recentRescan{250, [this] { rescanRecent(); }};  // stopped by the unload
     std::unique_ptr<cTooltip> gridTips;
 
     // One pair for the three lists: a sort toggles the direction the last sort of any list settled.

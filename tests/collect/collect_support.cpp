@@ -12,7 +12,10 @@ app::RecentRescan recentRescan(const std::string& recent, const std::string& dbP
             recentFiles,
             recentFileCount,
             [](const std::string& s) { return app::resolveShortcutPath(nullptr, s); },
-            [] { rt::DoEvents(); },
+            [] {
+                rt::DoEvents();
+                return true;
+            },
             std::move(refresh)};
 }
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 
 #include "app/collector_core.h"
@@ -7,9 +8,11 @@
 #include "platform/runtime/files.h"
 #include "platform/runtime/text.h"
 #include "platform/win/handles.h"
+#include "platform/win/settledwork.h"
 #include "tests/collect/collect_support.h"
 #include "tests/support/files.h"
 #include "tests/support/filelock.h"
+#include "tests/support/pump.h"
 #include "tests/support/services.h"
 #include "tests/support/testdb.h"
 
@@ -197,11 +200,12 @@ TEST_F(CollectorTest, NestedRescanInTheYieldStoresFirstAndTheOuterRunStoresLast)
     auto inner = s;
     inner.yield = nullptr;
     s.yield = [&] {
-        if (nested) return;
+        if (nested) return true;
         nested = true;
         // A change during the rescan: the nested run sees one more file.
         writeFile(recent + "late.txt");
         EXPECT_TRUE(app::rescanRecentFolder(inner));
+        return true;
     };
 
     ASSERT_TRUE(app::rescanRecentFolder(s));
@@ -234,6 +238,39 @@ TEST_F(CollectorTest, ShortcutsResolveToTheirDocumentsInLongForm) {
 
     EXPECT_EQ(app::resolveShortcutPath(nullptr, recent + "notes.txt"), recent + "notes.txt");
     EXPECT_EQ(app::resolveShortcutPath(nullptr, recent + "missing.lnk"), "");
+}
+
+// The main window runs its rescans through this: a burst of Notifys, and more during the rescan, which
+// pumps messages as the rescan's yields do.
+TEST(RescanSchedule, EventsJoinTheWaitOrTheRunAndNeverNestIt) {
+    int depth = 0, deepest = 0;
+    std::vector<ULONGLONG> starts;
+    win::SettledWork* self = nullptr;
+    win::SettledWork work(60, [&] {
+        deepest = std::max(deepest, ++depth);
+        starts.push_back(GetTickCount64());
+        if (starts.size() == 1)
+            for (int i = 0; i < 5; ++i) self->request();
+        pumpFor(100);
+        --depth;
+    });
+    self = &work;
+
+    const ULONGLONG first = GetTickCount64();
+    for (int i = 0; i < 20; ++i) work.request();
+    EXPECT_TRUE(work.waiting());
+    ASSERT_TRUE(pumpUntil([&] { return work.runs() == 2 && !work.running() && !work.waiting(); }, 3000));
+    pumpFor(200);
+    EXPECT_EQ(work.runs(), 2u) << "one run for the burst, one for what came during it";
+    EXPECT_EQ(deepest, 1);
+    EXPECT_GE(starts[0] - first, 50u) << "the burst settles first";
+
+    // Stopped (the window unloads): a waiting run never starts, later events start none.
+    work.request();
+    work.stop();
+    work.request();
+    pumpFor(150);
+    EXPECT_EQ(work.runs(), 2u);
 }
 
 TEST(JobCriterion, DoublesQuotesInsideThePath) {

@@ -7,6 +7,7 @@
 #include "platform/runtime/app.h"
 #include "platform/runtime/text.h"
 #include "platform/win/handles.h"
+#include "platform/win/settledwork.h"
 #include "tests/collect/collect_support.h"
 #include "tests/support/files.h"
 #include "tests/support/process.h"
@@ -46,13 +47,13 @@ TEST(WatchEndToEnd, ShortcutDroppedIntoTheWatchedFolderBecomesAJobByItself) {
     std::string notifiedPath;
     int16_t notifiedType = 0;
     HRESULT created = E_FAIL;
+    win::SettledWork rescan(250, [&] { app::rescanRecentFolder(scan); });
     auto watch = app::WatchClient::create(
         [&](const std::string& path, int16_t type) {
             ++notifies;
             notifiedPath = path;
             notifiedType = type;
-            Sleep(250);
-            app::rescanRecentFolder(scan);
+            rescan.request();
         },
         &created);
     ASSERT_NE(watch, nullptr);
