@@ -170,6 +170,30 @@ TEST_F(ExpandLongPath, LeavesACallersDirListingAlone) {
     EXPECT_NE(first, second);
 }
 
+// Whatever text was handed in as the path, Explorer gets one path after "/select,": one argument, and
+// quoted as a whole where it holds a comma (Explorer splits its switches at commas outside quotes).
+TEST(ExplorerCommand, ExplorerGetsExactlyOnePath) {
+    EXPECT_EQ("Explorer /select, C:\\DOCS\\A B.DOC", explorerCommand("C:\\DOCS\\A B.DOC"));
+    EXPECT_EQ("Explorer /select, \"C:\\A,B\\C.DOC\"", explorerCommand("C:\\A,B\\C.DOC"));
+    const std::pair<const char*, const char*> handedIn[] = {
+        {"C:\\A,B\" /root,\"C:\\X", "C:\\A,B /root,C:\\X"},
+        {"C:\\A\" /e,\"C:\\X", "C:\\A /e,C:\\X"},
+        {"\"C:\\QUOTED.DOC\"", "C:\\QUOTED.DOC"},
+        {"C:\\A\"B.DOC", "C:\\AB.DOC"},
+    };
+    for (const auto& [path, seen] : handedIn) {
+        const std::string command = explorerCommand(path);
+        int argc = 0;
+        LPWSTR* argv = CommandLineToArgvW(qs::rt::widen(command).c_str(), &argc);
+        ASSERT_EQ(3, argc) << command;
+        EXPECT_EQ("/select,", narrow(argv[1]));
+        EXPECT_EQ(seen, narrow(argv[2]));
+        LocalFree(argv);
+        const std::string rest = command.substr(command.find(", ") + 2);
+        EXPECT_EQ(std::string("\"") + seen + "\"", rest);
+    }
+}
+
 // Records what the program hands to the shell instead of starting anything.
 struct CapturingServices : qs::test::FakeServices {
     struct Call {
