@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <new>
 #include <vector>
 
@@ -46,16 +47,24 @@ std::vector<Entry> listing(const std::string& pattern) {
 
 bool endsWithSys(const std::string& text) { return text.size() >= 4 && text.compare(text.size() - 4, 4, ".sys") == 0; }
 
-// Reads a file in bounded pieces until its URL line has ended or the file has.
+// Reads a file in bounded pieces until its URL line has ended or the file has, and never more than its
+// size when it was opened: a file still being written, or a device listed as a file (under Wine a link
+// to an endless one), would otherwise hold the walk, which pumps no messages, for ever. A handle that is
+// no disk file fails as a file that cannot be read.
 void readUrlLine(const std::string& path, urlfile::UrlLineFinder& finder) {
     win::UniqueFile file(CreateFileW(rt::widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                      OPEN_EXISTING, 0, nullptr));
     if (!file) throw rt::errorFromWin32(GetLastError());
+    if (GetFileType(file.get()) != FILE_TYPE_DISK) throw rt::Error(rt::errPathFileAccess);
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(file.get(), &size)) throw rt::errorFromWin32(GetLastError());
     char piece[kReadPiece];
-    for (;;) {
+    for (unsigned long long left = size.QuadPart; left > 0;) {
         DWORD got = 0;
-        if (!ReadFile(file.get(), piece, kReadPiece, &got, nullptr)) throw rt::errorFromWin32(GetLastError());
-        if (got == 0) break;
+        const DWORD want = DWORD(std::min<unsigned long long>(left, kReadPiece));
+        if (!ReadFile(file.get(), piece, want, &got, nullptr)) throw rt::errorFromWin32(GetLastError());
+        if (got == 0) break;  // cut short since it was opened
+        left -= got;
         if (finder.feed(std::string_view(piece, got))) return;
     }
     finder.finish();

@@ -195,6 +195,25 @@ TEST_F(Import, ALinkToAParentFolderIsNotFollowed) {
     EXPECT_EQ(rows, 3u);
 }
 
+// A file that never ends (a link to an endless device, which Wine lists as a plain file) is reported as a
+// file that cannot be read, and the walk goes on.
+TEST_F(Import, AFileThatNeverEndsIsReportedAndTheWalkGoesOn) {
+    writeFile(tree.file("a.url"), "URL=http://a/");
+    CreateDirectoryW(rt::widen(tree.file("sub")).c_str(), nullptr);
+    writeFile(tree.file("sub\\b.url"), "URL=http://b/");
+    const std::string endless = tree.file("endless.url");
+    auto exists = [&] { return !rt::listDir(endless).empty(); };  // listed, though it has no attributes to read
+    hostCommand(tree.path(), L"Z:\\bin\\ln -s /dev/zero endless.url", exists);
+    if (!exists()) GTEST_SKIP() << "no way to make a link to an endless device here";
+    const size_t files = browse(tree.path()).size();
+    // Wine cannot delete the link itself.
+    if (!DeleteFileW(rt::widen(endless).c_str()))
+        hostCommand(tree.path(), L"Z:\\bin\\rm endless.url", [&] { return !exists(); });
+    EXPECT_EQ(files, 3u);
+    EXPECT_EQ(stored(), (Favourites{{"A", "http://a/"}, {"B", "http://b/"}, {"NEWS", "http://old-news/"}}));
+    EXPECT_EQ(run.services->messages, std::vector<std::string>{"Error: 75 - Path/File access error " + endless});
+}
+
 TEST_F(Import, AWindowWhoseDatabaseCannotBeOpenedSaysSoOnceAndCloses) {
     app::myDBname = run.dir.file("missing.mdb");
     app::Form2 form;
