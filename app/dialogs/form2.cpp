@@ -133,7 +133,7 @@ void Form2::importFolder(const std::string& folder) {
     MousePointer(forms::vbHourglass);
 
     walk_ = std::make_unique<FavouritesImport>(*database, *favourites,
-                                               FavouritesImport::Hooks{[this] { advanceBar(); }, message});
+                                               FavouritesImport::Hooks{[this] { advanceBar(); }, message, {}});
     int32_t fileCount = 0;
     std::string path = folder;
     countFolderFiles(path, "*.*", fileCount);

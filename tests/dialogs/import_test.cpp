@@ -5,6 +5,7 @@
 #include <functional>
 #include <map>
 
+#include "app/dialogs/favimport.h"
 #include "app/dialogs/form2.h"
 #include "app/globals.h"
 #include "platform/controls/datacontrol.h"
@@ -212,6 +213,45 @@ TEST_F(Import, AFileThatNeverEndsIsReportedAndTheWalkGoesOn) {
     EXPECT_EQ(files, 3u);
     EXPECT_EQ(stored(), (Favourites{{"A", "http://a/"}, {"B", "http://b/"}, {"NEWS", "http://old-news/"}}));
     EXPECT_EQ(run.services->messages, std::vector<std::string>{"Error: 75 - Path/File access error " + endless});
+}
+
+// Only links are passed over (junctions, symbolic links, mount points, and a reparse point whose tag is not
+// given, as Wine lists links); placeholders of cloud-synced folders and other reparse points are walked.
+TEST_F(Import, TheWalkPassesOverLinksButEntersOtherReparsePoints) {
+    const std::map<std::string, uint32_t> tags = {{"cloud", IO_REPARSE_TAG_CLOUD_6},
+                                                  {"dedup", IO_REPARSE_TAG_DEDUP},
+                                                  {"junction", IO_REPARSE_TAG_MOUNT_POINT},
+                                                  {"link", IO_REPARSE_TAG_SYMLINK},
+                                                  {"untagged", 0}};
+    for (const auto& [name, tag] : tags) {
+        CreateDirectoryW(rt::widen(tree.file(name)).c_str(), nullptr);
+        writeFile(tree.file(name) + "\\" + name + ".url", "URL=http://" + name + "/");
+    }
+    auto database = db::Engine::OpenDatabase(run.dbPath);
+    auto favourites = database->OpenRecordset("Favorites", db::dbOpenDynaset);
+    app::FavouritesImport::Hooks hooks;
+    hooks.message = [](const std::string& text) { ADD_FAILURE() << text; };
+    // The file system's listing, with those folders made reparse points of their tags.
+    hooks.list = [&](const std::string& pattern) {
+        std::vector<app::FavouritesImport::Entry> entries = app::FavouritesImport::listFolder(pattern);
+        for (auto& e : entries)
+            if (auto tag = tags.find(e.name); tag != tags.end()) {
+                e.attributes |= FILE_ATTRIBUTE_REPARSE_POINT;
+                e.reparseTag = tag->second;
+            }
+        return entries;
+    };
+    app::FavouritesImport walk(*database, *favourites, hooks);
+    int32_t counted = 0, imported = 0;
+    std::string path = tree.path();
+    walk.countFolderFiles(path, "*.*", counted);
+    path = tree.path();
+    walk.importFolderURLs(path, "*.*", imported);
+    walk.finish();
+    EXPECT_EQ(counted, 2);
+    EXPECT_EQ(imported, 2);
+    EXPECT_EQ(stored(),
+              (Favourites{{"CLOUD", "http://cloud/"}, {"DEDUP", "http://dedup/"}, {"NEWS", "http://old-news/"}}));
 }
 
 TEST_F(Import, AWindowWhoseDatabaseCannotBeOpenedSaysSoOnceAndCloses) {
