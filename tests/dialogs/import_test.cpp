@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <functional>
 #include <map>
+#include <stdexcept>
 
 #include "app/dialogs/favimport.h"
 #include "app/dialogs/form2.h"
@@ -252,6 +253,23 @@ TEST_F(Import, TheWalkPassesOverLinksButEntersOtherReparsePoints) {
     EXPECT_EQ(imported, 2);
     EXPECT_EQ(stored(),
               (Favourites{{"CLOUD", "http://cloud/"}, {"DEDUP", "http://dedup/"}, {"NEWS", "http://old-news/"}}));
+}
+
+// A walk that ends in an exception (reported by the button's handler) leaves the window free to close.
+TEST_F(Import, AWalkEndedByAnExceptionLeavesTheWindowFreeToClose) {
+    writeFile(tree.file("a.url"), "URL=http://a/");
+    run.services->folderAnswer = tree.path();
+    app::Form2 form;
+    form.onBarStep = [] { throw std::runtime_error("a step of the walk failed"); };
+    form.Show();
+    auto click = [](forms::PictureButton& button) {
+        SendMessageW(button.hWnd(), WM_LBUTTONDOWN, MK_LBUTTON, 0);
+        SendMessageW(button.hWnd(), WM_LBUTTONUP, 0, 0);
+    };
+    click(form.Image2);
+    EXPECT_TRUE(form.Loaded());
+    click(form.Image3);
+    EXPECT_FALSE(form.Loaded());
 }
 
 TEST_F(Import, AWindowWhoseDatabaseCannotBeOpenedSaysSoOnceAndCloses) {
