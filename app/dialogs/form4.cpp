@@ -89,6 +89,7 @@ void Form4::exportDatabase() {
     std::string failure;
     {
         ExportFile out;
+        out.afterLine = onExportLine;
         std::shared_ptr<db::Database> database;
         try {
             out.open(name);

@@ -1,6 +1,10 @@
 // The About window's export, byte for byte, through the real window.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <future>
+#include <thread>
+
 #include "app/data/schema.h"
 #include "app/dialogs/export.h"
 #include "app/dialogs/form4.h"
@@ -124,6 +128,44 @@ TEST_F(Export, AFailurePartWaySaysSoAndKeepsTheLinesWritten) {
     const std::string text = readFile(out);
     EXPECT_EQ(text.rfind("Contents of " + partial, 0), 0u);
     EXPECT_TRUE(text.ends_with("\r\nFavorites\r\n\r\nName\tURL\tKeywords\r\n"));
+}
+
+// The export reads one picture of the tables without the write lock: another program writes a job while
+// the export runs, neither fails nor waits for the other to end first, and nothing is said.
+TEST_F(Export, AnotherProgramWritesAJobWhileTheExportReads) {
+    fill();
+    std::promise<std::string> writing;  // "" once the other program's row is written, else its failure
+    std::future<std::string> written = writing.get_future();
+    std::string committed = "never tried";
+    std::thread other;
+    int lines = 0;
+    about.onExportLine = [&] {
+        if (++lines != 7) return;  // the first Jobs row: the reading has begun
+        other = std::thread([&] {
+            bool rowWritten = false;
+            try {
+                Seed seed(run.dbPath);
+                seed.job("C:\\DOCS\\WRITTEN MEANWHILE.TXT", db::Value{}, false);
+                rowWritten = true;
+                writing.set_value("");
+                seed.commit();  // once the export's reading has ended
+                committed = "";
+            } catch (const std::exception& e) {
+                committed = e.what();
+                if (!rowWritten) writing.set_value(e.what());
+            }
+        });
+        ASSERT_EQ(written.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+    };
+    exportTo(out);
+    if (other.joinable()) other.join();
+    EXPECT_EQ(written.get(), "");
+    EXPECT_EQ(committed, "");
+    EXPECT_TRUE(run.services->messages.empty());
+    EXPECT_EQ(readJobs(run.dbPath).size(), 5u);
+    const std::string text = readFile(out);
+    EXPECT_TRUE(text.ends_with("SMITH JOHN\tEXT 101\r\n"));
+    EXPECT_EQ(text.find("WRITTEN MEANWHILE"), std::string::npos);
 }
 
 TEST(ExportDates, MadeOncePerDayAndTimeOfDayTheyReadAsTheSystemWritesThem) {
