@@ -12,6 +12,7 @@
 #include "platform/runtime/dates.h"
 #include "platform/runtime/files.h"
 #include "platform/runtime/text.h"
+#include "platform/win/handles.h"
 #include "tests/app/app_support.h"
 #include "tests/support/testdb.h"
 
@@ -166,6 +167,31 @@ TEST_F(Export, AnotherProgramWritesAJobWhileTheExportReads) {
     const std::string text = readFile(out);
     EXPECT_TRUE(text.ends_with("SMITH JOHN\tEXT 101\r\n"));
     EXPECT_EQ(text.find("WRITTEN MEANWHILE"), std::string::npos);
+}
+
+// A target that cannot be created at all (held open by another program, a folder) keeps what it held,
+// and the message says that nothing was written.
+TEST_F(Export, ATargetThatCannotBeCreatedSaysNothingWasWritten) {
+    fill();
+    writeFile(out, "keep me");
+    const std::string folder = run.dir.file("folder.txt");
+    CreateDirectoryW(rt::widen(folder).c_str(), nullptr);
+    {
+        win::UniqueFile held(
+            CreateFileW(rt::widen(out).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(held);
+        exportTo(out);
+    }
+    exportTo(folder);
+    EXPECT_EQ(readFile(out), "keep me");
+    const std::vector<std::string>& said = run.services->messages;
+    ASSERT_EQ(said.size(), 3u);  // the question and the failure, then the folder's failure
+    for (size_t i : {1, 2})
+        EXPECT_EQ(said[i].rfind("The export file could not be created: nothing was written, and a file of that "
+                                "name is unchanged.\n\n",
+                                0),
+                  0u)
+            << said[i];
 }
 
 TEST(ExportDates, MadeOncePerDayAndTimeOfDayTheyReadAsTheSystemWritesThem) {
