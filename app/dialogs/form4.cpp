@@ -86,7 +86,7 @@ void Form4::exportDatabase() {
         services.msgBox(kOwnDatabase, MB_OK | MB_ICONEXCLAMATION, "");
         return;
     }
-    if (rt::fileExists(name) && services.msgBox(kOverwrite, MB_OKCANCEL, "") == IDCANCEL) return;
+    if (rt::anyFileExists(name) && services.msgBox(kOverwrite, MB_OKCANCEL, "") == IDCANCEL) return;
 
     std::string failure;
     bool created = false;
