@@ -68,8 +68,13 @@ std::string fileNameOf(const std::string& path) {
 }
 
 std::string explorerCommand(const std::string& path) {
-    if (path.find(',') != std::string::npos) return "Explorer /select, \"" + path + "\"";
-    return "Explorer /select, " + path;
+    if (path.find_first_of(",\"") == std::string::npos) return "Explorer /select, " + path;
+    // No Windows path holds a double quote: one inside the path would close the quotes early and hand
+    // Explorer the rest as switches of its own.
+    std::string quoted = "Explorer /select, \"";
+    for (char c : path)
+        if (c != '"') quoted += c;
+    return quoted + '"';
 }
 
 }  // namespace qs::app

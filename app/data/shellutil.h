@@ -26,7 +26,8 @@ std::string expandLongPath(const std::string& path);
 void shellOpen(const std::string& path);
 
 // The command line that shows a file selected in its folder: "Explorer /select, " and the path, put in
-// double quotes when it holds a comma (Explorer reads a comma as the end of the path).
+// double quotes when it holds a comma (Explorer reads a comma as the end of the path) or a double quote,
+// which is dropped: Explorer always gets the path as one argument.
 std::string explorerCommand(const std::string& path);
 
 // The text after the last backslash; empty when there is none or the path ends in one.

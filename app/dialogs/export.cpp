@@ -59,7 +59,10 @@ void ExportFile::write(std::string_view utf8) {
     if (buffer_.size() >= kBufferBytes) flush();
 }
 
-void ExportFile::endLine() { write("\r\n"); }
+void ExportFile::endLine() {
+    write("\r\n");
+    if (afterLine) afterLine();
+}
 
 void ExportFile::flush() {
     if (buffer_.empty() || !isOpen()) return;
@@ -119,13 +122,9 @@ const std::string& DateTexts::text(double date) {
 
 void writeExport(ExportFile& out, db::Database& database, const std::string& databasePath) {
     // One transaction for the reading: a consistent picture, and one lock taken instead of one per page
-    // of rows. Nothing is written in it; it ends with the export. A file that cannot be written
-    // (read-only, or another program writing to it) is read without one, page by page.
-    std::unique_ptr<db::Transaction> reading;
-    try {
-        reading = std::make_unique<db::Transaction>(database);
-    } catch (const db::DbError&) {
-    }
+    // of rows. It only reads, so it takes no write lock: the folder watch and the receiver go on writing,
+    // and the export waits for none of them to end first.
+    db::Transaction reading(database, db::Transaction::Lock::read);
     DateTexts dates;
     out.write("Contents of ");
     out.write(databasePath);
@@ -165,7 +164,7 @@ void writeExport(ExportFile& out, db::Database& database, const std::string& dat
         }
         rs->Close();
     }
-    if (reading) reading->commit();
+    reading.commit();
 }
 
 }  // namespace qs::app

@@ -3,6 +3,7 @@
 // fields separated by tabs, in the ANSI code page with CR LF line ends.
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -26,6 +27,9 @@ public:
     void endLine();
     void close();  // writes what is buffered; rt::Error as write
     bool isOpen() const { return bool(file_); }
+
+    // Called after each line ends (tests look at the database while the export runs).
+    std::function<void()> afterLine;
 
 private:
     void flush();

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <new>
 #include <vector>
 
@@ -20,42 +21,33 @@ constexpr unsigned long long kBatchMs = 250;
 constexpr DWORD kReadPiece = 4096;
 constexpr size_t kMaxText = 255;  // characters of a Text field
 
-struct Entry {
-    std::string name;
-    DWORD attributes;
-};
-
-// The entries of one listing, read whole before any of them is used. A folder that cannot be listed
-// lists nothing, as the runtime's Dir does; only a drive that is not ready is an error.
-std::vector<Entry> listing(const std::string& pattern) {
-    std::vector<Entry> out;
-    WIN32_FIND_DATAW fd;
-    win::UniqueFind h(FindFirstFileExW(rt::widen(pattern).c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch, nullptr,
-                                       FIND_FIRST_EX_LARGE_FETCH));
-    if (!h) {
-        if (GetLastError() == ERROR_NOT_READY) throw rt::Error(rt::errDiskNotReady);
-        return out;
-    }
-    do {
-        const wchar_t* n = fd.cFileName;
-        if (n[0] == L'.' && (n[1] == L'\0' || (n[1] == L'.' && n[2] == L'\0'))) continue;
-        out.push_back({rt::narrow(n), fd.dwFileAttributes});
-    } while (FindNextFileW(h.get(), &fd));
-    return out;
+// A folder that stands for another place: a junction, a symbolic link or a mount point. A reparse point
+// whose tag the listing does not give (Wine lists the host's links so) is taken for one.
+bool isLink(const FavouritesImport::Entry& e) {
+    if (!(e.attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return false;
+    return e.reparseTag == 0 || IsReparseTagNameSurrogate(e.reparseTag);
 }
 
 bool endsWithSys(const std::string& text) { return text.size() >= 4 && text.compare(text.size() - 4, 4, ".sys") == 0; }
 
-// Reads a file in bounded pieces until its URL line has ended or the file has.
+// Reads a file in bounded pieces until its URL line has ended or the file has, and never more than its
+// size when it was opened: a file still being written, or a device listed as a file (under Wine a link
+// to an endless one), would otherwise hold the walk, which pumps no messages, for ever. A handle that is
+// no disk file fails as a file that cannot be read.
 void readUrlLine(const std::string& path, urlfile::UrlLineFinder& finder) {
     win::UniqueFile file(CreateFileW(rt::widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                      OPEN_EXISTING, 0, nullptr));
     if (!file) throw rt::errorFromWin32(GetLastError());
+    if (GetFileType(file.get()) != FILE_TYPE_DISK) throw rt::Error(rt::errPathFileAccess);
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(file.get(), &size)) throw rt::errorFromWin32(GetLastError());
     char piece[kReadPiece];
-    for (;;) {
+    for (unsigned long long left = size.QuadPart; left > 0;) {
         DWORD got = 0;
-        if (!ReadFile(file.get(), piece, kReadPiece, &got, nullptr)) throw rt::errorFromWin32(GetLastError());
-        if (got == 0) break;
+        const DWORD want = DWORD(std::min<unsigned long long>(left, kReadPiece));
+        if (!ReadFile(file.get(), piece, want, &got, nullptr)) throw rt::errorFromWin32(GetLastError());
+        if (got == 0) break;  // cut short since it was opened
+        left -= got;
         if (finder.feed(std::string_view(piece, got))) return;
     }
     finder.finish();
@@ -67,6 +59,25 @@ FavouritesImport::FavouritesImport(db::Database& database, db::Recordset& favour
     : database_(database), favourites_(favourites), hooks_(std::move(hooks)) {}
 
 FavouritesImport::~FavouritesImport() = default;
+
+std::vector<FavouritesImport::Entry> FavouritesImport::listFolder(const std::string& pattern) {
+    std::vector<Entry> out;
+    WIN32_FIND_DATAW fd{};
+    win::UniqueFind h(FindFirstFileExW(rt::widen(pattern).c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch, nullptr,
+                                       FIND_FIRST_EX_LARGE_FETCH));
+    if (!h) {
+        if (GetLastError() == ERROR_NOT_READY) throw rt::Error(rt::errDiskNotReady);
+        return out;
+    }
+    do {
+        const wchar_t* n = fd.cFileName;
+        if (n[0] == L'.' && (n[1] == L'\0' || (n[1] == L'.' && n[2] == L'\0'))) continue;
+        // The tag is in dwReserved0 for a reparse point only.
+        const DWORD tag = (fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ? fd.dwReserved0 : 0;
+        out.push_back({rt::narrow(n), fd.dwFileAttributes, tag});
+    } while (FindNextFileW(h.get(), &fd));
+    return out;
+}
 
 std::string FavouritesImport::errorMessage(const std::exception& e, const std::string& subject) {
     int number = rt::errInvalidCall;
@@ -89,14 +100,13 @@ void FavouritesImport::walk(std::string& path, const std::string& pattern, PerFi
     // Folder phase: the subfolders, in listing order.
     std::vector<Entry> entries;
     try {
-        entries = listing(path + "*");
+        entries = list(path + "*");
     } catch (const std::exception& e) {
         failed(path, e);
     }
     std::vector<std::string> subfolders;
     for (const Entry& e : entries)
-        if ((e.attributes & FILE_ATTRIBUTE_DIRECTORY) && !(e.attributes & FILE_ATTRIBUTE_REPARSE_POINT))
-            subfolders.push_back(e.name);
+        if ((e.attributes & FILE_ATTRIBUTE_DIRECTORY) && !isLink(e)) subfolders.push_back(e.name);
 
     // File phase: every file matching the pattern, hidden and system ones included. A pattern of every
     // name needs no listing of its own: the folder's is the same.
@@ -105,7 +115,7 @@ void FavouritesImport::walk(std::string& path, const std::string& pattern, PerFi
         files = std::move(entries);
     } else {
         try {
-            files = listing(path + pattern);
+            files = list(path + pattern);
         } catch (const std::exception& e) {
             failed(path + pattern, e);
         }
@@ -121,6 +131,10 @@ void FavouritesImport::walk(std::string& path, const std::string& pattern, PerFi
         std::string child = path + name + "\\";
         walk(child, pattern, perFile);
     }
+}
+
+std::vector<FavouritesImport::Entry> FavouritesImport::list(const std::string& pattern) {
+    return hooks_.list ? hooks_.list(pattern) : listFolder(pattern);
 }
 
 void FavouritesImport::countFolderFiles(std::string& path, const std::string& pattern, int32_t& fileCount) {

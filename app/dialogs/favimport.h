@@ -14,6 +14,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/db/db.h"
 
@@ -21,9 +22,18 @@ namespace qs::app {
 
 class FavouritesImport {
 public:
+    // One entry of a folder's listing.
+    struct Entry {
+        std::string name;
+        uint32_t attributes;
+        uint32_t reparseTag;  // with the reparse point attribute only; 0 where the listing does not give it
+    };
+
     struct Hooks {
         std::function<void()> fileStep;                        // second pass: a file is about to be read
         std::function<void(const std::string& text)> message;  // a message box with an OK button
+        // Lists the entries of `pattern`; listFolder when empty (tests stand in for the file system).
+        std::function<std::vector<Entry>(const std::string& pattern)> list;
     };
 
     FavouritesImport(db::Database& database, db::Recordset& favourites, Hooks hooks);
@@ -32,8 +42,9 @@ public:
     FavouritesImport& operator=(const FavouritesImport&) = delete;
 
     // First pass: adds one to fileCount for every file of the tree. `path` gets a trailing backslash when
-    // it has none; `pattern` names the files of each folder ("*.*" for all of them). Folders that are
-    // reparse points (junctions, links) are not entered, so a link to a parent folder cannot loop.
+    // it has none; `pattern` names the files of each folder ("*.*" for all of them). Links to folders
+    // (junctions, symbolic links, mount points) are not entered, so a link to a parent folder cannot
+    // loop; other reparse points, such as the placeholders of cloud-synced folders, are walked.
     void countFolderFiles(std::string& path, const std::string& pattern, int32_t& fileCount);
     // Second pass over the same tree: one fileStep and one more in fileCount per file, then its import.
     void importFolderURLs(std::string& path, const std::string& pattern, int32_t& fileCount);
@@ -50,9 +61,14 @@ public:
     // A message in the walk's form: "Error: " number " - " description " " subject.
     static std::string errorMessage(const std::exception& e, const std::string& subject);
 
+    // The entries of `pattern` but "." and "..", every one, read whole before any is used. A folder that
+    // cannot be listed lists nothing, as the runtime's Dir does; only a drive that is not ready is an error.
+    static std::vector<Entry> listFolder(const std::string& pattern);
+
 private:
     template <class PerFile>
     void walk(std::string& path, const std::string& pattern, PerFile perFile);
+    std::vector<Entry> list(const std::string& pattern);
     void importFile(const std::string& folder, const std::string& name, int32_t& fileCount);
     void store(const std::string& name, const std::string& url);
     void failed(const std::string& subject, const std::exception& e);

@@ -133,7 +133,12 @@ void Form2::importFolder(const std::string& folder) {
     MousePointer(forms::vbHourglass);
 
     walk_ = std::make_unique<FavouritesImport>(*database, *favourites,
-                                               FavouritesImport::Hooks{[this] { advanceBar(); }, message});
+                                               FavouritesImport::Hooks{[this] { advanceBar(); }, message, {}});
+    // Gone on every way out, a step that throws included: while it is set the window refuses to close.
+    struct EndWalk {
+        std::unique_ptr<FavouritesImport>& walk;
+        ~EndWalk() { walk.reset(); }
+    } endWalk{walk_};
     int32_t fileCount = 0;
     std::string path = folder;
     countFolderFiles(path, "*.*", fileCount);
@@ -146,7 +151,6 @@ void Form2::importFolder(const std::string& folder) {
         Picture2.Refresh();
     }
     walk_->finish();
-    walk_.reset();
 }
 
 void Form2::advanceBar() {

@@ -19,6 +19,8 @@ constexpr char kOverwrite[] = "Overwrite Existing file?";
 constexpr char kOwnDatabase[] =
     "That file is the database in use; exporting onto it would destroy it. Choose another file name.";
 constexpr char kFailed[] = "The export stopped before its end; the lines written so far are in the file.\n\n";
+constexpr char kNotCreated[] =
+    "The export file could not be created: nothing was written, and a file of that name is unchanged.\n\n";
 
 }  // namespace
 
@@ -84,14 +86,17 @@ void Form4::exportDatabase() {
         services.msgBox(kOwnDatabase, MB_OK | MB_ICONEXCLAMATION, "");
         return;
     }
-    if (rt::fileExists(name) && services.msgBox(kOverwrite, MB_OKCANCEL, "") == IDCANCEL) return;
+    if (rt::anyFileExists(name) && services.msgBox(kOverwrite, MB_OKCANCEL, "") == IDCANCEL) return;
 
     std::string failure;
+    bool created = false;
     {
         ExportFile out;
+        out.afterLine = onExportLine;
         std::shared_ptr<db::Database> database;
         try {
             out.open(name);
+            created = true;
             database = db::Engine::OpenDatabase(myDBname);
             writeExport(out, *database, myDBname);
             database->Close();
@@ -102,7 +107,7 @@ void Form4::exportDatabase() {
         if (database && database->isOpen()) database->Close();
     }
     // The file is closed before the message, so it can be looked at while the message is up.
-    if (!failure.empty()) services.msgBox(kFailed + failure, MB_OK | MB_ICONEXCLAMATION, "");
+    if (!failure.empty()) services.msgBox((created ? kFailed : kNotCreated) + failure, MB_OK | MB_ICONEXCLAMATION, "");
 }
 
 void Form4::drawSkin(HDC hdc, const RECT& client) {

@@ -2,6 +2,7 @@
 // The About window: says what the program is and exports the database in use to a text file.
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 #include "platform/controls/commondialog.h"
@@ -22,6 +23,9 @@ public:
     forms::PictureButton Image2;  // Cancel
     forms::PictureButton Image3;  // Export Database To Text File
     controls::CommonDialog cd1;
+
+    // Called after each line the export writes (tests look at the database while the export runs).
+    std::function<void()> onExportLine;
 
 protected:
     void drawSkin(HDC hdc, const RECT& client) override;

@@ -109,7 +109,7 @@ void Options::Image4_MouseUp(int, int, int, float, float) {
     const std::string f = askForFile("New Database Name:", true);
     if (f.empty()) return;
     // A file at myDBname that is no database holds nothing to lose: New may replace it.
-    const bool exists = rt::fileExists(f);
+    const bool exists = rt::anyFileExists(f);
     if (exists && sameFile(f, myDBname) && !certainlyNoDatabase(myDBname)) {
         refuseDatabaseInUse(f);
         return;
@@ -167,7 +167,7 @@ void Options::Image6_MouseUp(int, int, int, float, float) {
         refuseDatabaseInUse(f);
         return;
     }
-    const bool exists = rt::fileExists(f);
+    const bool exists = rt::anyFileExists(f);
     if (exists && !confirmOverwrite()) return;
     try {
         copyDatabase(myDBname, f, exists);

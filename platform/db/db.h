@@ -217,7 +217,11 @@ private:
 // BeginTrans for a scope: rolls back (to where it began) unless committed, also when an error passes.
 class Transaction {
 public:
-    explicit Transaction(Database& database);
+    // An outer transaction that writes takes the write lock as it begins. One that only reads takes a read
+    // lock at its first read: one picture of the file, while other connections go on writing (their
+    // commits wait for its end). Inside another transaction both are savepoints.
+    enum class Lock { write, read };
+    explicit Transaction(Database& database, Lock lock = Lock::write);
     ~Transaction();
     Transaction(const Transaction&) = delete;
     Transaction& operator=(const Transaction&) = delete;

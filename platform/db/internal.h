@@ -62,7 +62,8 @@ struct Connection {
     [[noreturn]] void fail(int rc);
 
     // The levels of Database::BeginTrans. unwind rolls back every level above `level` and never throws.
-    void begin();
+    // An outer level that only reads (`reading`) takes no lock until its first statement needs one.
+    void begin(bool reading = false);
     void commit();
     void rollback();
     void unwind(int level) noexcept;

@@ -10,12 +10,13 @@ std::string savepoint(int level) { return "qs_level_" + std::to_string(level); }
 
 }  // namespace
 
-void Connection::begin() {
+void Connection::begin(bool reading) {
     handle();
     noticeLostTransaction();
     // The outer level takes the write lock now: taken later, after a read, it could fail at once without
-    // waiting when another connection had begun to write in between.
-    exec(*this, depth == 0 ? std::string("BEGIN IMMEDIATE") : "SAVEPOINT " + savepoint(depth));
+    // waiting when another connection had begun to write in between. One that never writes needs none.
+    const char* outer = reading ? "BEGIN" : "BEGIN IMMEDIATE";
+    exec(*this, depth == 0 ? std::string(outer) : "SAVEPOINT " + savepoint(depth));
     ++depth;
 }
 
@@ -71,8 +72,8 @@ void Database::Rollback() { conn_->rollback(); }
 
 bool Database::inTransaction() const { return conn_->depth > 0 && conn_->db && !sqlite3_get_autocommit(conn_->db); }
 
-Transaction::Transaction(Database& database) : conn_(database.conn_) {
-    conn_->begin();
+Transaction::Transaction(Database& database, Lock lock) : conn_(database.conn_) {
+    conn_->begin(lock == Lock::read);
     level_ = conn_->depth;
 }
 

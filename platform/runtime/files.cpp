@@ -121,6 +121,12 @@ bool fileExists(const std::string& path) {
     return a != INVALID_FILE_ATTRIBUTES && (a & kindBits) == 0;
 }
 
+bool anyFileExists(const std::string& path) {
+    if (path.empty() || hasWildcards(path)) return false;
+    DWORD a = GetFileAttributesW(widen(path).c_str());
+    return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 void Kill(const std::string& path) {
     std::string folder;
     size_t slash = path.find_last_of("\\/:");

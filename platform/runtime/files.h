@@ -39,6 +39,9 @@ int GetAttr(const std::string& path);
 // True when exactly this path names a normal file (as Dir with attributes 0 would list it: not a folder,
 // not hidden, not system). Wildcards match nothing.
 bool fileExists(const std::string& path);
+// True when exactly this path names a file of any attributes, hidden and system ones included; a folder
+// is no file. Wildcards match nothing. For a question before a file is replaced.
+bool anyFileExists(const std::string& path);
 // Deletes normal files; wildcards allowed in the name. Nothing to delete: Error 53; a file that may not
 // be deleted: Error 75 (or 70 when it is in use).
 void Kill(const std::string& path);

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "app/dialogs/form4.h"
 #include "app/dialogs/form6.h"
 #include "app/dialogs/info.h"
 #include "app/dialogs/options.h"
@@ -235,6 +236,29 @@ TEST_F(Lists, NewAndSaveAsRefuseTheDatabaseInUseHoweverItIsSpelled) {
         EXPECT_NE(answers.messages[1].find("database in use"), std::string::npos);
     }
     EXPECT_EQ(tableRows(dbPath, "Jobs"), jobs);
+}
+
+// A hidden or system file of the chosen name is asked about before New, Save As or the export replaces it.
+TEST_F(Lists, AHiddenOrSystemFileIsAskedAboutBeforeNewSaveAsOrTheExportReplacesIt) {
+    const std::string hidden = dir.file("hidden.mdb"), system = dir.file("system.txt");
+    writeFile(hidden, "keep me");
+    setAttributes(hidden, FILE_ATTRIBUTE_HIDDEN);
+    writeFile(system, "keep me too");
+    setAttributes(system, FILE_ATTRIBUTE_SYSTEM);
+    app::Form4 about;
+    about.Show();
+    answers.question = IDCANCEL;
+    press(o.Image4, hidden);
+    press(o.Image6, hidden);
+    press(about.Image3, system);
+    EXPECT_EQ(answers.messages, Rows(3, "Overwrite Existing file?"));
+    EXPECT_EQ(readFile(hidden), "keep me");
+    EXPECT_EQ(readFile(system), "keep me too");
+    EXPECT_EQ(app::myDBname, dbPath);
+
+    answers.question = IDOK;
+    press(o.Image6, hidden);
+    EXPECT_EQ(tableRows(hidden, "Phone"), tableRows(dbPath, "Phone"));
 }
 
 TEST_F(Lists, LoadTakesAnyFileWithoutAMessageAndACancelledLoadChangesNothing) {

@@ -1,6 +1,9 @@
 // The About window's export, byte for byte, through the real window.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 #include "app/data/schema.h"
 #include "app/dialogs/export.h"
 #include "app/dialogs/form4.h"
@@ -8,6 +11,7 @@
 #include "platform/runtime/dates.h"
 #include "platform/runtime/files.h"
 #include "platform/runtime/text.h"
+#include "platform/win/handles.h"
 #include "tests/app/app_support.h"
 #include "tests/support/testdb.h"
 
@@ -124,6 +128,56 @@ TEST_F(Export, AFailurePartWaySaysSoAndKeepsTheLinesWritten) {
     const std::string text = readFile(out);
     EXPECT_EQ(text.rfind("Contents of " + partial, 0), 0u);
     EXPECT_TRUE(text.ends_with("\r\nFavorites\r\n\r\nName\tURL\tKeywords\r\n"));
+}
+
+// The export reads one picture of the tables without the write lock: another program writes a job while
+// the export runs, neither fails nor waits for the other to end first, and nothing is said.
+TEST_F(Export, AnotherProgramWritesAJobWhileTheExportReads) {
+    fill();
+    std::atomic<bool> rowWritten = false, ended = false;
+    std::string committed = "never tried";  // "" once committed, else the failure
+    std::thread other;
+    int lines = 0;
+    about.onExportLine = [&] {
+        if (++lines != 7) return;  // the first Jobs row: the reading has begun
+        other = std::thread([&] {
+            try {
+                Seed seed(run.dbPath);
+                seed.job("C:\\DOCS\\WRITTEN MEANWHILE.TXT", db::Value{}, false);
+                rowWritten = true;
+                seed.commit();  // once the export's reading has ended
+                committed = "";
+            } catch (const std::exception& e) {
+                committed = e.what();
+            }
+            ended = true;
+        });
+        while (!rowWritten && !ended) Sleep(1);
+    };
+    exportTo(out);
+    other.join();
+    EXPECT_EQ(committed, "");
+    EXPECT_TRUE(rowWritten && run.services->messages.empty());
+    EXPECT_EQ(readJobs(run.dbPath).size(), 5u);
+    EXPECT_EQ(readFile(out).find("WRITTEN MEANWHILE"), std::string::npos);
+}
+
+// A target that cannot be created at all (held open by another program, a folder) keeps what it held,
+// and the message says that nothing was written.
+TEST_F(Export, ATargetThatCannotBeCreatedSaysNothingWasWritten) {
+    writeFile(out, "keep me");
+    win::UniqueFile held(
+        CreateFileW(rt::widen(out).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    exportTo(out);
+    CreateDirectoryW(rt::widen(run.dir.file("folder.txt")).c_str(), nullptr);
+    exportTo(run.dir.file("folder.txt"));
+    EXPECT_EQ(readFile(out), "keep me");
+    const std::string said =
+        "The export file could not be created: nothing was written, and a file of that name is "
+        "unchanged.\n\n";
+    ASSERT_EQ(run.services->messages.size(), 3u);  // the question and the failure, then the folder's failure
+    EXPECT_EQ(run.services->messages[1].rfind(said, 0), 0u);
+    EXPECT_EQ(run.services->messages[2].rfind(said, 0), 0u);
 }
 
 TEST(ExportDates, MadeOncePerDayAndTimeOfDayTheyReadAsTheSystemWritesThem) {

@@ -4,7 +4,9 @@
 #include <algorithm>
 #include <functional>
 #include <map>
+#include <stdexcept>
 
+#include "app/dialogs/favimport.h"
 #include "app/dialogs/form2.h"
 #include "app/globals.h"
 #include "platform/controls/datacontrol.h"
@@ -193,6 +195,68 @@ TEST_F(Import, ALinkToAParentFolderIsNotFollowed) {
     if (!RemoveDirectoryW(link.c_str())) hostCommand(tree.file("sub"), L"Z:\\bin\\rm up", [&] { return !exists(); });
     EXPECT_EQ(files, 2u);
     EXPECT_EQ(rows, 3u);
+}
+
+// A file that never ends (a link to an endless device, which Wine lists as a plain file) is reported as a
+// file that cannot be read, and the walk goes on.
+TEST_F(Import, AFileThatNeverEndsIsReportedAndTheWalkGoesOn) {
+    CreateDirectoryW(rt::widen(tree.file("sub")).c_str(), nullptr);
+    writeFile(tree.file("sub\\b.url"), "URL=http://b/");
+    const std::string endless = tree.file("endless.url");
+    auto exists = [&] { return !rt::listDir(endless).empty(); };  // listed, though it has no attributes to read
+    hostCommand(tree.path(), L"Z:\\bin\\ln -s /dev/zero endless.url", exists);
+    if (!exists()) GTEST_SKIP() << "no way to make a link to an endless device here";
+    const size_t files = browse(tree.path()).size();
+    // Wine cannot delete the link itself.
+    if (!DeleteFileW(rt::widen(endless).c_str()))
+        hostCommand(tree.path(), L"Z:\\bin\\rm endless.url", [&] { return !exists(); });
+    EXPECT_EQ(files, 2u);
+    EXPECT_EQ(stored(), (Favourites{{"B", "http://b/"}, {"NEWS", "http://old-news/"}}));
+    EXPECT_EQ(run.services->messages, std::vector<std::string>{"Error: 75 - Path/File access error " + endless});
+}
+
+// Only links (junctions, symbolic links, mount points) are passed over; the placeholder folders of
+// cloud-synced files, which are reparse points too, are walked.
+TEST_F(Import, TheWalkPassesOverLinksButEntersOtherReparsePoints) {
+    for (const char* name : {"cloud", "junction"}) {
+        CreateDirectoryW(rt::widen(tree.file(name)).c_str(), nullptr);
+        writeFile(tree.file(name) + "\\" + name + ".url", std::string("URL=http://") + name + "/");
+    }
+    auto database = db::Engine::OpenDatabase(run.dbPath);
+    auto favourites = database->OpenRecordset("Favorites", db::dbOpenDynaset);
+    app::FavouritesImport::Hooks hooks;
+    hooks.list = [](const std::string& pattern) {  // the file system's listing, with the two made reparse points
+        std::vector<app::FavouritesImport::Entry> entries = app::FavouritesImport::listFolder(pattern);
+        for (auto& e : entries)
+            if (e.name == "cloud" || e.name == "junction") {
+                e.attributes |= FILE_ATTRIBUTE_REPARSE_POINT;
+                e.reparseTag = e.name == "cloud" ? IO_REPARSE_TAG_CLOUD_6 : IO_REPARSE_TAG_MOUNT_POINT;
+            }
+        return entries;
+    };
+    app::FavouritesImport walk(*database, *favourites, hooks);
+    int32_t files = 0;
+    std::string path = tree.path();
+    walk.importFolderURLs(path, "*.*", files);
+    walk.finish();
+    EXPECT_EQ(stored(), (Favourites{{"CLOUD", "http://cloud/"}, {"NEWS", "http://old-news/"}}));
+}
+
+// A walk that ends in an exception (reported by the button's handler) leaves the window free to close.
+TEST_F(Import, AWalkEndedByAnExceptionLeavesTheWindowFreeToClose) {
+    writeFile(tree.file("a.url"), "URL=http://a/");
+    run.services->folderAnswer = tree.path();
+    app::Form2 form;
+    form.onBarStep = [] { throw std::runtime_error("a step of the walk failed"); };
+    form.Show();
+    auto click = [](forms::PictureButton& button) {
+        SendMessageW(button.hWnd(), WM_LBUTTONDOWN, MK_LBUTTON, 0);
+        SendMessageW(button.hWnd(), WM_LBUTTONUP, 0, 0);
+    };
+    click(form.Image2);
+    EXPECT_TRUE(form.Loaded());
+    click(form.Image3);
+    EXPECT_FALSE(form.Loaded());
 }
 
 TEST_F(Import, AWindowWhoseDatabaseCannotBeOpenedSaysSoOnceAndCloses) {

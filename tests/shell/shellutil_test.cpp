@@ -170,6 +170,16 @@ TEST_F(ExpandLongPath, LeavesACallersDirListingAlone) {
     EXPECT_NE(first, second);
 }
 
+// Whatever text was handed in as the path, Explorer gets it as one argument: quoted as a whole where it
+// holds a comma (Explorer splits its switches at commas outside quotes), without the quotes inside it.
+TEST(ExplorerCommand, ExplorerGetsExactlyOnePath) {
+    EXPECT_EQ("Explorer /select, C:\\DOCS\\A B.DOC", explorerCommand("C:\\DOCS\\A B.DOC"));
+    EXPECT_EQ("Explorer /select, \"C:\\A,B\\C.DOC\"", explorerCommand("C:\\A,B\\C.DOC"));
+    EXPECT_EQ("Explorer /select, \"C:\\A,B /root,C:\\X\"", explorerCommand("C:\\A,B\" /root,\"C:\\X"));
+    EXPECT_EQ("Explorer /select, \"C:\\A /e,C:\\X\"", explorerCommand("C:\\A\" /e,\"C:\\X"));
+    EXPECT_EQ("Explorer /select, \"C:\\QUOTED.DOC\"", explorerCommand("\"C:\\QUOTED.DOC\""));
+}
+
 // Records what the program hands to the shell instead of starting anything.
 struct CapturingServices : qs::test::FakeServices {
     struct Call {
