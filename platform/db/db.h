@@ -81,6 +81,7 @@ using RowKey = std::int64_t;
 namespace detail {
 struct Connection;
 struct RecordsetState;
+class TransScope;
 }  // namespace detail
 
 class Field {
@@ -145,8 +146,7 @@ public:
     void Close();
 
 private:
-    friend class Transaction;
-    friend class Savepoint;
+    friend class detail::TransScope;
     std::shared_ptr<detail::Connection> conn_;
 };
 
@@ -214,35 +214,39 @@ private:
     std::unique_ptr<detail::RecordsetState> s_;
 };
 
-// BeginTrans for a scope: rolls back (to where it began) unless committed, also when an error passes.
-class Transaction {
+namespace detail {
+// One BeginTrans level held by a scope: unless ended, it rolls back to where it began, also when an
+// error passes. The body of Transaction and Savepoint.
+class TransScope {
 public:
-    explicit Transaction(Database& database);
-    ~Transaction();
-    Transaction(const Transaction&) = delete;
-    Transaction& operator=(const Transaction&) = delete;
-    void commit();  // CommitTrans; 3034 when this level is no longer the innermost open one
+    TransScope(const TransScope&) = delete;
+    TransScope& operator=(const TransScope&) = delete;
+
+protected:
+    explicit TransScope(Database& database);
+    ~TransScope();
+    void end();  // CommitTrans; 3034 when this level is no longer the innermost open one
 
 private:
-    std::shared_ptr<detail::Connection> conn_;
+    std::shared_ptr<Connection> conn_;
     int level_;
     bool done_ = false;
+};
+}  // namespace detail
+
+// BeginTrans for a scope: rolls back (to where it began) unless committed, also when an error passes.
+class Transaction : detail::TransScope {
+public:
+    explicit Transaction(Database& database) : TransScope(database) {}
+    void commit() { end(); }  // CommitTrans; 3034 when this level is no longer the innermost open one
 };
 
 // A savepoint for a scope, usually one row's work inside a Transaction: unless released, it rolls back to
 // itself and goes, leaving what came before it in the transaction. Outside a transaction it is one.
-class Savepoint {
+class Savepoint : detail::TransScope {
 public:
-    explicit Savepoint(Database& database);
-    ~Savepoint();
-    Savepoint(const Savepoint&) = delete;
-    Savepoint& operator=(const Savepoint&) = delete;
-    void release();  // keeps its work in the enclosing transaction; 3034 as Transaction::commit
-
-private:
-    std::shared_ptr<detail::Connection> conn_;
-    int level_;
-    bool done_ = false;
+    explicit Savepoint(Database& database) : TransScope(database) {}
+    void release() { end(); }  // keeps its work in the enclosing transaction; 3034 as Transaction::commit
 };
 
 class Engine {
