@@ -53,19 +53,6 @@ const std::vector<const char*>& columnFields(int table) {
     return none;
 }
 
-// The search clause. An empty box still filters with "**", which leaves out the rows whose searched
-// field is Null. Wildcards typed act as wildcards; a quote is doubled, so it is a quote to look for.
-std::string editorWhere(int table, const std::string& lowered) {
-    const std::string pattern = quoted("*" + lowered + "*");
-    switch (table) {
-    case listJobs: return " WHERE ((Jobs.JobName Like " + pattern + "))";
-    case listFavorites:
-        return " WHERE ((Favorites.FavName Like " + pattern + ")) OR ((Favorites.FavKeywords Like " + pattern + "))";
-    case listPhone: return " WHERE ((Phone.PName Like " + pattern + "))";
-    }
-    return {};
-}
-
 db::Value upper(const db::Value& v) {
     if (const std::string* s = std::get_if<std::string>(&v)) return rt::UCase(*s);
     return v;
@@ -214,7 +201,8 @@ void Form6::DBGrid1_HeadClick(int16_t colIndex) {
 void Form6::Text1_Change() {
     const int table = editorTable();
     if (table < 0 || !Data1.Recordset()) return;
-    const std::string where = editorWhere(table, rt::LCase(Text1.Text()));
+    // An emptied box still filters with "**", leaving out the rows whose searched field is Null.
+    const std::string where = searchClause(table, Text1.Text());
     const std::string sql = baseSQL + where + orderSQL;
     if (!requery(sql)) return;
     whereSQL = where;

@@ -68,6 +68,10 @@ bool isNull(const Value& v);
 // Null -> "", Boolean -> "True"/"False", Long -> decimal, Date -> the system's date-time text.
 std::string textOf(const Value& v);
 
+// `text` between double quotes, each quote inside doubled: a criterion or query reads it back as exactly
+// `text` (and so does SQLite as a name), so a quote inside can neither end it early nor widen a match.
+std::string quoted(std::string_view text);
+
 // Field type codes.
 enum FieldType : int { dbBoolean = 1, dbLong = 4, dbDate = 8, dbText = 10 };
 constexpr int dbOpenTable = 1;
