@@ -1,5 +1,6 @@
 #include "app/dialogs/form6.h"
 
+#include <algorithm>
 #include <cmath>
 #include <exception>
 #include <memory>
@@ -24,6 +25,7 @@ constexpr int kBarWidth = 7200, kBarHeight = 600;  // Picture1
 constexpr int kSearchLabelLeft = 2700, kSearchLeft = 3600;
 constexpr int kJobDateWidth = 143;
 constexpr int kColumnSlack = 32;
+constexpr int kMinGridHeight = 2 * 240;  // the header and one row
 
 constexpr COLORREF kFormColour = RGB(0xC0, 0xC0, 0xC0);
 constexpr uint32_t kFavoritesText = rgb(0x00, 0xFF, 0x00);
@@ -131,16 +133,30 @@ void Form6::Form_Load() {
 void Form6::Form_Activate() { formatGrid(); }
 void Form6::Form_Resize() { formatGrid(); }
 
+// The smallest the user can make the window: the bottom bar's width, and the grid's header and one row
+// above the data bar and the bottom bar.
+bool Form6::onMessage(UINT msg, WPARAM, LPARAM lParam, LRESULT& result) {
+    if (msg != WM_GETMINMAXINFO) return false;
+    RECT r{0, 0, forms::toPixels(Picture1.Width()),
+           forms::toPixels(kMinGridHeight + Data1.Height() + Picture1.Height())};
+    AdjustWindowRectEx(&r, DWORD(GetWindowLongW(hWnd(), GWL_STYLE)), FALSE, DWORD(GetWindowLongW(hWnd(), GWL_EXSTYLE)));
+    auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+    info->ptMinTrackSize.x = std::max<LONG>(info->ptMinTrackSize.x, r.right - r.left);
+    info->ptMinTrackSize.y = std::max<LONG>(info->ptMinTrackSize.y, r.bottom - r.top);
+    result = 0;
+    return true;
+}
+
 // What is typed and not stored yet goes in before the window does.
 void Form6::Form_Unload(int&) { Data1.UpdateRecord(); }
 
 void Form6::formatGrid() {
     const int table = editorTable();
     if (table < 0) return;
+    // A minimised window has no client area; the minimum tracking size keeps every other size in bounds.
+    if (IsIconic(hWnd())) return;
     const int innerWidth = ScaleWidth(), innerHeight = ScaleHeight();
     const int gridHeight = innerHeight - Data1.Height() - Picture1.Height();
-    // Too small for the bars (or minimised): the layout waits for a size it fits.
-    if (gridHeight < 0 || innerWidth < Picture1.Width()) return;
 
     DBGrid1.Move(0, 0, innerWidth, gridHeight);
     DBGrid1.ForeColor(table == listFavorites ? kFavoritesText : table == listPhone ? kPhoneText : kJobsText);
