@@ -111,16 +111,7 @@ std::string resolveShortcutPath(HWND owner, const std::string& shortcutName) {
     }
 }
 
-std::string jobFullNameCriterion(const std::string& path) {
-    std::string criterion = "JobFullName = \"";
-    criterion.reserve(criterion.size() + path.size() + 2);
-    for (char c : path) {
-        if (c == '"') criterion += '"';
-        criterion += c;
-    }
-    criterion += '"';
-    return criterion;
-}
+std::string jobFullNameCriterion(const std::string& path) { return "JobFullName = " + db::quoted(path); }
 
 void storeRecentListing(std::vector<std::string>& recentFiles, int16_t& recentFileCount,
                         std::vector<std::string> listing) {

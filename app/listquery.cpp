@@ -6,18 +6,6 @@
 
 namespace qs::app {
 
-std::string quoted(std::string_view text) {
-    std::string out;
-    out.reserve(text.size() + 2);
-    out += '"';
-    for (char c : text) {
-        if (c == '"') out += '"';
-        out += c;
-    }
-    out += '"';
-    return out;
-}
-
 std::string likeLiteral(std::string_view text) {
     std::string out;
     out.reserve(text.size());
@@ -33,8 +21,7 @@ std::string likeLiteral(std::string_view text) {
     return out;
 }
 
-std::string searchWhere(int list, std::string_view typed) {
-    if (typed.empty()) return {};
+std::string searchClause(int list, std::string_view typed) {
     const std::string pattern = quoted("*" + rt::LCase(typed) + "*");
     switch (list) {
     case listJobs: return " WHERE ((Jobs.JobName Like " + pattern + "))";
@@ -43,6 +30,10 @@ std::string searchWhere(int list, std::string_view typed) {
     case listPhone: return " WHERE ((Phone.PName Like " + pattern + "))";
     }
     return {};
+}
+
+std::string searchWhere(int list, std::string_view typed) {
+    return typed.empty() ? std::string() : searchClause(list, typed);
 }
 
 std::optional<std::string> sortField(int list, int32_t col) {

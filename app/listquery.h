@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/db/db.h"
+
 namespace qs::app {
 
 enum ListIndex : int16_t { listJobs = 0, listFavorites = 1, listPhone = 2 };
@@ -22,15 +24,18 @@ inline constexpr const char* kOrderJobs = " ORDER BY Jobs.JobName";
 inline constexpr const char* kOrderFavorites = " ORDER BY Favorites.FavName";
 inline constexpr const char* kOrderPhone = " ORDER BY Phone.PName";
 
-// `text` between double quotes, each quote inside doubled: the engine reads it back as exactly `text`,
-// so a name or path holding a quote can neither end the value early nor widen the match.
-std::string quoted(std::string_view text);
+// A text literal for a criterion or query.
+using db::quoted;
 
 // `text` with the Like pattern characters (* ? # [) each put in brackets, so Like compares it literally.
 std::string likeLiteral(std::string_view text);
 
-// The WHERE clause of a search: empty for an empty text, otherwise the list's Like test(s) on the text
-// lower-cased and between "*" wildcards. Wildcards typed by the user keep acting as wildcards.
+// The list's Like test(s) on `typed` lower-cased and between "*" wildcards, as a WHERE clause, also for an
+// empty text (which leaves out the rows whose searched fields are Null). Wildcards typed by the user
+// keep acting as wildcards; empty for an unknown list.
+std::string searchClause(int list, std::string_view typed);
+
+// The WHERE clause of a list's search box: empty for an empty text, otherwise searchClause.
 std::string searchWhere(int list, std::string_view typed);
 
 // The field a column of the list sorts by; nullopt where the list keeps its order (Jobs, unknown column).

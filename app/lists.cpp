@@ -38,11 +38,6 @@ controls::FlexGrid* Quillstack1::gridOf(int list) {
     return state ? state->grid : nullptr;
 }
 
-controls::DataControl* Quillstack1::dataOf(int list) {
-    ListState* state = listOf(list);
-    return state ? state->data : nullptr;
-}
-
 // --- Binding ---
 
 void Quillstack1::bindLists() {

@@ -102,7 +102,6 @@ public:
     // The record of a list by displaywhich (0 Jobs, 1 Favorites, 2 Phone); nullptr for any other value.
     ListState* listOf(int list);
     controls::FlexGrid* gridOf(int list);
-    controls::DataControl* dataOf(int list);
 
     // Grids: each event procedure is one call into the handler written once over the list's record.
     void MSgrid1_KeyDown(int keyCode, int shift);

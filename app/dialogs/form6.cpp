@@ -1,5 +1,6 @@
 #include "app/dialogs/form6.h"
 
+#include <algorithm>
 #include <cmath>
 #include <exception>
 #include <memory>
@@ -24,6 +25,7 @@ constexpr int kBarWidth = 7200, kBarHeight = 600;  // Picture1
 constexpr int kSearchLabelLeft = 2700, kSearchLeft = 3600;
 constexpr int kJobDateWidth = 143;
 constexpr int kColumnSlack = 32;
+constexpr int kMinGridHeight = 2 * 240;  // the header and one row
 
 constexpr COLORREF kFormColour = RGB(0xC0, 0xC0, 0xC0);
 constexpr uint32_t kFavoritesText = rgb(0x00, 0xFF, 0x00);
@@ -51,19 +53,6 @@ const std::vector<const char*>& columnFields(int table) {
     case listPhone: return phone;
     }
     return none;
-}
-
-// The search clause. An empty box still filters with "**", which leaves out the rows whose searched
-// field is Null. Wildcards typed act as wildcards; a quote is doubled, so it is a quote to look for.
-std::string editorWhere(int table, const std::string& lowered) {
-    const std::string pattern = quoted("*" + lowered + "*");
-    switch (table) {
-    case listJobs: return " WHERE ((Jobs.JobName Like " + pattern + "))";
-    case listFavorites:
-        return " WHERE ((Favorites.FavName Like " + pattern + ")) OR ((Favorites.FavKeywords Like " + pattern + "))";
-    case listPhone: return " WHERE ((Phone.PName Like " + pattern + "))";
-    }
-    return {};
 }
 
 db::Value upper(const db::Value& v) {
@@ -144,16 +133,30 @@ void Form6::Form_Load() {
 void Form6::Form_Activate() { formatGrid(); }
 void Form6::Form_Resize() { formatGrid(); }
 
+// The smallest the user can make the window: the bottom bar's width, and the grid's header and one row
+// above the data bar and the bottom bar.
+bool Form6::onMessage(UINT msg, WPARAM, LPARAM lParam, LRESULT& result) {
+    if (msg != WM_GETMINMAXINFO) return false;
+    RECT r{0, 0, forms::toPixels(Picture1.Width()),
+           forms::toPixels(kMinGridHeight + Data1.Height() + Picture1.Height())};
+    AdjustWindowRectEx(&r, DWORD(GetWindowLongW(hWnd(), GWL_STYLE)), FALSE, DWORD(GetWindowLongW(hWnd(), GWL_EXSTYLE)));
+    auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+    info->ptMinTrackSize.x = std::max<LONG>(info->ptMinTrackSize.x, r.right - r.left);
+    info->ptMinTrackSize.y = std::max<LONG>(info->ptMinTrackSize.y, r.bottom - r.top);
+    result = 0;
+    return true;
+}
+
 // What is typed and not stored yet goes in before the window does.
 void Form6::Form_Unload(int&) { Data1.UpdateRecord(); }
 
 void Form6::formatGrid() {
     const int table = editorTable();
     if (table < 0) return;
+    // A minimised window has no client area; the minimum tracking size keeps every other size in bounds.
+    if (IsIconic(hWnd())) return;
     const int innerWidth = ScaleWidth(), innerHeight = ScaleHeight();
     const int gridHeight = innerHeight - Data1.Height() - Picture1.Height();
-    // Too small for the bars (or minimised): the layout waits for a size it fits.
-    if (gridHeight < 0 || innerWidth < Picture1.Width()) return;
 
     DBGrid1.Move(0, 0, innerWidth, gridHeight);
     DBGrid1.ForeColor(table == listFavorites ? kFavoritesText : table == listPhone ? kPhoneText : kJobsText);
@@ -214,7 +217,8 @@ void Form6::DBGrid1_HeadClick(int16_t colIndex) {
 void Form6::Text1_Change() {
     const int table = editorTable();
     if (table < 0 || !Data1.Recordset()) return;
-    const std::string where = editorWhere(table, rt::LCase(Text1.Text()));
+    // An emptied box still filters with "**", leaving out the rows whose searched field is Null.
+    const std::string where = searchClause(table, Text1.Text());
     const std::string sql = baseSQL + where + orderSQL;
     if (!requery(sql)) return;
     whereSQL = where;

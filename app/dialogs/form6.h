@@ -47,6 +47,9 @@ public:
 
     std::string baseSQL, whereSQL, orderSQL, fullSQL;
 
+protected:
+    bool onMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
 private:
     // Runs the query `sql` on Data1; a query the engine refuses leaves the rows as they were. False then.
     bool requery(const std::string& sql);

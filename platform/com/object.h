@@ -44,9 +44,6 @@ protected:
     ObjectRoot(const ObjectRoot&) = delete;
     ObjectRoot& operator=(const ObjectRoot&) = delete;
 
-    // The controlling unknown when aggregated, else null.
-    IUnknown* outerUnknown() const { return outer_; }
-
 private:
     template <class T>
     friend class Object;

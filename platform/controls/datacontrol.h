@@ -45,7 +45,6 @@ public:
     void bind(DataGrid& grid);
     void unbind();
     FlexGrid* boundGrid() const { return grid_; }
-    DataGrid* boundDataGrid() const { return dataGrid_; }
 
     // With a DataGrid bound. UpdateRecord stores the row being edited in it now, as leaving the row
     // would; false when the engine refused it (the grid has said why). UpdateControls drops what is being

@@ -8,6 +8,18 @@ namespace qs::db {
 
 DbError::DbError(int number, std::string description) : rt::Error(number, std::move(description)) {}
 
+std::string quoted(std::string_view text) {
+    std::string out;
+    out.reserve(text.size() + 2);
+    out += '"';
+    for (char c : text) {
+        if (c == '"') out += '"';
+        out += c;
+    }
+    out += '"';
+    return out;
+}
+
 namespace detail {
 
 void raise(int number, std::string description) { throw DbError(number, std::move(description)); }
@@ -72,15 +84,6 @@ int TableInfo::find(std::string_view n) const {
     for (std::size_t i = 0; i < columns.size(); ++i)
         if (equalText(columns[i].name, n)) return static_cast<int>(i);
     return -1;
-}
-
-std::string quoteName(std::string_view name) {
-    std::string q = "\"";
-    for (char c : name) {
-        if (c == '"') q += '"';
-        q += c;
-    }
-    return q + "\"";
 }
 
 const char* declaredType(int type) {
@@ -223,7 +226,7 @@ void exec(Connection& c, const std::string& sql) { exec(c, sql.c_str()); }
 std::string textIndexSql(std::string_view table, std::string_view column) {
     // "!" cannot occur in a table or field name, so the name never meets a table's or another index's.
     const std::string name = std::string(table) + "!" + std::string(column);
-    return "CREATE INDEX IF NOT EXISTS " + quoteName(name) + " ON " + quoteName(table) + " (" + quoteName(column) +
+    return "CREATE INDEX IF NOT EXISTS " + quoted(name) + " ON " + quoted(table) + " (" + quoted(column) +
            " COLLATE QSCI)";
 }
 

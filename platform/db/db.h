@@ -68,6 +68,10 @@ bool isNull(const Value& v);
 // Null -> "", Boolean -> "True"/"False", Long -> decimal, Date -> the system's date-time text.
 std::string textOf(const Value& v);
 
+// `text` between double quotes, each quote inside doubled: a criterion or query reads it back as exactly
+// `text` (and so does SQLite as a name), so a quote inside can neither end it early nor widen a match.
+std::string quoted(std::string_view text);
+
 // Field type codes.
 enum FieldType : int { dbBoolean = 1, dbLong = 4, dbDate = 8, dbText = 10 };
 constexpr int dbOpenTable = 1;
@@ -81,6 +85,7 @@ using RowKey = std::int64_t;
 namespace detail {
 struct Connection;
 struct RecordsetState;
+class TransScope;
 }  // namespace detail
 
 class Field {
@@ -145,8 +150,7 @@ public:
     void Close();
 
 private:
-    friend class Transaction;
-    friend class Savepoint;
+    friend class detail::TransScope;
     std::shared_ptr<detail::Connection> conn_;
 };
 
@@ -214,39 +218,43 @@ private:
     std::unique_ptr<detail::RecordsetState> s_;
 };
 
+namespace detail {
+// One BeginTrans level held by a scope: unless ended, it rolls back to where it began, also when an
+// error passes. The body of Transaction and Savepoint.
+class TransScope {
+public:
+    TransScope(const TransScope&) = delete;
+    TransScope& operator=(const TransScope&) = delete;
+
+protected:
+    explicit TransScope(Database& database, bool reading = false);
+    ~TransScope();
+    void end();  // CommitTrans; 3034 when this level is no longer the innermost open one
+
+private:
+    std::shared_ptr<Connection> conn_;
+    int level_;
+    bool done_ = false;
+};
+}  // namespace detail
+
 // BeginTrans for a scope: rolls back (to where it began) unless committed, also when an error passes.
-class Transaction {
+class Transaction : detail::TransScope {
 public:
     // An outer transaction that writes takes the write lock as it begins. One that only reads takes a read
     // lock at its first read: one picture of the file, while other connections go on writing (their
     // commits wait for its end). Inside another transaction both are savepoints.
     enum class Lock { write, read };
-    explicit Transaction(Database& database, Lock lock = Lock::write);
-    ~Transaction();
-    Transaction(const Transaction&) = delete;
-    Transaction& operator=(const Transaction&) = delete;
-    void commit();  // CommitTrans; 3034 when this level is no longer the innermost open one
-
-private:
-    std::shared_ptr<detail::Connection> conn_;
-    int level_;
-    bool done_ = false;
+    explicit Transaction(Database& database, Lock lock = Lock::write) : TransScope(database, lock == Lock::read) {}
+    void commit() { end(); }  // CommitTrans; 3034 when this level is no longer the innermost open one
 };
 
 // A savepoint for a scope, usually one row's work inside a Transaction: unless released, it rolls back to
 // itself and goes, leaving what came before it in the transaction. Outside a transaction it is one.
-class Savepoint {
+class Savepoint : detail::TransScope {
 public:
-    explicit Savepoint(Database& database);
-    ~Savepoint();
-    Savepoint(const Savepoint&) = delete;
-    Savepoint& operator=(const Savepoint&) = delete;
-    void release();  // keeps its work in the enclosing transaction; 3034 as Transaction::commit
-
-private:
-    std::shared_ptr<detail::Connection> conn_;
-    int level_;
-    bool done_ = false;
+    explicit Savepoint(Database& database) : TransScope(database) {}
+    void release() { end(); }  // keeps its work in the enclosing transaction; 3034 as Transaction::commit
 };
 
 class Engine {

@@ -269,7 +269,7 @@ public:
             [[fallthrough]];
         case Tok::Name: {
             NameRef r = readName(false);
-            return quoteName(table_->columns[resolve(r)].name);
+            return quoted(table_->columns[resolve(r)].name);
         }
         case Tok::End: break;
         }
@@ -290,7 +290,7 @@ public:
         do {
             if (!atName()) throw Failure{3138};
             NameRef r = readName(false);
-            out += (out.empty() ? "" : ", ") + quoteName(table_->columns[resolve(r)].name);
+            out += (out.empty() ? "" : ", ") + quoted(table_->columns[resolve(r)].name);
             if (acceptKeyword("DESC"))
                 out += " DESC";
             else {
@@ -424,7 +424,7 @@ Translated translateAction(Connection& c, const std::string& text) {
         TableInfo t = c.table(tr->readName(false).name);
         tr->setTable(&t);
         Translated out;
-        out.sql = "DELETE FROM " + quoteName(t.name);
+        out.sql = "DELETE FROM " + quoted(t.name);
         if (tr->acceptKeyword("WHERE")) out.sql += " WHERE " + tr->parseOr();
         tr->finish();
         out.params = std::move(tr->result().params);

@@ -75,13 +75,13 @@ void Database::appendTableDef(const std::shared_ptr<TableDef>& def) {
     if (!def) raiseNumber(errInvalidArgument);
     if (!validName(def->Name())) raiseNumber(errInvalidName, def->Name());
     if (def->fields().empty()) raiseNumber(errNoFields);
-    std::string sql = "CREATE TABLE " + quoteName(def->Name()) + " (";
+    std::string sql = "CREATE TABLE " + quoted(def->Name()) + " (";
     for (std::size_t i = 0; i < def->fields().size(); ++i) {
         const Field& f = *def->fields()[i];
         if (!validName(f.Name())) raiseNumber(errInvalidName, f.Name());
         const char* decl = declaredType(f.Type());
         if (!decl) raiseNumber(errInvalidFieldType);
-        sql += (i ? ", " : "") + quoteName(f.Name()) + " " + decl;
+        sql += (i ? ", " : "") + quoted(f.Name()) + " " + decl;
     }
     sql += ")";
     if (conn_->findTable(def->Name())) raiseNumber(errTableExists, def->Name());

@@ -41,8 +41,7 @@ struct TableInfo {
     int find(std::string_view name) const;  // -1 when absent; letter case ignored
 };
 
-std::string quoteName(std::string_view name);  // "name" with inner quotes doubled
-const char* declaredType(int type);            // nullptr for an unknown type code
+const char* declaredType(int type);  // nullptr for an unknown type code
 int typeFromDeclared(std::string_view decl);
 
 struct RecordsetState;

@@ -98,7 +98,7 @@ struct RecordsetState {
             const auto [lowest, highest] = std::minmax_element(keys.begin(), keys.end());
             std::vector<RowKey> present;
             Stmt st(connection(),
-                    "SELECT rowid FROM " + quoteName(table.name) + " WHERE rowid BETWEEN ?1 AND ?2 ORDER BY rowid");
+                    "SELECT rowid FROM " + quoted(table.name) + " WHERE rowid BETWEEN ?1 AND ?2 ORDER BY rowid");
             st.bind(1, int64_t(*lowest));
             st.bind(2, int64_t(*highest));
             while (st.step()) present.push_back(st.int64(0));  // in rowid order
@@ -122,12 +122,12 @@ struct RecordsetState {
 
     std::string selectColumns() const {
         std::string s;
-        for (int c : cols) s += ", " + quoteName(table.columns[c].name);
+        for (int c : cols) s += ", " + quoted(table.columns[c].name);
         return s;
     }
 
     void loadKeys() {
-        std::string sql = "SELECT rowid FROM " + quoteName(table.name);
+        std::string sql = "SELECT rowid FROM " + quoted(table.name);
         if (!query.where.sql.empty()) sql += " WHERE " + query.where.sql;
         sql += " ORDER BY " + (query.orderBy.empty() ? std::string() : query.orderBy + ", ") + "rowid";
         Stmt st(connection(), sql);
@@ -147,7 +147,7 @@ struct RecordsetState {
         Connection& c = connection();
         if (!rowStmt) {
             std::string sql =
-                "SELECT " + selectColumns().substr(2) + " FROM " + quoteName(table.name) + " WHERE rowid = ?1";
+                "SELECT " + selectColumns().substr(2) + " FROM " + quoted(table.name) + " WHERE rowid = ?1";
             int rc = sqlite3_prepare_v3(c.handle(), sql.c_str(), -1, SQLITE_PREPARE_PERSISTENT, &rowStmt, nullptr);
             if (rc != SQLITE_OK) {
                 rowStmt = nullptr;
@@ -201,7 +201,7 @@ struct RecordsetState {
         Connection& c = connection();
         if (keys.empty()) return;
         const auto [lowest, highest] = std::minmax_element(keys.begin(), keys.end());
-        Stmt st(c, "SELECT rowid, " + quoteName(table.columns[cols[f]].name) + " FROM " + quoteName(table.name) +
+        Stmt st(c, "SELECT rowid, " + quoted(table.columns[cols[f]].name) + " FROM " + quoted(table.name) +
                        " WHERE rowid BETWEEN ?1 AND ?2");
         st.bind(1, int64_t(*lowest));
         st.bind(2, int64_t(*highest));
@@ -345,7 +345,7 @@ void Recordset::FindFirst(const std::string& criterion) {
     s_->cancelEdit();
     std::vector<RowKey> matches;
     {
-        Stmt st(c, "SELECT rowid FROM " + quoteName(s_->table.name) + " WHERE " + t.sql);
+        Stmt st(c, "SELECT rowid FROM " + quoted(s_->table.name) + " WHERE " + t.sql);
         st.bindAll(t.params);
         while (st.step()) matches.push_back(st.int64(0));
     }
@@ -409,13 +409,13 @@ void Recordset::Update() {
     for (std::size_t f = 0; f < s_->cols.size(); ++f) {
         if (!s_->dirty[f]) continue;
         params.push_back(storeValue(s_->buffer[f]));
-        std::string name = quoteName(columns[s_->cols[f]].name), mark = "?" + std::to_string(params.size());
+        std::string name = quoted(columns[s_->cols[f]].name), mark = "?" + std::to_string(params.size());
         names += (names.empty() ? "" : ", ") + name;
         marks += (marks.empty() ? "" : ", ") + mark;
         sets += (sets.empty() ? "" : ", ") + name + " = " + mark;
     }
     if (s_->editMode == 2) {
-        std::string sql = "INSERT INTO " + quoteName(s_->table.name) +
+        std::string sql = "INSERT INTO " + quoted(s_->table.name) +
                           (names.empty() ? " DEFAULT VALUES" : " (" + names + ") VALUES (" + marks + ")");
         Stmt st(c, s_->insertStatement(c, sql));
         st.bindAll(params);
@@ -427,7 +427,7 @@ void Recordset::Update() {
         s_->lastModified = key;
     } else {
         if (!sets.empty()) {
-            Stmt st(c, "UPDATE " + quoteName(s_->table.name) + " SET " + sets + " WHERE rowid = ?" +
+            Stmt st(c, "UPDATE " + quoted(s_->table.name) + " SET " + sets + " WHERE rowid = ?" +
                            std::to_string(params.size() + 1));
             st.bindAll(params);
             st.bind(static_cast<int>(params.size() + 1), int64_t(s_->editKey));
@@ -448,7 +448,7 @@ void Recordset::Delete() {
     s_->requireCurrent();
     s_->cancelEdit();
     Connection& c = s_->use();
-    Stmt st(c, "DELETE FROM " + quoteName(s_->table.name) + " WHERE rowid = ?1");
+    Stmt st(c, "DELETE FROM " + quoted(s_->table.name) + " WHERE rowid = ?1");
     st.bind(1, int64_t(s_->keys[s_->pos]));
     st.step();
     bool gone = sqlite3_changes(c.db) == 0;

@@ -72,31 +72,16 @@ void Database::Rollback() { conn_->rollback(); }
 
 bool Database::inTransaction() const { return conn_->depth > 0 && conn_->db && !sqlite3_get_autocommit(conn_->db); }
 
-Transaction::Transaction(Database& database, Lock lock) : conn_(database.conn_) {
-    conn_->begin(lock == Lock::read);
+detail::TransScope::TransScope(Database& database, bool reading) : conn_(database.conn_) {
+    conn_->begin(reading);
     level_ = conn_->depth;
 }
 
-Transaction::~Transaction() {
+detail::TransScope::~TransScope() {
     if (!done_) conn_->unwind(level_ - 1);
 }
 
-void Transaction::commit() {
-    if (done_ || conn_->depth != level_) raiseNumber(errNotInTransaction);
-    conn_->commit();
-    done_ = true;
-}
-
-Savepoint::Savepoint(Database& database) : conn_(database.conn_) {
-    conn_->begin();
-    level_ = conn_->depth;
-}
-
-Savepoint::~Savepoint() {
-    if (!done_) conn_->unwind(level_ - 1);
-}
-
-void Savepoint::release() {
+void detail::TransScope::end() {
     if (done_ || conn_->depth != level_) raiseNumber(errNotInTransaction);
     conn_->commit();
     done_ = true;

@@ -93,7 +93,7 @@ bool controlCommand(WPARAM wParam, LPARAM lParam) {
 // ---- picture buttons ------------------------------------------------------------------------------
 
 PictureButton::PictureButton(Container& parent, int left, int top, int width, int height, Face normal)
-    : Control(parent, left, top, width, height), faces_{normal, normal}, pressedFaceIsDefault_(true) {}
+    : Control(parent, left, top, width, height), faces_{normal, normal} {}
 
 PictureButton::PictureButton(Container& parent, int left, int top, int width, int height, Face normal, Face pressed)
     : Control(parent, left, top, width, height), faces_{std::move(normal), std::move(pressed)} {}
@@ -118,13 +118,6 @@ void PictureButton::Visible(bool on) {
 int PictureButton::shownElement() const { return elementVisible_[0] ? 0 : elementVisible_[1] ? 1 : -1; }
 
 bool PictureButton::windowShown() const { return Visible(); }
-
-void PictureButton::setFace(int element, Face face) {
-    faces_[element & 1] = std::move(face);
-    if (element == 0 && pressedFaceIsDefault_) faces_[1] = faces_[0];
-    if (element == 1) pressedFaceIsDefault_ = false;
-    repaint();
-}
 
 HWND PictureButton::createWindow(HWND parent, const RECT& pixels) {
     return createChild(detail::registerClass(L"QsPictureButton"), parent, pixels, 0);
@@ -203,11 +196,8 @@ void Label::BackColor(COLORREF colour) { setAndRepaint(backColor_, colour); }
 
 void Label::Font(const qs::forms::Font& font) { setAndRepaint(font_, font); }
 
-void Label::Alignment(int alignment) { setAndRepaint(alignment_, alignment); }
-
 UINT Label::drawFormat() const {
-    UINT f = DT_NOPREFIX | DT_TOP;
-    f |= alignment_ == 1 ? DT_RIGHT : alignment_ == 2 ? DT_CENTER : DT_LEFT;
+    UINT f = DT_NOPREFIX | DT_TOP | DT_LEFT;
     f |= WordWrap ? DT_WORDBREAK : DT_SINGLELINE;
     return f;
 }
@@ -443,17 +433,11 @@ int PopupMenu::addItem(const std::string& caption, std::function<void()> onClick
     return id;
 }
 
-void PopupMenu::addSeparator() { items_.push_back(Item{0, {}, {}}); }
-
 int PopupMenu::show(HWND owner) {
     win::UniqueMenu menu(CreatePopupMenu());
     if (!menu) return 0;
-    for (const Item& it : items_) {
-        if (it.id == 0)
-            AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
-        else
-            AppendMenuW(menu.get(), MF_STRING, static_cast<UINT_PTR>(it.id), qs::rt::widen(it.caption).c_str());
-    }
+    for (const Item& it : items_)
+        AppendMenuW(menu.get(), MF_STRING, static_cast<UINT_PTR>(it.id), qs::rt::widen(it.caption).c_str());
     POINT pt;
     GetCursorPos(&pt);
     if (owner) SetForegroundWindow(owner);

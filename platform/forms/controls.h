@@ -52,7 +52,6 @@ public:
     bool pressed() const { return pressedIndex_ >= 0; }
 
     const Face& face(int element) const { return faces_[element & 1]; }
-    void setFace(int element, Face face);
     // Draws an element's picture in place of the skin's face (element, its rectangle in pixels).
     std::function<void(HDC, const RECT&, int element)> painter;
 
@@ -69,7 +68,6 @@ private:
 
     Face faces_[2];
     bool elementVisible_[2] = {true, true};
-    bool pressedFaceIsDefault_ = false;
     int pressedIndex_ = -1;  // element the mouse went down on
     int pressedButton_ = 0;  // the button that went down (1, 2, 4)
 };
@@ -87,8 +85,6 @@ public:
     void BackColor(COLORREF colour);
     const qs::forms::Font& Font() const { return font_; }
     void Font(const qs::forms::Font& font);
-    // 0 left, 1 right, 2 centre.
-    void Alignment(int alignment);
     bool WordWrap = true;
     // The height in twips the caption needs at the label's width (word-wrapped).
     int fitHeight() const;
@@ -104,7 +100,6 @@ private:
     COLORREF foreColor_ = skin::kText;
     COLORREF backColor_ = CLR_INVALID;
     qs::forms::Font font_;
-    int alignment_ = 0;
 };
 
 // A one-line text box (the system's EDIT control, dark skin).
@@ -194,7 +189,6 @@ public:
 
     // Returns the item's id: `id` when not 0, otherwise the next free one from 1. "&" marks the access key.
     int addItem(const std::string& caption, std::function<void()> onClick = {}, int id = 0);
-    void addSeparator();
     const std::string& Caption() const { return caption_; }
 
     // The owner window becomes the foreground window first, so the menu closes when the user clicks
@@ -208,7 +202,7 @@ private:
         std::function<void()> onClick;
     };
     std::string caption_;
-    std::vector<Item> items_;  // id 0 with empty caption: a separator
+    std::vector<Item> items_;
 };
 
 }  // namespace qs::forms

@@ -194,7 +194,6 @@ void Control::create() {
     HWND h = createWindow(parentWindow, pixelRect());
     if (!h) return;
     if (hWnd() != h) attach(h);
-    EnableWindow(h, enabled_);
     if (auto* c = dynamic_cast<Container*>(this)) c->createChildWindows();
     ShowWindow(h, windowShown() ? SW_SHOWNA : SW_HIDE);
     applyToolTip();
@@ -229,11 +228,6 @@ void Control::updateShown() {
     bool shown = windowShown();
     if (shown != ((GetWindowLongW(hWnd(), GWL_STYLE) & WS_VISIBLE) != 0))
         ShowWindow(hWnd(), shown ? SW_SHOWNA : SW_HIDE);
-}
-
-void Control::Enabled(bool on) {
-    enabled_ = on;
-    if (hWnd()) EnableWindow(hWnd(), on);
 }
 
 void Control::ToolTipText(const std::string& text) {
@@ -616,7 +610,6 @@ bool Form::processMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& resul
 
 // ---- the program's message loop -------------------------------------------------------------------
 
-Form* mainForm() { return g_mainForm; }
 void setMainForm(Form* form) { g_mainForm = form; }
 
 int runMessageLoop() {

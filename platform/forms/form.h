@@ -82,8 +82,6 @@ public:
 
     virtual bool Visible() const { return visible_; }
     virtual void Visible(bool on);
-    bool Enabled() const { return enabled_; }
-    void Enabled(bool on);
     // Tooltip shown while the pointer rests on the control ("" for none).
     const std::string& ToolTipText() const { return toolTip_; }
     void ToolTipText(const std::string& text);
@@ -140,7 +138,6 @@ private:
     Container& parent_;
     int left_, top_, width_, height_;
     bool visible_ = true;
-    bool enabled_ = true;
     std::string toolTip_;
 };
 
@@ -250,8 +247,7 @@ private:
     friend class Control;
 };
 
-// The form whose unload ends runMessageLoop: the first form loaded, unless set.
-Form* mainForm();
+// Sets the form whose unload ends runMessageLoop (by default the first form loaded).
 void setMainForm(Form* form);
 
 // Pumps messages until the main form unloads (or WM_QUIT arrives). Returns the exit code.

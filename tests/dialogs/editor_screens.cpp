@@ -1,5 +1,5 @@
 // The table editor on each table with sample data, and the Jobs table sorted, searched and with a cell
-// being edited, each saved from the screen as a .bmp file into <folder>.
+// being edited, smaller and at its smallest, each saved from the screen as a .bmp file into <folder>.
 // Usage: editor_screens <folder>   (tests/dialogs/editor_shots.sh runs it under Xvfb)
 #include <windows.h>
 
@@ -83,6 +83,8 @@ int main(int argc, char** argv) {
         shot(editor, "editor-jobs-sorted-searched-editing");
         editor.Move(600, 600, 9000, 6000);
         shot(editor, "editor-jobs-small");
+        editor.Move(600, 600, 1500, 1500);  // stops at the smallest size its layout fits
+        shot(editor, "editor-jobs-smallest");
     }
     return 0;
 }

@@ -285,7 +285,7 @@ TEST_F(Editor, ADatabaseThatCannotBeOpenedLeavesAnIdleEmptyGrid) {
     EXPECT_EQ(services.messages.size(), 1u);
 }
 
-TEST_F(Editor, ColumnsFollowTheWindowUntilItIsTooSmall) {
+TEST_F(Editor, ColumnsFollowTheWindow) {
     open(sqlJobs);
     auto widths = [&] {
         std::vector<int> w;
@@ -302,10 +302,36 @@ TEST_F(Editor, ColumnsFollowTheWindowUntilItIsTooSmall) {
     editor->Width(editor->Width() + 3000);
     EXPECT_EQ(widths()[1], 143);
     EXPECT_NEAR(widths()[0], half + 1500, 15);
+}
+
+TEST_F(Editor, TheBarsStayInsideTheSmallestWindowAndComeBackAfterMinimising) {
+    open(sqlFavorites);
+    auto barsInside = [&] {
+        RECT client;
+        GetClientRect(editor->hWnd(), &client);
+        for (HWND bar : {editor->Data1.hWnd(), editor->Picture1.hWnd(), editor->Picture2.hWnd()}) {
+            RECT r;
+            GetWindowRect(bar, &r);
+            MapWindowPoints(nullptr, editor->hWnd(), reinterpret_cast<POINT*>(&r), 2);
+            if (r.left < 0 || r.top < 0 || r.right > client.right || r.bottom > client.bottom) return false;
+        }
+        return editor->Data1.Top() == grid().Height() &&
+               editor->Picture1.Top() + editor->Picture1.Height() == editor->ScaleHeight();
+    };
+    editor->Move(editor->Left(), editor->Top(), 1500, 1500);  // far below what the bars need
+    EXPECT_EQ(editor->ScaleWidth(), editor->Picture1.Width());
+    EXPECT_EQ(editor->ScaleHeight(), 2 * 240 + editor->Data1.Height() + editor->Picture1.Height());
+    EXPECT_TRUE(barsInside());
+    EXPECT_EQ(editor->Picture2.Width(), 0);
+
     const int gridHeight = grid().Height();
-    editor->Move(editor->Left(), editor->Top(), 4500, 1500);  // smaller than the bars: left as it was
+    ShowWindow(editor->hWnd(), SW_MINIMIZE);
+    editor->formatGrid();
     EXPECT_EQ(grid().Height(), gridHeight);
-    EXPECT_EQ(widths()[1], 143);
+    ShowWindow(editor->hWnd(), SW_RESTORE);
+    editor->Width(editor->Width() + 3000);
+    EXPECT_TRUE(barsInside());
+    EXPECT_EQ(editor->Picture2.Width(), 3000);
 }
 
 }  // namespace

@@ -54,9 +54,9 @@ struct Fixture {
     }
 
     void create(const std::string& name, const std::vector<Column>& fields) {
-        std::string sql = "CREATE TABLE " + quoteName(name) + " (";
+        std::string sql = "CREATE TABLE " + quoted(name) + " (";
         for (size_t i = 0; i < fields.size(); ++i)
-            sql += (i ? ", " : "") + quoteName(fields[i].name) + " " + declaredType(fields[i].type);
+            sql += (i ? ", " : "") + quoted(fields[i].name) + " " + declaredType(fields[i].type);
         exec(c, sql + ")");
         for (const Column& f : fields)
             if (f.type == dbText) exec(c, textIndexSql(name, f.name));
@@ -161,11 +161,11 @@ void checkShape(const std::string& sql, const TableInfo& table, size_t params, c
 
 // The statements of the engine: FindFirst's, and the one a recordset opens with (Recordset.cpp).
 std::string findFirstSql(const TableInfo& t, const Translated& criterion) {
-    return "SELECT rowid FROM " + quoteName(t.name) + " WHERE " + criterion.sql;
+    return "SELECT rowid FROM " + quoted(t.name) + " WHERE " + criterion.sql;
 }
 
 std::string openSql(const SelectQuery& q) {
-    std::string sql = "SELECT rowid FROM " + quoteName(q.table.name);
+    std::string sql = "SELECT rowid FROM " + quoted(q.table.name);
     if (!q.where.sql.empty()) sql += " WHERE " + q.where.sql;
     return sql + " ORDER BY " + (q.orderBy.empty() ? std::string() : q.orderBy + ", ") + "rowid";
 }
@@ -293,9 +293,9 @@ void anyText(const std::string& text, int kind, FuzzedDataProvider& provider) {
             Translated t = translateAction(f.c, text);
             const TableInfo* table = nullptr;
             for (const TableInfo* candidate : {&f.jobs, &f.favorites, &f.phone})
-                if (t.sql.rfind("DELETE FROM " + quoteName(candidate->name), 0) == 0) table = candidate;
+                if (t.sql.rfind("DELETE FROM " + quoted(candidate->name), 0) == 0) table = candidate;
             FUZZ_CHECK(table, describe(text, t));
-            const std::string rest = t.sql.substr(std::string("DELETE FROM " + quoteName(table->name)).size());
+            const std::string rest = t.sql.substr(std::string("DELETE FROM " + quoted(table->name)).size());
             FUZZ_CHECK(rest.empty() || rest.rfind(" WHERE ", 0) == 0, describe(text, t));
             checkShape(rest.empty() ? rest : rest.substr(7), *table, t.params.size(), describe(text, t));
             exec(f.c, "SAVEPOINT fuzz");
