@@ -108,7 +108,8 @@ TEST_F(Help, EachFigureShowsThePieceOfTheMainWindowWithThePartCircled) {
         const uint32_t circle = (GetRValue(app::kFigureCircle) << 16) | (GetGValue(app::kFigureCircle) << 8) |
                                 GetBValue(app::kFigureCircle);
         EXPECT_GT(std::count(pixels.begin(), pixels.end(), circle), 40) << "figure " << n;
-        EXPECT_GT(std::set<uint32_t>(pixels.begin(), pixels.end()).size(), 12u) << "figure " << n;
+        // A picture, not a flat fill: the drawn menu of figure 3 has the fewest colours, its text being crisp.
+        EXPECT_GT(std::set<uint32_t>(pixels.begin(), pixels.end()).size(), 5u) << "figure " << n;
         if (n != app::figContextMenu) {
             EXPECT_NE(app::figureControl(*run.w, n), nullptr) << "figure " << n;
         }
