@@ -38,8 +38,11 @@ constexpr char kKeywordsFailed[] = "The keywords could not be stored; the favour
 constexpr char kPhoneEditFailed[] = "The phone entry could not be stored; it keeps its old values.";
 constexpr char kPhoneAddFailed[] = "The phone entry could not be added.";
 
+// A path list handed in while the message is up sets topRow from the Jobs grid; the failing list keeps its own.
 void reportFailure(const char* what, const std::exception& e) {
+    const int32_t kept = topRow;
     rt::services().msgBox(std::string(what) + "\n\n" + e.what(), MB_OK | MB_ICONEXCLAMATION, "");
+    topRow = kept;
 }
 
 // The list's recordset, which the grid shows; a list whose query never ran has none.

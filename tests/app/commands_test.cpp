@@ -4,10 +4,12 @@
 
 #include "app/entry/keywords.h"
 #include "app/entry/phoneentry.h"
+#include "app/receiver.h"
 #include "app/tooltip/tooltip.h"
 #include "platform/controls/datacontrol.h"
 #include "platform/controls/flexgrid.h"
 #include "platform/db/internal.h"
+#include "platform/runtime/propertybag.h"
 #include "platform/runtime/text.h"
 #include "tests/support/modal.h"
 #include "tests/support/testdb.h"
@@ -117,6 +119,24 @@ TEST_F(Commands, WritesTheDatabaseRefusesLeaveNothingHalfDoneAndOneMessage) {
     ASSERT_EQ(services->messages.size(), 3u);
     EXPECT_EQ(services->messages[0].rfind("The selected rows could not be deleted; none of them was.", 0), 0u);
     EXPECT_EQ(writableWhileShown, 3);
+}
+
+TEST_F(Commands, AFailedWriteKeepsItsListsScrollPlaceWhilePathsArriveDuringItsMessage) {
+    Seed seed(dbPath);
+    for (int i = 0; i < 60; ++i) seed.favorite("SITE " + std::to_string(100 + i), "http://x.example/", " ");
+    seed.commit();
+    ASSERT_TRUE(bare("CREATE TRIGGER keep BEFORE DELETE ON Favorites BEGIN SELECT RAISE(ABORT, 'kept'); END;"));
+    const std::string handedIn = writeFile(dir.file("handed in.txt"));
+    start(true);
+    w->Image13_MouseUp(0, 1, 0, 0, 0);
+    controls::FlexGrid& g = *w->MSgrid2;
+    g.TopRow(30);
+    services->whileShown = [&] { app::pReceiveMsg(app::CDS_PATH_LIST, rt::encodePathList({handedIn}), [](LRESULT) {}); };
+    pressOn(g, 35, 35, VK_DELETE);
+    ASSERT_EQ(services->messages.size(), 1u);
+    EXPECT_EQ(g.TopRow(), 30);
+    const Names jobs = columnTexts(*w->MSgrid1, 3);  // the Jobs list took the path meanwhile
+    EXPECT_NE(std::find(jobs.begin(), jobs.end(), rt::UCase(handedIn)), jobs.end());
 }
 
 TEST_F(Commands, RightClickTogglesTheMarkOfTheJobUnderThePointer) {
