@@ -44,7 +44,8 @@ cTooltip::~cTooltip() {
 bool cTooltip::Create(HWND frm) {
     if (!m_hWnd) {
         InitCommonControls();
-        m_hWnd = CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, TTS_ALWAYSTIP, 0, 0, 0, 0, frm, nullptr,
+        // The tips show cell texts as they are: "BOB O'NEILL & PARTNERS", URLs with "&".
+        m_hWnd = CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, TTS_ALWAYSTIP | TTS_NOPREFIX, 0, 0, 0, 0, frm, nullptr,
                                  GetModuleHandleA(nullptr), nullptr);
     }
     return m_hWnd != nullptr;

@@ -250,10 +250,10 @@ TEST_F(TooltipTest, DestructionDestroysTheWindow) {
     EXPECT_FALSE(IsWindow(tip));
 }
 
-// The window watches the control's mouse itself and shows the tool's text.
+// The window watches the control's mouse itself and shows the tool's text, an "&" as it is.
 TEST_F(TooltipOnForm, TipShowsOverItsControl) {
     tips.DelayTime(3, 1);
-    ASSERT_TRUE(tips.AddTool(grid2, form, "the cell under the mouse"));
+    ASSERT_TRUE(tips.AddTool(grid2, form, "BOB O'NEILL & PARTNERS"));
     SetForegroundWindow(form);
     UpdateWindow(form);
 
@@ -267,7 +267,18 @@ TEST_F(TooltipOnForm, TipShowsOverItsControl) {
     EXPECT_TRUE(IsWindowVisible(tips.hWnd()));
     char text[128] = {};
     GetWindowTextA(tips.hWnd(), text, sizeof text);
-    EXPECT_STREQ("the cell under the mouse", text);
+    EXPECT_STREQ("BOB O'NEILL & PARTNERS", text);
+
+    // As a mnemonic the "&" would leave "BOB O'NEILL _PARTNERS", as wide as this text.
+    auto width = [&] {
+        RECT tip;
+        GetWindowRect(tips.hWnd(), &tip);
+        return tip.right - tip.left;
+    };
+    const LONG shown = width();
+    tips.ToolText(grid2, "BOB O'NEILL  PARTNERS");
+    SendMessageA(tips.hWnd(), TTM_UPDATE, 0, 0);
+    EXPECT_GT(shown, width());
 }
 
 }  // namespace
