@@ -44,11 +44,24 @@ void DataControl::RecordSource(const std::string& sqlOrTable) { recordSource_ = 
 
 void DataControl::Refresh() {
     // Nothing changes until the new rows are there: a file that opens but lacks the query's table leaves
-    // the database, the recordset and the grids as they were, all three on the same file.
+    // the database, the recordset and the grids as they were, all three on the same file. Rows of a
+    // database closed meanwhile cannot be read any more, though: those go, and the grids show none.
     std::shared_ptr<db::Database> database = database_;
-    if (!database || !database->isOpen() || openedPath_ != databaseName_)
-        database = db::Engine::OpenDatabase(databaseName_);
-    auto rs = database->OpenRecordset(recordSource_, db::dbOpenDynaset);
+    std::shared_ptr<db::Recordset> rs;
+    try {
+        if (!database || !database->isOpen() || openedPath_ != databaseName_)
+            database = db::Engine::OpenDatabase(databaseName_);
+        rs = database->OpenRecordset(recordSource_, db::dbOpenDynaset);
+    } catch (...) {
+        if (database_ && !database_->isOpen()) {
+            database_.reset();
+            recordset_.reset();
+            openedPath_.clear();
+            if (grid_) grid_->reload(nullptr);
+            if (dataGrid_) dataGrid_->reload(nullptr);
+        }
+        throw;
+    }
     auto source = std::make_shared<RecordsetSource>(rs);
     database_ = std::move(database);
     openedPath_ = databaseName_;

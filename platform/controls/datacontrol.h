@@ -5,7 +5,8 @@
 // editable one (DataGrid), whose current record is the recordset's.
 //
 // Errors of the engine (file missing, not a database, bad query) pass on unchanged as qs::db::DbError;
-// after a failed Refresh the grid keeps what it showed before.
+// after a failed Refresh the grid keeps what it showed before, unless the database it showed was closed:
+// then the control lets it go and the grid shows no rows.
 #include <memory>
 #include <string>
 

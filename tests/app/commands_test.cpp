@@ -131,7 +131,9 @@ TEST_F(Commands, AFailedWriteKeepsItsListsScrollPlaceWhilePathsArriveDuringItsMe
     w->Image13_MouseUp(0, 1, 0, 0, 0);
     controls::FlexGrid& g = *w->MSgrid2;
     g.TopRow(30);
-    services->whileShown = [&] { app::pReceiveMsg(app::CDS_PATH_LIST, rt::encodePathList({handedIn}), [](LRESULT) {}); };
+    services->whileShown = [&] {
+        app::pReceiveMsg(app::CDS_PATH_LIST, rt::encodePathList({handedIn}), [](LRESULT) {});
+    };
     pressOn(g, 35, 35, VK_DELETE);
     ASSERT_EQ(services->messages.size(), 1u);
     EXPECT_EQ(g.TopRow(), 30);

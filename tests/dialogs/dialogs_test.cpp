@@ -265,6 +265,13 @@ TEST_F(Lists, LoadTakesAnyFileWithoutAMessageAndACancelledLoadChangesNothing) {
     writeFile(other, "no database");
     press(o.Image5, other);
     EXPECT_EQ(setting("myDBname"), other);
+    // No rows shown and none counted, rather than the old rows' number with blank cells.
+    EXPECT_EQ(w->MSgrid1->Rows() * 100 + w->MSgrid2->Rows() * 10 + w->MSgrid3->Rows(), 111);
+    {
+        app::Info info;
+        info.Show();
+        EXPECT_EQ(info.Label2.Caption() + info.Label3.Caption() + info.Label4.Caption(), "000");
+    }
     press(o.Image5, "");
     EXPECT_EQ(app::myDBname, other);
     press(o.Image5, dbPath);
