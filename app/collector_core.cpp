@@ -19,38 +19,19 @@
 namespace qs::app {
 namespace {
 
-// Bumped by every stored listing. A rescan yields as it goes, and a rescan nested in the yield may store its
-// listing there; the outer one then compares its remaining names with that newer listing.
-unsigned listingGeneration = 0;
-
 constexpr ULONGLONG kYieldInterval = 10;  // ms between yields
 
-// The previous listing as a set for the exact, case-sensitive "known name" test. Views into recentFiles:
-// rebuilt whenever a stored listing replaced that vector.
-class KnownNames {
-public:
-    explicit KnownNames(const RecentRescan& scan) : scan_(scan) { rebuild(); }
-
-    bool contains(const std::string& name) {
-        if (generation_ != listingGeneration) rebuild();
-        return names_.count(name) != 0;
-    }
-
-private:
-    void rebuild() {
-        const std::vector<std::string>& files = *scan_.recentFiles;
-        size_t count = *scan_.recentFileCount > 0 ? static_cast<size_t>(*scan_.recentFileCount) : 0;
-        if (count > files.size()) count = files.size();
-        names_.clear();
-        names_.reserve(count);
-        for (size_t i = 0; i < count; ++i) names_.insert(files[i]);
-        generation_ = listingGeneration;
-    }
-
-    const RecentRescan& scan_;
-    std::unordered_set<std::string_view> names_;
-    unsigned generation_ = 0;
-};
+// The previous listing as a set for the exact, case-sensitive "known name" test: views into recentFiles,
+// which no other code changes while a rescan runs (rescans never nest).
+std::unordered_set<std::string_view> knownNames(const RecentRescan& scan) {
+    const std::vector<std::string>& files = *scan.recentFiles;
+    size_t count = *scan.recentFileCount > 0 ? static_cast<size_t>(*scan.recentFileCount) : 0;
+    if (count > files.size()) count = files.size();
+    std::unordered_set<std::string_view> names;
+    names.reserve(count);
+    for (size_t i = 0; i < count; ++i) names.insert(files[i]);
+    return names;
+}
 
 bool tooLongForText(const std::string& text) {
     return rt::widen(text).size() > static_cast<size_t>(db::kMaxTextLength);
@@ -117,7 +98,6 @@ void storeRecentListing(std::vector<std::string>& recentFiles, int16_t& recentFi
                         std::vector<std::string> listing) {
     recentFileCount = static_cast<int16_t>(listing.size());
     recentFiles = std::move(listing);
-    ++listingGeneration;
 }
 
 bool rescanRecentFolder(const RecentRescan& scan) {
@@ -142,8 +122,9 @@ bool rescanRecentFolder(const RecentRescan& scan) {
         // as much as resolving, finding and writing a score of names, so a burst of shortcuts committed one
         // by one kept the rows, and the window, waiting. Nothing stays open across a yield, where other
         // handlers write through their connections. A yield is a trip to the window system, so it comes
-        // every few milliseconds rather than after every name; the first name yields at once.
-        KnownNames known(scan);
+        // every few milliseconds rather than after every name; the first name yields at once, so that what
+        // waited for the settle time (a key, a close) is served before the rest of the work.
+        const std::unordered_set<std::string_view> known = knownNames(scan);
         std::optional<db::Transaction> batch;
         auto commit = [&batch] {
             if (batch) batch->commit();
@@ -151,7 +132,7 @@ bool rescanRecentFolder(const RecentRescan& scan) {
         };
         ULONGLONG lastYield = 0;
         for (const std::string& name : listing) {
-            if (!known.contains(name)) {
+            if (!known.count(name)) {
                 if (!batch) batch.emplace(*database);
                 try {
                     recordShortcut(*jobs, scan, name);

@@ -7,8 +7,8 @@
 #include <vector>
 
 // The job collector's core, below every window: listing the Recent folder, resolving shortcuts and
-// recording their documents. The main window's wiring (app/collector.cpp) waits after each Notify,
-// then hands its members to rescanRecentFolder; the receiver finds jobs with the same criterion.
+// recording their documents. The main window's wiring (app/collector.cpp) runs a rescan once a burst of
+// Notifys has settled and hands it its members; the receiver finds jobs with the same criterion.
 namespace qs::app {
 
 // Names of the ordinary files of the folder (no folders, hidden or system files), in listing order.
@@ -39,7 +39,7 @@ struct RecentRescan {
 // that says stop ends it the same way without a record: the rows written so far stay, each one whole.
 bool rescanRecentFolder(const RecentRescan& scan);
 
-// Replaces the previous listing (a nested rescan still running notices and compares with this one).
+// Replaces the previous listing.
 void storeRecentListing(std::vector<std::string>& recentFiles, int16_t& recentFileCount,
                         std::vector<std::string> listing);
 

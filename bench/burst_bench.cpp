@@ -261,9 +261,9 @@ void runPhase(const Phase& phase, test::MainWindowRun& run, Probe& probe, QueueP
     };
     // Until the last shortcut is in the folder, then until every one has its row.
     const size_t count = made.targets().size();
-    test::pumpUntil([&] { return made.madeAt.back() != 0; }, 600000);
+    test::pumpUntil([&] { return made.placed() == count; }, 600000);
     const size_t atLastMade = recorded();
-    const double lastMade = double(made.madeAt.back());
+    const double lastMade = sinceBoot();
     test::pumpUntil([&] { return recorded() == count; }, 60000);
     const double caughtUp = sinceBoot() - lastMade;
     made.join();
@@ -329,7 +329,7 @@ int main(int argc, char** argv) {
     std::atomic<double> closeSent{0};
     closing.start(run.recent.path(), 0);
     std::thread closer([&] {
-        while (probe.rows() < before + 20) Sleep(5);
+        for (int waited = 0; probe.rows() < before + 20 && waited < 30000; waited += 5) Sleep(5);
         closeSent = nowMs();
         PostMessageW(run.w->hWnd(), WM_CLOSE, 0, 0);
     });

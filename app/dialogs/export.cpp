@@ -45,8 +45,13 @@ ExportFile::~ExportFile() {
 }
 
 void ExportFile::open(const std::string& path) {
-    file_.reset(CreateFileW(rt::widen(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    const std::wstring wide = rt::widen(path);
+    // Windows refuses to replace a hidden or system file unless it is created with the same attributes.
+    const DWORD existing = GetFileAttributesW(wide.c_str());
+    const DWORD kept =
+        existing == INVALID_FILE_ATTRIBUTES ? 0 : existing & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+    file_.reset(CreateFileW(wide.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                            kept ? kept : FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file_) throw rt::errorFromWin32(GetLastError());
     buffer_.reserve(kBufferBytes);
 }
@@ -122,8 +127,9 @@ const std::string& DateTexts::text(double date) {
 
 void writeExport(ExportFile& out, db::Database& database, const std::string& databasePath) {
     // One transaction for the reading: a consistent picture, and one lock taken instead of one per page
-    // of rows. It only reads, so it takes no write lock: the folder watch and the receiver go on writing,
-    // and the export waits for none of them to end first.
+    // of rows. It only reads, so it needs no write lock: it starts while another program holds that lock,
+    // and on a file it may only read; another program can begin writing meanwhile, and commits when the
+    // export has read.
     db::Transaction reading(database, db::Transaction::Lock::read);
     DateTexts dates;
     out.write("Contents of ");

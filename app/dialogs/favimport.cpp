@@ -18,7 +18,7 @@ namespace {
 
 constexpr int kBatchRows = 500;
 constexpr unsigned long long kBatchMs = 250;
-constexpr DWORD kReadPiece = 4096;
+constexpr DWORD kReadChunk = 4096;
 constexpr size_t kMaxText = 255;  // characters of a Text field
 
 // A folder that stands for another place: a junction, a symbolic link or a mount point. A reparse point
@@ -30,7 +30,7 @@ bool isLink(const FavouritesImport::Entry& e) {
 
 bool endsWithSys(const std::string& text) { return text.size() >= 4 && text.compare(text.size() - 4, 4, ".sys") == 0; }
 
-// Reads a file in bounded pieces until its URL line has ended or the file has, and never more than its
+// Reads a file in bounded chunks until its URL line has ended or the file has, and never more than its
 // size when it was opened: a file still being written, or a device listed as a file (under Wine a link
 // to an endless one), would otherwise hold the walk, which pumps no messages, for ever. A handle that is
 // no disk file fails as a file that cannot be read.
@@ -41,14 +41,14 @@ void readUrlLine(const std::string& path, urlfile::UrlLineFinder& finder) {
     if (GetFileType(file.get()) != FILE_TYPE_DISK) throw rt::Error(rt::errPathFileAccess);
     LARGE_INTEGER size;
     if (!GetFileSizeEx(file.get(), &size)) throw rt::errorFromWin32(GetLastError());
-    char piece[kReadPiece];
+    char chunk[kReadChunk];
     for (unsigned long long left = size.QuadPart; left > 0;) {
         DWORD got = 0;
-        const DWORD want = DWORD(std::min<unsigned long long>(left, kReadPiece));
-        if (!ReadFile(file.get(), piece, want, &got, nullptr)) throw rt::errorFromWin32(GetLastError());
+        const DWORD want = DWORD(std::min<unsigned long long>(left, kReadChunk));
+        if (!ReadFile(file.get(), chunk, want, &got, nullptr)) throw rt::errorFromWin32(GetLastError());
         if (got == 0) break;  // cut short since it was opened
         left -= got;
-        if (finder.feed(std::string_view(piece, got))) return;
+        if (finder.feed(std::string_view(chunk, got))) return;
     }
     finder.finish();
 }

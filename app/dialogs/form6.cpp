@@ -156,7 +156,8 @@ void Form6::formatGrid() {
     // A minimised window has no client area; the minimum tracking size keeps every other size in bounds.
     if (IsIconic(hWnd())) return;
     const int innerWidth = ScaleWidth(), innerHeight = ScaleHeight();
-    const int gridHeight = innerHeight - Data1.Height() - Picture1.Height();
+    // Never below nothing, should a screen be smaller than the minimum tracking size.
+    const int gridHeight = std::max(0, innerHeight - Data1.Height() - Picture1.Height());
 
     DBGrid1.Move(0, 0, innerWidth, gridHeight);
     DBGrid1.ForeColor(table == listFavorites ? kFavoritesText : table == listPhone ? kPhoneText : kJobsText);

@@ -62,21 +62,26 @@ void SettledWork::run() {
     if (hwnd()) KillTimer(hwnd(), kTimer);
     waiting_ = false;
     if (stopped_ || running_) return;
-    running_ = true;
-    struct Ran {
-        bool& running;
-        ~Ran() { running = false; }
-    } ran{running_};
-    for (;;) {
+    do {
+        running_ = true;
         again_ = false;
         ++runs_;
-        work_();
-        if (!again_ || stopped_) return;
-        // What came during the run gets the rest of its own wait, from the timer once this run has unwound.
-        const DWORD waited = GetTickCount() - againSince_;
-        if (arm(waited >= settleMs_ ? USER_TIMER_MINIMUM : UINT(settleMs_ - waited))) return;
-        // No timer to wait with (out of resources): the next run follows at once.
-    }
+        try {
+            work_();
+        } catch (...) {
+            ran();
+            throw;
+        }
+    } while (!ran());
+}
+
+// What came during the run gets the rest of its own wait, from the timer once this run has unwound. False
+// when there is no timer to wait with (out of resources): the next run follows at once.
+bool SettledWork::ran() {
+    running_ = false;
+    if (!again_ || stopped_) return true;
+    const DWORD waited = GetTickCount() - againSince_;
+    return arm(waited >= settleMs_ ? USER_TIMER_MINIMUM : UINT(settleMs_ - waited));
 }
 
 }  // namespace qs::win

@@ -37,6 +37,7 @@ private:
     bool processMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     bool arm(UINT delayMs);  // false when no timer could be set
     void run();
+    bool ran();
 
     UINT settleMs_;
     std::function<void()> work_;

@@ -84,11 +84,13 @@ TEST(MainWindowWatch, BurstOfShortcutsIsRecordedOnceEachAndClosingStopsTheRescan
     closing = w.get();
     dbAtClose = run.dbPath;
     closeAfterRows = kBurst + 10;
-    const UINT_PTR timer = SetTimer(nullptr, 0, 5, closeDuringARescan);
+    struct Timer {
+        UINT_PTR id = SetTimer(nullptr, 0, 5, closeDuringARescan);
+        ~Timer() { KillTimer(nullptr, id); }
+    } timer;
     more.start(run.recent.path(), 0);
     ASSERT_TRUE(pumpUntil([&] { return closedAt != 0 && !w->recentRescan.running(); }, 20000));
     const ULONGLONG stoppedAt = GetTickCount64();
-    KillTimer(nullptr, timer);
     EXPECT_LT(stoppedAt - closedAt, 1000u);
     EXPECT_FALSE(w->Loaded());
     EXPECT_EQ(run.services->ended, 1);

@@ -131,7 +131,7 @@ TEST_F(Export, AFailurePartWaySaysSoAndKeepsTheLinesWritten) {
 }
 
 // The export reads one picture of the tables without the write lock: another program writes a job while
-// the export runs, neither fails nor waits for the other to end first, and nothing is said.
+// the export runs and commits once the export has read; neither fails, and nothing is said.
 TEST_F(Export, AnotherProgramWritesAJobWhileTheExportReads) {
     fill();
     std::atomic<bool> rowWritten = false, ended = false;

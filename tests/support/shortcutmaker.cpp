@@ -41,6 +41,7 @@ ShortcutMaker::~ShortcutMaker() { join(); }
 
 void ShortcutMaker::start(const std::string& recent, double perSecond) {
     join();
+    placed_ = 0;
     thread_ = std::thread([this, recent, perSecond] {
         const ULONGLONG start = GetTickCount64();
         for (size_t i = 0; i < ready_.size(); ++i) {
@@ -53,6 +54,7 @@ void ShortcutMaker::start(const std::string& recent, double perSecond) {
             const std::string into = recent + lnk.substr(lnk.rfind('\\'));
             madeAt[i] =
                 !lnk.empty() && MoveFileW(rt::widen(lnk).c_str(), rt::widen(into).c_str()) ? GetTickCount64() : 0;
+            ++placed_;
         }
     });
 }

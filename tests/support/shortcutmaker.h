@@ -3,6 +3,7 @@
 // thread of their own, so that the thread under test goes on serving its messages meanwhile.
 #include <windows.h>
 
+#include <atomic>
 #include <string>
 #include <thread>
 #include <vector>
@@ -21,6 +22,8 @@ public:
 
     // Moves the shortcuts into `recent`, `perSecond` a second (0: all at once), on a thread of its own.
     void start(const std::string& recent, double perSecond);
+    // How many have been moved (or failed) so far; all of them once the thread is done.
+    size_t placed() const { return placed_; }
     // Waits for the thread. Then madeAt holds, for each shortcut, GetTickCount64 when it arrived in the
     // folder (0 for one that could not be made).
     void join();
@@ -29,6 +32,7 @@ public:
     std::vector<ULONGLONG> madeAt;
 
 private:
+    std::atomic<size_t> placed_{0};
     std::vector<std::string> ready_;  // the shortcuts made ready ("" for one that failed)
     std::vector<std::string> targets_;
     std::thread thread_;
